@@ -1,0 +1,17 @@
+#pragma once
+#include <string>
+
+namespace tavelapp {
+
+// A failure the user must hear of, named by a key of the "Error" language
+// section. An empty key means the player cannot be reached; callers swallow it.
+class AppException {
+public:
+    explicit AppException(std::wstring key = std::wstring()) : messageKey(std::move(key)) {}
+    // The language text of the key, or the key itself when no language has it.
+    std::wstring text() const;
+
+    std::wstring messageKey;
+};
+
+}  // namespace tavelapp

@@ -1,0 +1,42 @@
+#include "app/ControllerRules.h"
+
+#include "config/Ini.h"
+#include "win/util/StringUtil.h"
+
+namespace tavelapp {
+namespace ControllerRules {
+
+unsigned int observationRetryMs(int synchroTimeSeconds) {
+    if (synchroTimeSeconds <= 0) return 0;
+    if (synchroTimeSeconds < 3) return 3000;
+    return static_cast<unsigned int>(synchroTimeSeconds) * 1000u;
+}
+
+SettingAction resolveSettingAction(const std::wstring& value, bool allowShowOption) {
+    SettingAction result;
+    std::wstring name = tavel::win::util::asciiLower(value);
+    if (allowShowOption && name == L"showoption") {
+        result.kind = SettingAction::ShowOption;
+    } else if (!allowShowOption && (name.empty() || name == L"donothing")) {
+        result.kind = SettingAction::Nothing;
+    } else {
+        // The runner itself treats "donothing" and empty names as no action.
+        result.kind = SettingAction::Run;
+        result.name = name;
+    }
+    return result;
+}
+
+int displayTimeFor(const std::string& messageKey, const Ini& settings) {
+    return messageKey == "track" ? settings.notify.notifyTime : settings.notify.notifyTimeOthers;
+}
+
+bool skipsSingleInstanceCheck(const std::wstring& commandLine) {
+    std::wstring::size_type first = commandLine.find_first_not_of(L' ');
+    if (first == std::wstring::npos) return false;
+    std::wstring::size_type last = commandLine.find_last_not_of(L' ');
+    return commandLine.compare(first, last - first + 1, L"-f") == 0;
+}
+
+}  // namespace ControllerRules
+}  // namespace tavelapp

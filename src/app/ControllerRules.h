@@ -1,0 +1,32 @@
+#pragma once
+#include <string>
+
+namespace tavelapp {
+
+class Ini;
+
+// Decisions of the controller that need no window, kept apart to be tested natively.
+namespace ControllerRules {
+
+// Delay in milliseconds before observation is tried again; 0 means never.
+// 1 and 2 seconds are too eager for the player and count as 3.
+unsigned int observationRetryMs(int synchroTimeSeconds);
+
+// What a setting such as TrayIconAction or StartupAction asks for.
+struct SettingAction {
+    enum Kind { Nothing, ShowOption, Run };
+    Kind kind = Nothing;
+    std::wstring name;  // lower-cased action reference when kind == Run
+};
+// allowShowOption: the tray settings open the options sheet for "showoption";
+// the start-up and end-up settings treat empty and "donothing" as no action.
+SettingAction resolveSettingAction(const std::wstring& value, bool allowShowOption);
+
+// Display time of a queued notification: track notifications have their own.
+int displayTimeFor(const std::string& messageKey, const Ini& settings);
+
+// The command line rule: only "-f" with blanks (U+0020) around it skips the single-copy check.
+bool skipsSingleInstanceCheck(const std::wstring& commandLine);
+
+}  // namespace ControllerRules
+}  // namespace tavelapp

@@ -1,0 +1,97 @@
+#pragma once
+#include <memory>
+#include <string>
+
+#include "app/NotifyQueue.h"
+#include "app/NotifyWndInfo.h"
+#include "app/Util.h"
+#include "win/timer/Timer.h"
+
+namespace tavelapp {
+
+class HotKeyServer;
+class IRServer;
+class JoyServer;
+class WiimoteServer;
+
+// The controller: loads the settings, owns the input servers, marshals
+// notifications onto the main thread and keeps observation going. Lives exactly
+// as long as the application window's object.
+class ZEvared : public Util::UtilListener, public tavel::win::timer::Timer::Listener {
+public:
+    using NotifyWndInfo = tavelapp::NotifyWndInfo;
+
+    // The owner (the application window).
+    class ZEvaredListener {
+    public:
+        virtual void showNotifyWnd(ZEvared& controller, const NotifyWndInfo& info) = 0;
+        virtual void onPluginChange0(ZEvared& controller) = 0;
+        virtual void onPluginChange1(ZEvared& controller) = 0;
+
+    protected:
+        ~ZEvaredListener() = default;
+    };
+
+    // Input servers; each slot stays empty when its input is off or failed to start.
+    class Servers {
+    public:
+        Servers() = default;
+        Servers(const Servers&) = delete;
+        Servers& operator=(const Servers&) = delete;
+        // The Wii remote goes first, then game controller, infrared and hot keys.
+        ~Servers();
+
+        std::shared_ptr<HotKeyServer> hotKey;
+        std::shared_ptr<IRServer> irCom;
+        std::shared_ptr<JoyServer> joy;
+        std::shared_ptr<void> reserved;  // kept empty
+        std::shared_ptr<WiimoteServer> wiimote;
+    };
+
+    ZEvared();
+    ~ZEvared() override;
+    ZEvared(const ZEvared&) = delete;
+    ZEvared& operator=(const ZEvared&) = delete;
+
+    void setListener(ZEvaredListener* listener) { listener_ = listener; }
+
+    // Util::UtilListener
+    void onTrackChanged(const PlayerState& state) override;
+    void onPlayerStateChanged(const PlayerState& state) override;
+    void notify(const std::string& key, const std::wstring& text, const PicturePtr& picture, int kind) override;
+    void checkObservationSoon() override;
+    void restartWiimoteServer() override;
+    void showOption() override;
+
+    // Shows a drained request; the owner hands requests back here.
+    void showNotifyWndDirect(const NotifyWndInfo& info);
+
+    bool enabled() const { return servers_ != nullptr; }
+    bool backupTimerStarted() const { return backupTimerStarted_; }
+
+    // Tells the player plug-ins to end observation (session end).
+    void endObservation();
+
+protected:
+    void onTimer(tavel::win::timer::Timer& timer) override;
+
+private:
+    void createServers();
+    void releaseServers();
+    void runStartupOrEndupAction(const std::wstring& value);
+    void runTrayAction(const std::wstring& value);
+    void runActionByName(const std::wstring& name, bool playSound);
+    void observationCheck();
+    void drainNotifyQueue();
+
+    std::shared_ptr<Servers> servers_;
+    ZEvaredListener* listener_ = nullptr;
+    tavel::win::timer::Timer observationTimer_;
+    tavel::win::timer::Timer notifyQueueTimer_;
+    tavel::win::timer::Timer backupTimer_;
+    bool backupTimerStarted_ = false;
+    NotifyQueue notifyQueue_;
+    bool optionOpen_ = false;
+};
+
+}  // namespace tavelapp

@@ -1,0 +1,165 @@
+#include "app/ZEvared.h"
+
+#include <cstdlib>
+#include <ctime>
+
+#include "app/AppPaths.h"
+#include "app/ControllerRules.h"
+#include "config/Ini.h"
+#include "config/Lang.h"
+#include "win/file/File.h"
+
+namespace tavelapp {
+namespace {
+
+const unsigned int kSoonMs = 200;
+const unsigned int kBackupDelayMs = 600000;
+
+}  // namespace
+
+ZEvared::Servers::~Servers() {
+    wiimote.reset();
+    joy.reset();
+    irCom.reset();
+    hotKey.reset();
+}
+
+ZEvared::ZEvared() {
+    std::srand(static_cast<unsigned int>(std::time(nullptr)));
+
+    Util::setController(this);
+    observationTimer_.setListener(this);
+    notifyQueueTimer_.setListener(this);
+    backupTimer_.setListener(this);
+
+    Ini& settings = Ini::instance();
+    settings.load();
+    Lang::instance().reload();
+
+    observationTimer_.start(kSoonMs);
+
+    if (tavel::win::file::File(AppPaths::programFolder() + L"\\brunvelt.dll").exists()) {
+        notify("", L"旧バージョンがインストールされています。brunvelt.dllを削除してください。", nullptr,
+               NotifyWndInfo::kWarning);
+    }
+
+    createServers();
+    runStartupOrEndupAction(settings.detail.startupAction);
+
+    if (settings.detail.backupEnabled && !backupTimerStarted_) {
+        backupTimer_.start(kBackupDelayMs);
+        backupTimerStarted_ = true;
+    }
+}
+
+ZEvared::~ZEvared() {
+    runStartupOrEndupAction(Ini::instance().detail.endupAction);
+
+    observationTimer_.setListener(nullptr);
+    notifyQueueTimer_.setListener(nullptr);
+    backupTimer_.setListener(nullptr);
+    Util::setController(nullptr);
+    listener_ = nullptr;
+    releaseServers();
+
+    Ini::instance().save();
+    endObservation();
+}
+
+void ZEvared::createServers() {
+    const Ini& settings = Ini::instance();
+    if (settings.detail.disable) {
+        notify("Notify_AppIsDisabled", Lang::instance().text(L"Notification", L"AppIsDisabled"), nullptr,
+               NotifyWndInfo::kInformation);
+        return;
+    }
+    // The input servers join their slots as they are built; a failing one stays
+    // empty and reports itself, the others run.
+    servers_ = std::make_shared<Servers>();
+}
+
+void ZEvared::releaseServers() { servers_.reset(); }
+
+void ZEvared::restartWiimoteServer() {
+    if (!servers_) return;
+    servers_->wiimote.reset();
+}
+
+void ZEvared::runStartupOrEndupAction(const std::wstring& value) {
+    const ControllerRules::SettingAction action = ControllerRules::resolveSettingAction(value, false);
+    if (action.kind == ControllerRules::SettingAction::Run) runActionByName(action.name, false);
+}
+
+void ZEvared::runTrayAction(const std::wstring& value) {
+    const ControllerRules::SettingAction action = ControllerRules::resolveSettingAction(value, true);
+    if (action.kind == ControllerRules::SettingAction::ShowOption) {
+        showOption();
+    } else if (action.kind == ControllerRules::SettingAction::Run) {
+        runActionByName(action.name, false);
+    }
+}
+
+void ZEvared::runActionByName(const std::wstring& name, bool playSound) {
+    // Actions run through the action runner once it is part of the program.
+    (void)name;
+    (void)playSound;
+}
+
+void ZEvared::showOption() {
+    if (optionOpen_) return;
+    // The options sheet is not part of the program yet; nothing to open.
+}
+
+void ZEvared::onTrackChanged(const PlayerState& state) { (void)state; }
+
+void ZEvared::onPlayerStateChanged(const PlayerState& state) { (void)state; }
+
+void ZEvared::notify(const std::string& key, const std::wstring& text, const PicturePtr& picture, int kind) {
+    auto info = std::make_shared<NotifyWndInfo>();
+    info->messageKey = key;
+    info->text = text;
+    info->picture = picture;
+    info->kind = kind;
+    info->displayTime = ControllerRules::displayTimeFor(key, Ini::instance());
+    // The lock spans the timer restart so a drain cannot slip in between.
+    std::lock_guard<std::recursive_mutex> guard(NotifyQueue::lock());
+    notifyQueue_.push(info);
+    notifyQueueTimer_.start(kSoonMs);
+}
+
+void ZEvared::checkObservationSoon() { observationTimer_.start(kSoonMs); }
+
+void ZEvared::onTimer(tavel::win::timer::Timer& timer) {
+    timer.stop();
+    if (&timer == &observationTimer_) {
+        observationCheck();
+    } else if (&timer == &notifyQueueTimer_) {
+        drainNotifyQueue();
+    }
+    // The backup timer fires once; the backup itself starts from here when it exists.
+}
+
+void ZEvared::observationCheck() {
+    if (Ini::instance().detail.disable) return;
+    // Observation is asked of the action plug-ins; with none loaded every one
+    // observes, so there is nothing to retry.
+}
+
+void ZEvared::drainNotifyQueue() {
+    notifyQueue_.drain([this](const NotifyQueue::Item& item) {
+        if (listener_ != nullptr) {
+            listener_->showNotifyWnd(*this, *item);
+        } else {
+            showNotifyWndDirect(*item);
+        }
+    });
+}
+
+void ZEvared::showNotifyWndDirect(const NotifyWndInfo& info) {
+    // Notification windows show the request once the notification manager exists.
+    (void)info;
+}
+
+void ZEvared::endObservation() {}
+
+}  // namespace tavelapp

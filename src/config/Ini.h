@@ -1,0 +1,178 @@
+#pragma once
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "win/file/Ini.h"
+
+namespace tavelapp {
+
+// Option.ini: the general settings and the input bindings. One process-wide
+// instance; the options dialog edits a copy (copies are deep) and assigns it back.
+class Ini : public tavel::win::file::Ini {
+public:
+    // Modifier bits as for RegisterHotKey: 1 Alt, 2 Control, 4 Shift.
+    struct HotKey {
+        std::uint32_t mods = 0;
+        std::uint32_t vk = 0;
+        std::wstring action;
+    };
+
+    struct Item {
+        struct HotKey {
+            bool disable = false;
+        };
+        struct IRCom {
+            // Low byte the key index, 0x100 = with the shift key.
+            struct Key {
+                std::uint32_t key = 0;
+                std::wstring action;
+            };
+            bool disable = true;
+        };
+        struct Joy {
+            // Low byte the direction or button, 0x100 = with the shift button.
+            struct Key {
+                std::uint32_t key = 0;
+                std::wstring action;
+            };
+            bool disable = true;
+            bool useShift = true;
+            std::uint32_t shift = 7;
+            // Instance GUID of the chosen controller.
+            std::uint32_t guidData1 = 0;
+            std::uint16_t guidData2 = 0;
+            std::uint16_t guidData3 = 0;
+            std::array<std::uint8_t, 8> guidData4{};
+        };
+        struct Wiimote {
+            // Low byte the button, 0x8000 = with the shift button.
+            struct Key {
+                std::uint32_t key = 0;
+                std::wstring action;
+            };
+            bool disable = true;
+            bool useShift = true;
+            std::uint32_t shift = 2;
+            std::array<std::int32_t, 4> led{{4, 8, 10, 12}};
+            std::array<std::uint8_t, 6> mouseButton{{3, 2, 5, 4, 10, 0}};
+        };
+        struct Artwork {
+            bool downloadEnabled = false;
+            bool notifyDownloadResult = true;
+            std::int32_t artworkListSort = 0;
+            bool notifyApplyCompleted = true;
+            bool confirmApply = true;
+            std::int32_t numDownloadArtworks = 4;
+        };
+        struct Detail {
+            bool disable = false;
+            bool disableBootITunes = false;
+            std::int32_t synchroTime = 180;
+            bool ignoreWaitingAction = false;
+            bool soundEnabled = true;
+            std::wstring soundPath = L"C:\\WINDOWS\\Media\\start.wav";
+            bool notifyObservationState = true;
+            std::wstring trayIconAction = L"ShowOption";
+            std::wstring trayIconWheelClickAction = L"ShowInterruptPlayOption";
+            std::wstring startupAction = L"DoNothing";
+            std::wstring endupAction = L"DoNothing";
+            bool backupEnabled = false;
+            std::int32_t numberOfBackups = 5;
+            std::int32_t intervalOfBackup = 1;
+            std::int32_t lastBackupedTime = 0;
+        };
+        struct Notify {
+            static constexpr const wchar_t defaultTrackText[] =
+                L"%PlayListName% - %PlayOrderIndex%/%TracksCount%\\n%Name% (%Time%)\\n%Artist%\\n"
+                L"%Album% (Track %TrackNumber%)\\n%RatingText% [%PlayedCount%]";
+
+            bool notifyTrack = true;
+            std::wstring notifyTrackText = defaultTrackText;
+            bool notifySystemVolume = true;
+            bool notifySystemMute = true;
+            bool notifyVolume = true;
+            bool notifyMute = true;
+            bool notifyShuffle = true;
+            bool notifyRepeat = true;
+            bool notifyRating = true;
+            bool notifyPlayerState = true;
+            bool notifyEQ = true;
+            bool notifyVisuals = true;
+            std::int32_t notifyTime = 10;
+            std::int32_t notifyTimeOthers = 5;
+            std::wstring clickAction = L"ActivateBrowserWindow";
+            bool runClickActionOnlyTrackNotify = true;
+            bool showArtwork = true;
+            bool arrowContinuousNotify = false;
+            std::int32_t transparency = 0;
+            std::int32_t effect = 2;
+            std::int32_t slideDir = 0;
+        };
+        struct Lang {
+            std::wstring id = L"ja";
+        };
+        struct Skin {
+            std::wstring id = L"default";
+        };
+        struct ActionTarget {
+            std::wstring id;
+        };
+    };
+
+    using HotKeyList = std::vector<std::shared_ptr<HotKey>>;
+    using IRComKeyList = std::vector<std::shared_ptr<Item::IRCom::Key>>;
+    using JoyKeyList = std::vector<std::shared_ptr<Item::Joy::Key>>;
+    using WiimoteKeyList = std::vector<std::shared_ptr<Item::Wiimote::Key>>;
+
+    // The process-wide settings, at <settings folder>\Option.ini.
+    static Ini& instance();
+
+    explicit Ini(std::wstring path);
+    Ini(const Ini& other);
+    Ini& operator=(const Ini& other);
+    Ini(Ini&&) = default;
+    Ini& operator=(Ini&&) = default;
+    ~Ini() override;
+
+    // Reads the file; every binding list that comes back empty gets its defaults.
+    void load();
+    void serialize() override;
+
+    // The four track-notification templates offered by the options dialog;
+    // the first is the default. "\n" in them is a backslash and an n.
+    static const std::vector<std::wstring>& trackTextPresets();
+
+    static HotKeyList defaultHotKeys();
+    static IRComKeyList defaultIRComKeys();
+    static JoyKeyList defaultJoyKeys();
+    static WiimoteKeyList defaultWiimoteKeys();
+
+    // Compares values (lists by content), not the path or the mode.
+    bool operator==(const Ini& other) const;
+    bool operator!=(const Ini& other) const { return !(*this == other); }
+
+    HotKeyList hotKeys;
+    Item::HotKey hotKey;
+    IRComKeyList irComKeys;
+    Item::IRCom irCom;
+    JoyKeyList joyKeys;
+    Item::Joy joy;
+    WiimoteKeyList wiimoteKeys;
+    Item::Wiimote wiimote;
+    Item::Artwork artwork;
+    Item::Detail detail;
+    Item::Notify notify;
+    Item::Lang lang;
+    Item::Skin skin;
+    Item::ActionTarget actionTarget;
+
+private:
+    void serializeHotKeys();
+    template <typename List>
+    void serializeKeyList(const std::wstring& prefix, List& list);
+};
+
+}  // namespace tavelapp

@@ -1,0 +1,50 @@
+#pragma once
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace tavel {
+namespace win {
+namespace file {
+
+// Platform file primitives. Paths are Windows-style wide strings with
+// backslash separators on every platform; the POSIX build maps them to '/'
+// and matches each missing path component case-insensitively (ASCII), as
+// Windows names are.
+
+// Whole file into `out`; false if it cannot be opened or read.
+bool readFileBytes(const std::wstring& path, std::string& out);
+// Find-first-file semantics: true for an existing file or folder.
+bool fileExists(const std::wstring& path);
+bool deleteFile(const std::wstring& path);
+// One level; false if it could not be created (including "already exists").
+bool createDirectory(const std::wstring& path);
+// Names only (no folder part), in file-system order, "." and ".." skipped.
+// `pattern` uses the wildcards '*' and '?', compared case-insensitively.
+std::vector<std::wstring> listFiles(const std::wstring& folderPath, const std::wstring& pattern);
+std::vector<std::wstring> listSubfolders(const std::wstring& folderPath);
+// Bytes in the system ANSI code page (Latin-1 off Windows).
+std::wstring decodeAnsi(const std::string& bytes);
+
+// Writes path + ".tmp", flushes it to disk and then puts it in place of the
+// target in one step. On any failure the previous target is untouched and the
+// temporary file is removed.
+bool writeFileAtomically(const std::wstring& path, const std::string& bytes);
+
+// Test hook: called before each step of writeFileAtomically; returning false
+// makes that step fail. An empty function turns faults off.
+enum class SaveStep { CreateTemp, WriteTemp, FlushTemp, Replace };
+void setSaveFaultHook(std::function<bool(SaveStep)> hook);
+
+// Case-insensitive (ASCII) match of a name against a '*'/'?' pattern; "*.*"
+// matches every name, as on Windows.
+bool matchesWildcard(const std::wstring& name, const std::wstring& pattern);
+
+namespace detail {
+// True unless the fault hook says to fail `step`.
+bool saveStepAllowed(SaveStep step);
+}  // namespace detail
+
+}  // namespace file
+}  // namespace win
+}  // namespace tavel

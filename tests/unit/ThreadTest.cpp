@@ -1,0 +1,174 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/NotifyQueue.h"
+#include "app/RunningThreads.h"
+#include "app/Thread.h"
+
+using namespace tavelapp;
+
+namespace {
+
+// A worker held at a gate until the test opens it.
+class GatedThread : public Thread {
+public:
+    explicit GatedThread(std::vector<std::string>* log = nullptr, int code = 7) : log_(log), code_(code) {}
+    ~GatedThread() override {
+        open();
+        wait();
+    }
+    void open() {
+        std::lock_guard<std::mutex> guard(m_);
+        open_ = true;
+        cv_.notify_all();
+    }
+
+protected:
+    void begin() override { record("begin"); }
+    int run() override {
+        std::unique_lock<std::mutex> guard(m_);
+        cv_.wait(guard, [this] { return open_; });
+        guard.unlock();
+        record("run");
+        return code_;
+    }
+    void end() override { record("end"); }
+
+private:
+    void record(const char* what) {
+        if (log_ != nullptr) log_->push_back(what);
+    }
+    std::vector<std::string>* log_;
+    int code_;
+    std::mutex m_;
+    std::condition_variable cv_;
+    bool open_ = false;
+};
+
+class ThrowingThread : public Thread {
+protected:
+    int run() override { throw 42; }
+};
+
+void waitUntilFinished(const Thread& t) {
+    while (!t.finished()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
+
+}  // namespace
+
+TEST(Thread, RunsBeginRunEndInOrderAndKeepsTheExitCode) {
+    std::vector<std::string> log;
+    GatedThread t(&log, 7);
+    EXPECT_FALSE(t.started());
+    ASSERT_TRUE(t.start());
+    EXPECT_FALSE(t.start());
+    EXPECT_FALSE(t.finished());
+    t.open();
+    t.wait();
+    EXPECT_TRUE(t.finished());
+    EXPECT_EQ(7, t.exitCode());
+    EXPECT_EQ((std::vector<std::string>{"begin", "run", "end"}), log);
+}
+
+TEST(Thread, AnExceptionDoesNotLeaveTheThread) {
+    ThrowingThread t;
+    t.start();
+    t.wait();
+    EXPECT_TRUE(t.finished());
+    EXPECT_EQ(-1, t.exitCode());
+}
+
+TEST(RunningThreads, AddingPrunesFinishedThreadsOnly) {
+    RunningThreads list;
+    auto done = std::make_shared<GatedThread>();
+    auto busy = std::make_shared<GatedThread>();
+    list.start(done);
+    list.start(busy);
+    done->open();
+    waitUntilFinished(*done);
+    std::weak_ptr<GatedThread> doneRef = done;
+    done.reset();
+
+    auto third = std::make_shared<GatedThread>();
+    list.add(third);  // added but not started: it is not finished either
+    EXPECT_EQ(2u, list.size());
+    EXPECT_TRUE(doneRef.expired());
+    busy->open();
+    list.waitAll();
+    EXPECT_EQ(0u, list.size());
+    EXPECT_TRUE(busy->finished());
+}
+
+TEST(RunningThreads, KeepsAStartedThreadAliveAfterItsStarterForgotIt) {
+    RunningThreads list;
+    std::weak_ptr<GatedThread> ref;
+    {
+        auto t = std::make_shared<GatedThread>();
+        ref = t;
+        list.start(t);
+    }
+    ASSERT_FALSE(ref.expired());
+    ref.lock()->open();
+    list.waitAll();
+    EXPECT_TRUE(ref.expired());
+}
+
+TEST(RunningThreads, AdditionsFromSeveralThreads) {
+    RunningThreads list;
+    std::vector<std::thread> starters;
+    std::atomic<int> ran{0};
+    class Counting : public Thread {
+    public:
+        explicit Counting(std::atomic<int>& ran) : ran_(ran) {}
+        ~Counting() override { wait(); }
+
+    protected:
+        int run() override {
+            ++ran_;
+            return 0;
+        }
+
+    private:
+        std::atomic<int>& ran_;
+    };
+    for (int s = 0; s < 4; ++s) {
+        starters.emplace_back([&] {
+            for (int i = 0; i < 50; ++i) list.start(std::make_shared<Counting>(ran));
+        });
+    }
+    for (auto& s : starters) s.join();
+    list.waitAll();
+    EXPECT_EQ(200, ran.load());
+    EXPECT_EQ(0u, list.size());
+}
+
+TEST(NotifyQueue, DrainsInArrivalOrderAndQueuesReentrantRequestsForLater) {
+    NotifyQueue queue;
+    for (const char* key : {"a", "b", "c"}) {
+        auto item = std::make_shared<NotifyWndInfo>();
+        item->messageKey = key;
+        queue.push(item);
+    }
+    std::string seen;
+    queue.drain([&](const NotifyQueue::Item& item) {
+        seen += item->messageKey;
+        if (item->messageKey == "b") {
+            auto late = std::make_shared<NotifyWndInfo>();
+            late->messageKey = "d";
+            queue.push(late);
+        }
+    });
+    EXPECT_EQ("abc", seen);
+    ASSERT_EQ(1u, queue.size());
+    seen.clear();
+    queue.drain([&](const NotifyQueue::Item& item) { seen += item->messageKey; });
+    EXPECT_EQ("d", seen);
+    EXPECT_EQ(0u, queue.size());
+}

@@ -1,0 +1,123 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "WinTestSupport.h"
+#include "app/AppPaths.h"
+#include "app/Util.h"
+#include "app/ZEvared.h"
+#include "config/Ini.h"
+#include "config/Lang.h"
+
+using namespace tavelapp;
+
+namespace {
+
+struct Shown {
+    std::string key;
+    std::wstring text;
+    int kind;
+    int displayTime;
+    DWORD tick;
+    DWORD thread;
+};
+
+struct Owner : ZEvared::ZEvaredListener {
+    void showNotifyWnd(ZEvared&, const NotifyWndInfo& info) override {
+        shown.push_back({info.messageKey, info.text, info.kind, info.displayTime, ::GetTickCount(),
+                         ::GetCurrentThreadId()});
+    }
+    void onPluginChange0(ZEvared&) override {}
+    void onPluginChange1(ZEvared&) override {}
+    std::vector<Shown> shown;
+};
+
+class ControllerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        settingsFile = AppPaths::settingsFolder() + L"\\Option.ini";
+        ::DeleteFileW(settingsFile.c_str());
+    }
+    void TearDown() override {
+        ::DeleteFileW(settingsFile.c_str());
+        ::DeleteFileW((AppPaths::programFolder() + L"\\brunvelt.dll").c_str());
+        Ini::instance() = Ini(settingsFile);
+    }
+    void writeSettings(const std::string& text) {
+        std::ofstream out(settingsFile.c_str(), std::ios::binary);
+        out << text;
+    }
+    std::wstring settingsFile;
+};
+
+}  // namespace
+
+TEST_F(ControllerTest, RequestsCloseTogetherAreShownTogetherInOrder) {
+    Owner owner;
+    ZEvared controller;
+    controller.setListener(&owner);
+    EXPECT_TRUE(Util::hasController());
+    EXPECT_TRUE(controller.enabled());
+
+    Util::notify("Notify_Volume", L"first", NotifyWndInfo::kInformation);
+    pumpFor(100);
+    EXPECT_TRUE(owner.shown.empty());
+    const DWORD second = ::GetTickCount();
+    std::thread worker([] { Util::notify("track", L"second", NotifyWndInfo::kTrack); });
+    worker.join();
+    ASSERT_TRUE(pumpUntil([&] { return owner.shown.size() >= 2; }, 3000));
+
+    ASSERT_EQ(2u, owner.shown.size());
+    EXPECT_EQ("Notify_Volume", owner.shown[0].key);
+    EXPECT_EQ(L"first", owner.shown[0].text);
+    EXPECT_EQ(5, owner.shown[0].displayTime);
+    EXPECT_EQ("track", owner.shown[1].key);
+    EXPECT_EQ(10, owner.shown[1].displayTime);
+    EXPECT_EQ(NotifyWndInfo::kTrack, owner.shown[1].kind);
+    // One drain, on the main thread, no earlier than the batching delay allows.
+    EXPECT_LE(owner.shown[1].tick - owner.shown[0].tick, 20u);
+    EXPECT_GE(owner.shown[0].tick - second, 150u);
+    EXPECT_EQ(::GetCurrentThreadId(), owner.shown[1].thread);
+}
+
+TEST_F(ControllerTest, WithdrawsFromUtilAndSavesTheSettingsWhenItGoes) {
+    {
+        ZEvared controller;
+    }
+    EXPECT_FALSE(Util::hasController());
+    // Nobody to tell: must not fail.
+    Util::notify("x", L"y", NotifyWndInfo::kWarning);
+    std::ifstream in(settingsFile.c_str(), std::ios::binary);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(std::string::npos, text.find("[HotKey30]"));
+    EXPECT_NE(std::string::npos, text.find("SynchroTime=180"));
+}
+
+TEST_F(ControllerTest, DisabledUtilityRunsNoServersAndSaysSo) {
+    writeSettings("[Detail]\r\nDisable=5\r\nBackupEnabled=1\r\n");
+    Owner owner;
+    ZEvared controller;
+    controller.setListener(&owner);
+    EXPECT_FALSE(controller.enabled());
+    EXPECT_TRUE(controller.backupTimerStarted());
+    ASSERT_TRUE(pumpUntil([&] { return !owner.shown.empty(); }, 2000));
+    EXPECT_EQ("Notify_AppIsDisabled", owner.shown[0].key);
+    EXPECT_EQ(Lang::instance().text(L"Notification", L"AppIsDisabled"), owner.shown[0].text);
+    EXPECT_EQ(NotifyWndInfo::kInformation, owner.shown[0].kind);
+}
+
+TEST_F(ControllerTest, WarnsOfTheOldVersionFile) {
+    std::ofstream((AppPaths::programFolder() + L"\\brunvelt.dll").c_str()) << "old";
+    Owner owner;
+    ZEvared controller;
+    controller.setListener(&owner);
+    EXPECT_FALSE(controller.backupTimerStarted());
+    ASSERT_TRUE(pumpUntil([&] { return !owner.shown.empty(); }, 2000));
+    EXPECT_EQ("", owner.shown[0].key);
+    EXPECT_EQ(NotifyWndInfo::kWarning, owner.shown[0].kind);
+    EXPECT_NE(std::wstring::npos, owner.shown[0].text.find(L"brunvelt.dll"));
+}

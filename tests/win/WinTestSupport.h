@@ -1,0 +1,33 @@
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+// Runs the thread's message loop until pred holds or timeoutMs passed.
+inline bool pumpUntil(const std::function<bool()>& pred, DWORD timeoutMs) {
+    const DWORD start = ::GetTickCount();
+    for (;;) {
+        MSG msg;
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
+        if (pred && pred()) return true;
+        if (::GetTickCount() - start >= timeoutMs) return pred ? pred() : true;
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+    }
+}
+
+inline void pumpFor(DWORD ms) { pumpUntil(nullptr, ms); }
+
+inline std::wstring modulePath() {
+    wchar_t buffer[MAX_PATH];
+    DWORD n = ::GetModuleFileNameW(nullptr, buffer, MAX_PATH);
+    return std::wstring(buffer, n);
+}
+
+inline std::wstring moduleFolder() {
+    std::wstring p = modulePath();
+    return p.substr(0, p.find_last_of(L'\\'));
+}
