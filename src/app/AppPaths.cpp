@@ -20,9 +20,7 @@ std::wstring AppPaths::programPath() {
     return programPathValue;
 }
 
-std::wstring AppPaths::programFolder() {
-    return tavel::win::file::File(programPath()).folder();
-}
+std::wstring AppPaths::programFolder() { return tavel::win::file::File(programPath()).folder(); }
 
 std::wstring AppPaths::settingsFolder() {
     tavel::win::file::File program(programPath());

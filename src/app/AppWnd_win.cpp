@@ -30,20 +30,20 @@ bool AppWnd::create() {
 
 LRESULT AppWnd::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_CREATE:
-        controllerOwner_ = std::make_shared<ZEvared>();
-        controller_ = controllerOwner_.get();
-        controller_->setListener(this);
-        return 0;
-    case WM_QUERYENDSESSION:
-        if (controller_ != nullptr) controller_->endObservation();
-        return TRUE;
-    case WM_DESTROY:
-        // A top-level frame ends the message loop when it goes.
-        ::PostQuitMessage(1);
-        return 0;
-    default:
-        return defaultHandling(message, wParam, lParam);
+        case WM_CREATE:
+            controllerOwner_ = std::make_shared<ZEvared>();
+            controller_ = controllerOwner_.get();
+            controller_->setListener(this);
+            return 0;
+        case WM_QUERYENDSESSION:
+            if (controller_ != nullptr) controller_->endObservation();
+            return TRUE;
+        case WM_DESTROY:
+            // A top-level frame ends the message loop when it goes.
+            ::PostQuitMessage(1);
+            return 0;
+        default:
+            return defaultHandling(message, wParam, lParam);
     }
 }
 

@@ -21,7 +21,8 @@ public:
         std::lock_guard<std::recursive_mutex> guard(lock());
         std::vector<Item> batch;
         batch.swap(items_);
-        for (const Item& item : batch) fn(item);
+        for (const Item& item : batch)
+            fn(item);
     }
     std::size_t size() const;
 

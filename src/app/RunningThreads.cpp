@@ -33,7 +33,8 @@ void RunningThreads::waitAll() {
         }
         if (batch.empty()) return;
         // Wait before releasing: a derived object must not die under its running thread.
-        for (auto& t : batch) t->wait();
+        for (auto& t : batch)
+            t->wait();
     }
 }
 

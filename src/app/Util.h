@@ -15,8 +15,7 @@ public:
     public:
         virtual void onTrackChanged(const PlayerState& state) = 0;
         virtual void onPlayerStateChanged(const PlayerState& state) = 0;
-        virtual void notify(const std::string& key, const std::wstring& text, const PicturePtr& picture,
-                            int kind) = 0;
+        virtual void notify(const std::string& key, const std::wstring& text, const PicturePtr& picture, int kind) = 0;
         virtual void checkObservationSoon() = 0;
         virtual void restartWiimoteServer() = 0;
         virtual void showOption() = 0;

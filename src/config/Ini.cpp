@@ -11,7 +11,8 @@ template <typename T>
 std::vector<std::shared_ptr<T>> deepCopy(const std::vector<std::shared_ptr<T>>& list) {
     std::vector<std::shared_ptr<T>> copy;
     copy.reserve(list.size());
-    for (const auto& record : list) copy.push_back(record ? std::make_shared<T>(*record) : nullptr);
+    for (const auto& record : list)
+        copy.push_back(record ? std::make_shared<T>(*record) : nullptr);
     return copy;
 }
 
@@ -46,17 +47,15 @@ auto fields(const Ini::Item::Artwork& a) {
                     a.confirmApply, a.numDownloadArtworks);
 }
 auto fields(const Ini::Item::Detail& d) {
-    return std::tie(d.disable, d.disableBootITunes, d.synchroTime, d.ignoreWaitingAction, d.soundEnabled,
-                    d.soundPath, d.notifyObservationState, d.trayIconAction, d.trayIconWheelClickAction,
-                    d.startupAction, d.endupAction, d.backupEnabled, d.numberOfBackups, d.intervalOfBackup,
-                    d.lastBackupedTime);
+    return std::tie(d.disable, d.disableBootITunes, d.synchroTime, d.ignoreWaitingAction, d.soundEnabled, d.soundPath,
+                    d.notifyObservationState, d.trayIconAction, d.trayIconWheelClickAction, d.startupAction,
+                    d.endupAction, d.backupEnabled, d.numberOfBackups, d.intervalOfBackup, d.lastBackupedTime);
 }
 auto fields(const Ini::Item::Notify& n) {
     return std::tie(n.notifyTrack, n.notifyTrackText, n.notifySystemVolume, n.notifySystemMute, n.notifyVolume,
                     n.notifyMute, n.notifyShuffle, n.notifyRepeat, n.notifyRating, n.notifyPlayerState, n.notifyEQ,
-                    n.notifyVisuals, n.notifyTime, n.notifyTimeOthers, n.clickAction,
-                    n.runClickActionOnlyTrackNotify, n.showArtwork, n.arrowContinuousNotify, n.transparency,
-                    n.effect, n.slideDir);
+                    n.notifyVisuals, n.notifyTime, n.notifyTimeOthers, n.clickAction, n.runClickActionOnlyTrackNotify,
+                    n.showArtwork, n.arrowContinuousNotify, n.transparency, n.effect, n.slideDir);
 }
 
 // Older files name a script in "Param", e.g. "NextTrack.js" for "NextTrack".
@@ -393,22 +392,14 @@ Ini::WiimoteKeyList Ini::defaultWiimoteKeys() {
     using K = Item::Wiimote::Key;
     // Button in the low byte, 0x8000 = with the shift button.
     return {
-        codedKey<K>(3, L"PlayPause"),
-        codedKey<K>(6, L"PreviousTrack"),
-        codedKey<K>(7, L"NextTrack"),
-        codedKey<K>(0x8006, L"Rewind"),
-        codedKey<K>(0x8007, L"FastForward"),
-        codedKey<K>(9, L"PrevAlbum"),
-        codedKey<K>(8, L"NextAlbum"),
-        codedKey<K>(0x8009, L"PrevArtist"),
-        codedKey<K>(0x8008, L"NextArtist"),
-        codedKey<K>(0x8003, L"ReshuffleAndPlay"),
-        codedKey<K>(10, L"Volume_Up5"),
-        codedKey<K>(4, L"Volume_Down5"),
-        codedKey<K>(1, L"Repeat_OneAll"),
-        codedKey<K>(0, L"Shuffle_OnOff"),
-        codedKey<K>(0x8001, L"Mute_OnOff"),
-        codedKey<K>(0x8000, L"EQ_OnOff"),
+        codedKey<K>(3, L"PlayPause"),        codedKey<K>(6, L"PreviousTrack"),
+        codedKey<K>(7, L"NextTrack"),        codedKey<K>(0x8006, L"Rewind"),
+        codedKey<K>(0x8007, L"FastForward"), codedKey<K>(9, L"PrevAlbum"),
+        codedKey<K>(8, L"NextAlbum"),        codedKey<K>(0x8009, L"PrevArtist"),
+        codedKey<K>(0x8008, L"NextArtist"),  codedKey<K>(0x8003, L"ReshuffleAndPlay"),
+        codedKey<K>(10, L"Volume_Up5"),      codedKey<K>(4, L"Volume_Down5"),
+        codedKey<K>(1, L"Repeat_OneAll"),    codedKey<K>(0, L"Shuffle_OnOff"),
+        codedKey<K>(0x8001, L"Mute_OnOff"),  codedKey<K>(0x8000, L"EQ_OnOff"),
     };
 }
 

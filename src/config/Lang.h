@@ -19,9 +19,7 @@ public:
 
     std::wstring getText(const std::wstring& section, const std::wstring& key, const std::wstring& def) const;
     // A missing text shows its key.
-    std::wstring text(const std::wstring& section, const std::wstring& key) const {
-        return getText(section, key, key);
-    }
+    std::wstring text(const std::wstring& section, const std::wstring& key) const { return getText(section, key, key); }
     std::wstring path() const;
 
 private:

@@ -98,13 +98,13 @@ TEST(IniDocument, IntegersParseLikeGetPrivateProfileInt) {
         const char* text;
         std::int32_t expected;
     } cases[] = {
-        {"42", 42},        {"-7", -7},        {"+5", 5},
-        {"0x1F", 31},      {"0X1f", 31},      {"-0x10", -16},
-        {"abc", 0},        {"12abc", 12},     {"1 2", 1},
-        {"-", 0},          {"0x", 0},         {"0xZ", 0},
-        {"'12'", 12},      {"\" 8\"", 8},     {"2147483647", 2147483647},
+        {"42", 42},         {"-7", -7},        {"+5", 5},
+        {"0x1F", 31},       {"0X1f", 31},      {"-0x10", -16},
+        {"abc", 0},         {"12abc", 12},     {"1 2", 1},
+        {"-", 0},           {"0x", 0},         {"0xZ", 0},
+        {"'12'", 12},       {"\" 8\"", 8},     {"2147483647", 2147483647},
         {"4294967295", -1}, {"4294967296", 0}, {"2147483648", INT32_MIN},
-        {"007", 7},        {"1e3", 1},        {"0x7fffffff", INT32_MAX},
+        {"007", 7},         {"1e3", 1},        {"0x7fffffff", INT32_MAX},
     };
     for (const auto& c : cases) {
         const IniDocument doc = IniDocument::parse(std::string("[n]\nv=") + c.text + "\n");
@@ -150,7 +150,8 @@ TEST(IniDocument, ValuesTheReaderWouldAlterSurviveARoundTrip) {
         L"", L" lead", L"trail\t", L"\"quoted\"", L"'single'", L"\"", L"'x\"", L"a=b;c", L"[not a section]",
     };
     IniDocument doc;
-    for (std::size_t i = 0; i < values.size(); ++i) doc.set(L"s", L"k" + std::to_wstring(i), values[i]);
+    for (std::size_t i = 0; i < values.size(); ++i)
+        doc.set(L"s", L"k" + std::to_wstring(i), values[i]);
     doc.set(L"s", L"newline", L"one\r\ntwo\n[Injected]\nx=1");
 
     const IniDocument back = IniDocument::parse(doc.serialize());
@@ -163,8 +164,20 @@ TEST(IniDocument, ValuesTheReaderWouldAlterSurviveARoundTrip) {
 
 TEST(IniDocument, ArbitraryBytesNeverBreakTheParser) {
     const std::vector<std::string> edges = {
-        "", "[", "]", "[]", "=", "\r", "\xEF\xBB", "\xEF\xBB\xBF", "\xFF\xFE", "\xFF\xFE[", "\xFF\xFE\x00\xD8",
-        std::string("[s]\0\nk\0=\0v", 10), "[s]\nk=\xFF\xFE", "[[[]]]\n=]=[\n",
+        "",
+        "[",
+        "]",
+        "[]",
+        "=",
+        "\r",
+        "\xEF\xBB",
+        "\xEF\xBB\xBF",
+        "\xFF\xFE",
+        "\xFF\xFE[",
+        "\xFF\xFE\x00\xD8",
+        std::string("[s]\0\nk\0=\0v", 10),
+        "[s]\nk=\xFF\xFE",
+        "[[[]]]\n=]=[\n",
     };
     std::mt19937 random(12345);
     const char alphabet[] = "[]=;'\"\r\n \t0x-+abAB\xC3\xA9\xFF\xFE\xEF\xBB\xBF\xED\xA0\x80";

@@ -21,8 +21,8 @@ using SectionKey = std::pair<std::string, std::string>;
 struct LangFile {
     bool opened = false;
     bool hasBom = false;
-    std::vector<std::string> problems;           // syntax and encoding faults
-    std::vector<SectionKey> order;               // keys in file order
+    std::vector<std::string> problems;  // syntax and encoding faults
+    std::vector<SectionKey> order;      // keys in file order
     std::map<SectionKey, std::string> values;
 };
 
@@ -41,11 +41,20 @@ long utf16Length(const std::string& s) {
         const unsigned char c = static_cast<unsigned char>(s[i]);
         int extra;
         unsigned long cp;
-        if (c < 0x80) { extra = 0; cp = c; }
-        else if ((c & 0xE0) == 0xC0) { extra = 1; cp = c & 0x1F; }
-        else if ((c & 0xF0) == 0xE0) { extra = 2; cp = c & 0x0F; }
-        else if ((c & 0xF8) == 0xF0) { extra = 3; cp = c & 0x07; }
-        else return -1;
+        if (c < 0x80) {
+            extra = 0;
+            cp = c;
+        } else if ((c & 0xE0) == 0xC0) {
+            extra = 1;
+            cp = c & 0x1F;
+        } else if ((c & 0xF0) == 0xE0) {
+            extra = 2;
+            cp = c & 0x0F;
+        } else if ((c & 0xF8) == 0xF0) {
+            extra = 3;
+            cp = c & 0x07;
+        } else
+            return -1;
         for (int k = 1; k <= extra; ++k) {
             if (i + k >= s.size()) return -1;
             const unsigned char cc = static_cast<unsigned char>(s[i + k]);
@@ -134,10 +143,14 @@ LangFile readLangFile(const std::string& name) {
 bool directives(const std::string& text, std::set<int>& found) {
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] != '%') continue;
-        if (i + 1 < text.size() && text[i + 1] == '%') { ++i; continue; }
+        if (i + 1 < text.size() && text[i + 1] == '%') {
+            ++i;
+            continue;
+        }
         std::size_t j = i + 1;
         int n = 0;
-        while (j < text.size() && text[j] >= '0' && text[j] <= '9' && j - i < 4) n = n * 10 + (text[j++] - '0');
+        while (j < text.size() && text[j] >= '0' && text[j] <= '9' && j - i < 4)
+            n = n * 10 + (text[j++] - '0');
         if (j == i + 1 || j >= text.size() || text[j] != '%' || n == 0) return false;
         found.insert(n);
         i = j;
@@ -163,11 +176,36 @@ std::vector<SectionKey> requiredKeys() {
     const std::map<std::string, std::vector<std::string>> table = {
         {"Info", {"Name"}},
         {"TrayIconMenu",
-         {"OnlineHelp", "Link", "Link_Official", "Link_SupportBBS", "Link_Library_ExAction", "Link_Library_Skin",
-          "QuickPlay", "InterruptPlay", "RunAction", "EditArtwork", "ClockTimer", "ClockTimer_Option",
-          "ClockTimer_Start", "ClockTimer_Stop", "CountdownTimer", "CountdownTimer_Option", "CountdownTimer_Start",
-          "CountdownTimer_Stop", "EventAction", "EventAction_Option", "EventAction_Start", "EventAction_Stop",
-          "EventAction_LastPlay", "Action", "Skin", "ActionTarget", "Lang", "Option", "Boot", "StartObservation",
+         {"OnlineHelp",
+          "Link",
+          "Link_Official",
+          "Link_SupportBBS",
+          "Link_Library_ExAction",
+          "Link_Library_Skin",
+          "QuickPlay",
+          "InterruptPlay",
+          "RunAction",
+          "EditArtwork",
+          "ClockTimer",
+          "ClockTimer_Option",
+          "ClockTimer_Start",
+          "ClockTimer_Stop",
+          "CountdownTimer",
+          "CountdownTimer_Option",
+          "CountdownTimer_Start",
+          "CountdownTimer_Stop",
+          "EventAction",
+          "EventAction_Option",
+          "EventAction_Start",
+          "EventAction_Stop",
+          "EventAction_LastPlay",
+          "Action",
+          "Skin",
+          "ActionTarget",
+          "Lang",
+          "Option",
+          "Boot",
+          "StartObservation",
           "Exit"}},
         {"Notification",
          {"StartObservation", "EndObservation", "AppIsDisabled", "ActionIsNotAvailable", "CancelRunAction",
@@ -176,21 +214,73 @@ std::vector<SectionKey> requiredKeys() {
          {"HotkeyRegist", "HotkeyCreateWindow", "JoyInitialize", "JoySetEventNotification", "IRComInitialize",
           "IRComOpen", "IRComSetSockOpt", "IRComBind", "IRComListen", "IRComRecv", "WiimoteDllLoadError"}},
         {"Others",
-         {"HotkeyNothing", "IRComKeyUp", "IRComKeyRight", "IRComKeyDown", "IRComKeyLeft", "IRComKeySelect",
-          "IRComKeyShift", "JoyUp", "JoyRight", "JoyDown", "JoyLeft", "JoyButton", "JoyNothing", "JoyShift",
-          "WiimoteA", "WiimoteB", "WiimoteLeft", "WiimoteRight", "WiimoteDown", "WiimoteUp", "WiimotePlus",
-          "WiimoteMinus", "WiimoteHome", "WiimoteOne", "WiimoteTwo", "WiimoteShift", "SystemVolume", "SystemMute",
-          "Volume", "Mute", "Shuffle", "Repeat", "Rating", "EQ", "Visuals", "Player", "SystemMute_On",
-          "SystemMute_Off", "Mute_On", "Mute_Off", "Shuffle_On", "Shuffle_Off", "Repeat_Off", "Repeat_One",
-          "Repeat_All", "Rating_0", "Rating_1", "Rating_2", "Rating_3", "Rating_4", "Rating_5", "EQ_On", "EQ_Off",
-          "Visuals_On", "Visuals_Off", "PlayerState_Stopped", "PlayerState_Playing", "PlayerState_Paused",
-          "PlayerState_FastForward", "PlayerState_Rewind"}},
+         {"HotkeyNothing",
+          "IRComKeyUp",
+          "IRComKeyRight",
+          "IRComKeyDown",
+          "IRComKeyLeft",
+          "IRComKeySelect",
+          "IRComKeyShift",
+          "JoyUp",
+          "JoyRight",
+          "JoyDown",
+          "JoyLeft",
+          "JoyButton",
+          "JoyNothing",
+          "JoyShift",
+          "WiimoteA",
+          "WiimoteB",
+          "WiimoteLeft",
+          "WiimoteRight",
+          "WiimoteDown",
+          "WiimoteUp",
+          "WiimotePlus",
+          "WiimoteMinus",
+          "WiimoteHome",
+          "WiimoteOne",
+          "WiimoteTwo",
+          "WiimoteShift",
+          "SystemVolume",
+          "SystemMute",
+          "Volume",
+          "Mute",
+          "Shuffle",
+          "Repeat",
+          "Rating",
+          "EQ",
+          "Visuals",
+          "Player",
+          "SystemMute_On",
+          "SystemMute_Off",
+          "Mute_On",
+          "Mute_Off",
+          "Shuffle_On",
+          "Shuffle_Off",
+          "Repeat_Off",
+          "Repeat_One",
+          "Repeat_All",
+          "Rating_0",
+          "Rating_1",
+          "Rating_2",
+          "Rating_3",
+          "Rating_4",
+          "Rating_5",
+          "EQ_On",
+          "EQ_Off",
+          "Visuals_On",
+          "Visuals_Off",
+          "PlayerState_Stopped",
+          "PlayerState_Playing",
+          "PlayerState_Paused",
+          "PlayerState_FastForward",
+          "PlayerState_Rewind"}},
         {"Artwork", {"ApplyStart_Text", "ApplyEnd_Text"}},
         {"ExitSystemDlg", {"Caption", "Text", "Continue", "Abort"}},
     };
     std::vector<SectionKey> keys;
     for (const auto& section : table)
-        for (const auto& key : section.second) keys.push_back({section.first, key});
+        for (const auto& key : section.second)
+            keys.push_back({section.first, key});
     return keys;
 }
 
@@ -204,7 +294,8 @@ TEST(LangFiles, ShippedLanguageFilesAreCompleteAndConsistent) {
         const LangFile& f = files.back();
         ASSERT_TRUE(f.opened) << name << " cannot be opened";
         EXPECT_TRUE(f.hasBom) << name << " does not start with a UTF-8 byte order mark";
-        for (const auto& p : f.problems) ADD_FAILURE() << name << ": " << p;
+        for (const auto& p : f.problems)
+            ADD_FAILURE() << name << ": " << p;
     }
 
     // Every text the program asks for is present and not empty.
@@ -251,9 +342,10 @@ TEST(LangFiles, ShippedLanguageFilesAreCompleteAndConsistent) {
             std::set<int> found;
             EXPECT_TRUE(directives(value, found)) << what << " has a malformed % directive: " << value;
             std::set<int> expected;
-            for (int n = 1; n <= formatted->second; ++n) expected.insert(n);
-            EXPECT_EQ(found, expected) << what << " must use exactly the directives %1% to %"
-                                       << formatted->second << "%: " << value;
+            for (int n = 1; n <= formatted->second; ++n)
+                expected.insert(n);
+            EXPECT_EQ(found, expected) << what << " must use exactly the directives %1% to %" << formatted->second
+                                       << "%: " << value;
         }
     }
 }
@@ -266,10 +358,10 @@ TEST(LangFiles, DirectiveScannerRejectsMalformedText) {
         std::set<int> ignored;
         EXPECT_FALSE(directives(bad, ignored)) << bad;
     }
-    EXPECT_EQ(utf16Length("\xE2\x98\x85"), 1);           // U+2605, three bytes
-    EXPECT_EQ(utf16Length("\xF0\x9F\x8E\xB5"), 2);       // U+1F3B5, a surrogate pair
-    EXPECT_EQ(utf16Length("\xC0\xAF"), -1);              // overlong
-    EXPECT_EQ(utf16Length("\xE3\x81"), -1);              // cut short
+    EXPECT_EQ(utf16Length("\xE2\x98\x85"), 1);      // U+2605, three bytes
+    EXPECT_EQ(utf16Length("\xF0\x9F\x8E\xB5"), 2);  // U+1F3B5, a surrogate pair
+    EXPECT_EQ(utf16Length("\xC0\xAF"), -1);         // overlong
+    EXPECT_EQ(utf16Length("\xE3\x81"), -1);         // cut short
 }
 
 }  // namespace

@@ -16,9 +16,11 @@ class LangTest : public ::testing::Test {
 protected:
     void SetUp() override {
         AppPaths::setProgramPath(dir.winPath("Kolibrix.exe"));
-        dir.write("Kolibrix/Langs/ja.lng",
-                  "\xEF\xBB\xBF[Info]\r\nName=日本語\r\n[TrayIconMenu]\r\nExit=終了\r\n[Error]\r\nHotkeyRegist=登録失敗\r\n");
-        dir.write("Kolibrix/Actions/Extra/ja.lng", "[ActionName]\r\nMyAction=拡張アクション\r\n[TrayIconMenu]\r\nExit=別の終了\r\n");
+        dir.write(
+            "Kolibrix/Langs/ja.lng",
+            "\xEF\xBB\xBF[Info]\r\nName=日本語\r\n[TrayIconMenu]\r\nExit=終了\r\n[Error]\r\nHotkeyRegist=登録失敗\r\n");
+        dir.write("Kolibrix/Actions/Extra/ja.lng",
+                  "[ActionName]\r\nMyAction=拡張アクション\r\n[TrayIconMenu]\r\nExit=別の終了\r\n");
         Lang::instance().reload();
     }
     void TearDown() override { Lang::instance().setFiles(std::wstring(), {}); }

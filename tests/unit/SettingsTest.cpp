@@ -47,14 +47,16 @@ std::string singleSections(const IniDocument& doc) {
 template <typename List>
 std::set<std::uint32_t> keyCodes(const List& list) {
     std::set<std::uint32_t> codes;
-    for (const auto& k : list) codes.insert(k->key);
+    for (const auto& k : list)
+        codes.insert(k->key);
     return codes;
 }
 
 template <typename List>
 std::set<std::wstring> actions(const List& list) {
     std::set<std::wstring> names;
-    for (const auto& k : list) names.insert(k->action);
+    for (const auto& k : list)
+        names.insert(k->action);
     return names;
 }
 
@@ -78,21 +80,8 @@ void customise(Ini& ini) {
     ini.joy = {false, false, 11, 0xFFFFFFFFu, 0xFFFF, 0x1234, {{0, 1, 2, 0x7F, 0x80, 0xAB, 0xFE, 0xFF}}};
     ini.wiimote = {false, false, 0x8003, {{0, 17, 99, -1}}, {{10, 9, 8, 7, 6, 255}}};
     ini.artwork = {true, false, 3, false, false, 12};
-    ini.detail = {true,
-                  true,
-                  0,
-                  true,
-                  false,
-                  L" D:\\Sounds\\\x97F3.wav ",
-                  false,
-                  L"\"Quoted\"",
-                  L"",
-                  L"Play",
-                  L"Stop",
-                  true,
-                  30,
-                  7,
-                  20240131};
+    ini.detail = {true,    true, 0,  true, false,   L" D:\\Sounds\\\x97F3.wav ", false, L"\"Quoted\"", L"", L"Play",
+                  L"Stop", true, 30, 7,    20240131};
     ini.notify.notifyTrack = false;
     ini.notify.notifyTrackText = Ini::trackTextPresets()[3];
     ini.notify.notifySystemVolume = false;
@@ -229,14 +218,16 @@ TEST(Settings, MissingFileGivesDefaultsAndSaveWritesEveryKeyInOrder) {
     // Each list is written just before its group's section.
     std::vector<std::wstring> order;
     const auto list = [&order](const wchar_t* prefix, int count, const wchar_t* group) {
-        for (int n = 0; n < count; ++n) order.push_back(prefix + std::to_wstring(n));
+        for (int n = 0; n < count; ++n)
+            order.push_back(prefix + std::to_wstring(n));
         order.push_back(group);
     };
     list(L"HotKey", 31, L"HotKey");
     list(L"IRComKeys", 27, L"IRCom");
     list(L"JoyKeys", 25, L"Joy");
     list(L"WiimoteKeys", 16, L"Wiimote");
-    for (const wchar_t* s : {L"Artwork", L"Detail", L"Notify", L"Lang", L"Skin", L"ActionTarget"}) order.push_back(s);
+    for (const wchar_t* s : {L"Artwork", L"Detail", L"Notify", L"Lang", L"Skin", L"ActionTarget"})
+        order.push_back(s);
     EXPECT_EQ(doc.sectionNames(), order);
     EXPECT_EQ(doc.keyNames(L"HotKey3"), (std::vector<std::wstring>{L"Action", L"Mods", L"VK"}));
     EXPECT_EQ(doc.getString(L"HotKey3", L"Action", L""), L"NextTrack");
@@ -257,7 +248,8 @@ TEST(Settings, DefaultBindingListsAreComplete) {
     }
     EXPECT_EQ(chords.size(), 31u);
     EXPECT_EQ(hotActions.size(), 31u);
-    for (std::uint32_t r = 0; r <= 5; ++r) EXPECT_EQ(hot[15 + r]->vk, 0x30 + r);
+    for (std::uint32_t r = 0; r <= 5; ++r)
+        EXPECT_EQ(hot[15 + r]->vk, 0x30 + r);
 
     const Ini::IRComKeyList ir = Ini::defaultIRComKeys();
     ASSERT_EQ(ir.size(), 27u);
@@ -275,7 +267,8 @@ TEST(Settings, DefaultBindingListsAreComplete) {
     const auto& presets = Ini::trackTextPresets();
     ASSERT_EQ(presets.size(), 4u);
     EXPECT_EQ(presets[0], Ini(L"x").notify.notifyTrackText);
-    for (const auto& p : presets) EXPECT_NE(p.find(L"%Name% (%Time%)\\n%Artist%"), std::wstring::npos);
+    for (const auto& p : presets)
+        EXPECT_NE(p.find(L"%Name% (%Time%)\\n%Artist%"), std::wstring::npos);
 }
 
 TEST(Settings, SaveLoadSaveRoundTripsModelAndBytes) {
@@ -315,11 +308,13 @@ TEST(Settings, ValuesAreReadWithTheProfileRules) {
                  "Guid_Data4_0=300\r\n"
                  "Guid_Data4_1=-1\r\n"
                  "[Notify]\r\n"
-                 "NotifyTrackText=" + std::string(600, 't') + "\r\n"
-                 "Effect=\r\n"
-                 "[Lang]\r\n"
-                 "Id = 'en' \r\n"
-                 "Unknown=ignored\r\n");
+                 "NotifyTrackText=" +
+                     std::string(600, 't') +
+                     "\r\n"
+                     "Effect=\r\n"
+                     "[Lang]\r\n"
+                     "Id = 'en' \r\n"
+                     "Unknown=ignored\r\n");
     Ini ini(folder.winPath("Option.ini"));
     ini.load();
     EXPECT_TRUE(ini.detail.disable);
@@ -429,9 +424,8 @@ TEST(Settings, SaveReplacesTheFileAtomically) {
     const std::string saved = contentOf(folder.path() / "Option.ini");
 
     ini.lang.id = L"fr";
-    tavel::win::file::setSaveFaultHook([](tavel::win::file::SaveStep step) {
-        return step != tavel::win::file::SaveStep::Replace;
-    });
+    tavel::win::file::setSaveFaultHook(
+        [](tavel::win::file::SaveStep step) { return step != tavel::win::file::SaveStep::Replace; });
     const bool failedSave = ini.save();
     tavel::win::file::setSaveFaultHook(nullptr);
     EXPECT_FALSE(failedSave);

@@ -10,7 +10,8 @@ class TempFolder {
 public:
     TempFolder() {
         std::random_device rd;
-        path_ = std::filesystem::temp_directory_path() / ("kolibrix-test-" + std::to_string(rd()) + std::to_string(rd()));
+        path_ =
+            std::filesystem::temp_directory_path() / ("kolibrix-test-" + std::to_string(rd()) + std::to_string(rd()));
         std::filesystem::create_directories(path_);
     }
     ~TempFolder() {

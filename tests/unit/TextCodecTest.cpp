@@ -30,14 +30,19 @@ TEST(TextCodec, MalformedUtf8BecomesReplacementCharacters) {
         EXPECT_NE(decoded.find(fffd), std::wstring::npos);
     }
     // A truncated sequence swallows only its own bytes, not the next character.
-    EXPECT_EQ(utf8ToWide("\xE6\x97" "A"), fffd + L"A");
+    EXPECT_EQ(utf8ToWide("\xE6\x97"
+                         "A"),
+              fffd + L"A");
     EXPECT_TRUE(isValidUtf8("plain \xE6\x97\xA5"));
 }
 
 TEST(TextCodec, MalformedUtf16AndWideInput) {
     const std::wstring fffd(1, static_cast<wchar_t>(0xFFFD));
     // Lone high surrogate, lone low surrogate, odd trailing byte.
-    EXPECT_EQ(utf16leToWide(std::string("\x3D\xD8" "A\0", 4)), fffd + L"A");
+    EXPECT_EQ(utf16leToWide(std::string("\x3D\xD8"
+                                        "A\0",
+                                        4)),
+              fffd + L"A");
     EXPECT_EQ(utf16leToWide(std::string("\x00\xDC", 2)), fffd);
     EXPECT_EQ(utf16leToWide(std::string("A\0B", 3)), L"A" + fffd);
     std::wstring loneSurrogate(1, static_cast<wchar_t>(0xD800));

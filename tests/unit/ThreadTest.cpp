@@ -58,7 +58,8 @@ protected:
 };
 
 void waitUntilFinished(const Thread& t) {
-    while (!t.finished()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    while (!t.finished())
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
 }  // namespace
@@ -140,10 +141,12 @@ TEST(RunningThreads, AdditionsFromSeveralThreads) {
     };
     for (int s = 0; s < 4; ++s) {
         starters.emplace_back([&] {
-            for (int i = 0; i < 50; ++i) list.start(std::make_shared<Counting>(ran));
+            for (int i = 0; i < 50; ++i)
+                list.start(std::make_shared<Counting>(ran));
         });
     }
-    for (auto& s : starters) s.join();
+    for (auto& s : starters)
+        s.join();
     list.waitAll();
     EXPECT_EQ(200, ran.load());
     EXPECT_EQ(0u, list.size());

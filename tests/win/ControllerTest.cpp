@@ -28,8 +28,8 @@ struct Shown {
 
 struct Owner : ZEvared::ZEvaredListener {
     void showNotifyWnd(ZEvared&, const NotifyWndInfo& info) override {
-        shown.push_back({info.messageKey, info.text, info.kind, info.displayTime, ::GetTickCount(),
-                         ::GetCurrentThreadId()});
+        shown.push_back(
+            {info.messageKey, info.text, info.kind, info.displayTime, ::GetTickCount(), ::GetCurrentThreadId()});
     }
     void onPluginChange0(ZEvared&) override {}
     void onPluginChange1(ZEvared&) override {}
@@ -85,9 +85,7 @@ TEST_F(ControllerTest, RequestsCloseTogetherAreShownTogetherInOrder) {
 }
 
 TEST_F(ControllerTest, WithdrawsFromUtilAndSavesTheSettingsWhenItGoes) {
-    {
-        ZEvared controller;
-    }
+    { ZEvared controller; }
     EXPECT_FALSE(Util::hasController());
     // Nobody to tell: must not fail.
     Util::notify("x", L"y", NotifyWndInfo::kWarning);

@@ -31,8 +31,8 @@ TEST(DialogLocalizer, CaptionsBecomeTextsAndHintsBecomeToolTips) {
     }
     Lang::instance().setFiles(file, {});
 
-    HWND dialog = ::CreateWindowExW(0, L"STATIC", L"TestDlg", WS_POPUP, 0, 0, 200, 100, nullptr, nullptr,
-                                    nullptr, nullptr);
+    HWND dialog =
+        ::CreateWindowExW(0, L"STATIC", L"TestDlg", WS_POPUP, 0, 0, 200, 100, nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(nullptr, dialog);
     HWND ok = ::CreateWindowExW(0, L"BUTTON", L"OK", WS_CHILD, 0, 0, 50, 20, dialog, nullptr, nullptr, nullptr);
     HWND unknown =

@@ -106,7 +106,8 @@ TEST(Timer, StartFromAnotherThreadTicksOnTheTimerThread) {
     worker.join();
     EXPECT_TRUE(pumpUntil([&] { return r.ticks >= 2; }, 2000));
     t.stop();
-    for (DWORD id : r.threads) EXPECT_EQ(::GetCurrentThreadId(), id);
+    for (DWORD id : r.threads)
+        EXPECT_EQ(::GetCurrentThreadId(), id);
     std::thread stopper([&] { t.stop(); });
     stopper.join();
     pumpFor(30);

@@ -52,7 +52,8 @@ bool matchesWildcard(const std::wstring& name, const std::wstring& pattern) {
             return false;
         }
     }
-    while (p < pattern.size() && pattern[p] == L'*') ++p;
+    while (p < pattern.size() && pattern[p] == L'*')
+        ++p;
     return p == pattern.size();
 }
 

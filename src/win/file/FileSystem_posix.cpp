@@ -123,8 +123,7 @@ bool writeAll(int fd, const char* data, std::size_t size) {
     return true;
 }
 
-std::vector<std::wstring> listEntries(const std::wstring& folderPath, bool wantFolders,
-                                      const std::wstring* pattern) {
+std::vector<std::wstring> listEntries(const std::wstring& folderPath, bool wantFolders, const std::wstring* pattern) {
     std::vector<std::wstring> names;
     const std::string folder = resolve(folderPath);
     DirStream dir(folder.empty() ? "." : folder);
@@ -180,7 +179,8 @@ std::vector<std::wstring> listSubfolders(const std::wstring& folderPath) {
 std::wstring decodeAnsi(const std::string& bytes) {
     std::wstring out;
     out.reserve(bytes.size());
-    for (char c : bytes) out.push_back(static_cast<wchar_t>(static_cast<unsigned char>(c)));
+    for (char c : bytes)
+        out.push_back(static_cast<wchar_t>(static_cast<unsigned char>(c)));
     return out;
 }
 
@@ -210,8 +210,7 @@ bool writeFileAtomically(const std::wstring& path, const std::string& bytes) {
     if (!detail::saveStepAllowed(SaveStep::FlushTemp) || ::fsync(fd.get()) != 0) return fail();
     if (!fd.close()) return fail();
 
-    if (!detail::saveStepAllowed(SaveStep::Replace) || ::rename(temp.c_str(), target.c_str()) != 0)
-        return fail();
+    if (!detail::saveStepAllowed(SaveStep::Replace) || ::rename(temp.c_str(), target.c_str()) != 0) return fail();
 
     // Make the rename itself durable; failing here no longer loses data.
     const std::size_t slash = target.rfind('/');

@@ -28,8 +28,7 @@ bool isDots(const wchar_t* name) {
     return (name[0] == L'.' && name[1] == L'\0') || (name[0] == L'.' && name[1] == L'.' && name[2] == L'\0');
 }
 
-std::vector<std::wstring> listEntries(const std::wstring& folderPath, bool wantFolders,
-                                      const std::wstring& pattern) {
+std::vector<std::wstring> listEntries(const std::wstring& folderPath, bool wantFolders, const std::wstring& pattern) {
     std::vector<std::wstring> names;
     WIN32_FIND_DATAW data;
     FindHandle find(::FindFirstFileW((folderPath + L"\\" + pattern).c_str(), &data));
@@ -77,9 +76,7 @@ std::vector<std::wstring> listFiles(const std::wstring& folderPath, const std::w
     return listEntries(folderPath, false, pattern);
 }
 
-std::vector<std::wstring> listSubfolders(const std::wstring& folderPath) {
-    return listEntries(folderPath, true, L"*");
-}
+std::vector<std::wstring> listSubfolders(const std::wstring& folderPath) { return listEntries(folderPath, true, L"*"); }
 
 std::wstring decodeAnsi(const std::string& bytes) {
     if (bytes.empty()) return std::wstring();

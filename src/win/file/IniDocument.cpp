@@ -11,8 +11,10 @@ namespace {
 bool isBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
 
 std::wstring trim(const std::wstring& text, std::size_t begin, std::size_t end) {
-    while (begin < end && isBlank(text[begin])) ++begin;
-    while (end > begin && isBlank(text[end - 1])) --end;
+    while (begin < end && isBlank(text[begin]))
+        ++begin;
+    while (end > begin && isBlank(text[end - 1]))
+        --end;
     return text.substr(begin, end - begin);
 }
 
@@ -71,10 +73,12 @@ IniDocument IniDocument::parseText(const std::wstring& text) {
     std::size_t pos = 0;
     while (pos < text.size()) {
         std::size_t end = pos;
-        while (end < text.size() && text[end] != L'\n' && text[end] != L'\r') ++end;
+        while (end < text.size() && text[end] != L'\n' && text[end] != L'\r')
+            ++end;
         std::size_t begin = pos;
         pos = end + 1;
-        while (begin < end && isBlank(text[begin])) ++begin;
+        while (begin < end && isBlank(text[begin]))
+            ++begin;
         if (begin == end || text[begin] == L';') continue;
 
         if (text[begin] == L'[') {
@@ -97,7 +101,8 @@ IniDocument IniDocument::parseText(const std::wstring& text) {
 
         if (!current) continue;
         std::size_t equals = begin;
-        while (equals < end && text[equals] != L'=') ++equals;
+        while (equals < end && text[equals] != L'=')
+            ++equals;
         if (equals == end) continue;
         const std::wstring key = trim(text, begin, equals);
         if (key.empty()) continue;
@@ -135,7 +140,8 @@ std::int32_t IniDocument::getInt(const std::wstring& section, const std::wstring
     const std::wstring value = getString(section, key, std::wstring());
     if (value.empty()) return def;
     std::size_t i = 0;
-    while (i < value.size() && static_cast<std::uint32_t>(value[i]) <= 0x20) ++i;
+    while (i < value.size() && static_cast<std::uint32_t>(value[i]) <= 0x20)
+        ++i;
     bool negative = false;
     if (i < value.size() && (value[i] == L'+' || value[i] == L'-')) {
         negative = value[i] == L'-';
@@ -160,14 +166,13 @@ bool IniDocument::hasKey(const std::wstring& section, const std::wstring& key) c
     return findValue(section, key) != nullptr;
 }
 
-bool IniDocument::hasSection(const std::wstring& section) const {
-    return index_.count(lowerAscii(trim(section))) != 0;
-}
+bool IniDocument::hasSection(const std::wstring& section) const { return index_.count(lowerAscii(trim(section))) != 0; }
 
 std::vector<std::wstring> IniDocument::sectionNames() const {
     std::vector<std::wstring> names;
     names.reserve(sections_.size());
-    for (const Section& s : sections_) names.push_back(s.name);
+    for (const Section& s : sections_)
+        names.push_back(s.name);
     return names;
 }
 
@@ -175,7 +180,8 @@ std::vector<std::wstring> IniDocument::keyNames(const std::wstring& section) con
     std::vector<std::wstring> names;
     const auto s = index_.find(lowerAscii(trim(section)));
     if (s == index_.end()) return names;
-    for (const Entry& e : sections_[s->second].entries) names.push_back(e.key);
+    for (const Entry& e : sections_[s->second].entries)
+        names.push_back(e.key);
     return names;
 }
 
@@ -205,7 +211,8 @@ std::string IniDocument::serialize() const {
         if (!first) text += L"\r\n";
         first = false;
         text += L"[" + singleLine(s.name) + L"]\r\n";
-        for (const Entry& e : s.entries) text += singleLine(e.key) + L"=" + encodeValue(e.value) + L"\r\n";
+        for (const Entry& e : s.entries)
+            text += singleLine(e.key) + L"=" + encodeValue(e.value) + L"\r\n";
     }
     return "\xEF\xBB\xBF" + util::wideToUtf8(text);
 }

@@ -46,22 +46,22 @@ Timer* findTimer(int id) {
 
 LRESULT EventHandlerWnd::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_TIMER:
-        if (Timer* t = findTimer(static_cast<int>(wParam))) {
-            if (Timer::Listener* l = t->listener()) l->onTimer(*t);
-        }
-        return 0;
-    case kStartRequest:
-    case kStartNowRequest:
-        if (Timer* t = findTimer(static_cast<int>(wParam))) {
-            t->start(static_cast<unsigned int>(lParam), message == kStartNowRequest);
-        }
-        return 0;
-    case kStopRequest:
-        if (Timer* t = findTimer(static_cast<int>(wParam))) t->stop();
-        return 0;
-    default:
-        return defaultHandling(message, wParam, lParam);
+        case WM_TIMER:
+            if (Timer* t = findTimer(static_cast<int>(wParam))) {
+                if (Timer::Listener* l = t->listener()) l->onTimer(*t);
+            }
+            return 0;
+        case kStartRequest:
+        case kStartNowRequest:
+            if (Timer* t = findTimer(static_cast<int>(wParam))) {
+                t->start(static_cast<unsigned int>(lParam), message == kStartNowRequest);
+            }
+            return 0;
+        case kStopRequest:
+            if (Timer* t = findTimer(static_cast<int>(wParam))) t->stop();
+            return 0;
+        default:
+            return defaultHandling(message, wParam, lParam);
     }
 }
 

@@ -176,7 +176,8 @@ bool isValidUtf8(const std::string& bytes) {
 std::size_t utf16Length(const std::wstring& text) {
     if (wideIsUtf16) return text.size();
     std::size_t units = 0;
-    for (wchar_t c : text) units += isAstral(static_cast<char32_t>(c)) ? 2 : 1;
+    for (wchar_t c : text)
+        units += isAstral(static_cast<char32_t>(c)) ? 2 : 1;
     return units;
 }
 

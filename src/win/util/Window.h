@@ -27,8 +27,7 @@ public:
 
 protected:
     HWND create(const wchar_t* className, const wchar_t* title, DWORD style, DWORD exStyle, HWND parent,
-                int x = CW_USEDEFAULT, int y = CW_USEDEFAULT, int width = CW_USEDEFAULT,
-                int height = CW_USEDEFAULT);
+                int x = CW_USEDEFAULT, int y = CW_USEDEFAULT, int width = CW_USEDEFAULT, int height = CW_USEDEFAULT);
     virtual LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT defaultHandling(UINT message, WPARAM wParam, LPARAM lParam) {
         return ::DefWindowProcW(hwnd_, message, wParam, lParam);
