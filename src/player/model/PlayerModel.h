@@ -39,14 +39,14 @@ public:
         bool mute = false;
         bool eq = false;
         bool visuals = false;
-        long currentTrackId = 0;         // 0 = none
-        long currentPlaylistId = 0;      // 0 = none
+        long currentTrackId = 0;     // 0 = none
+        long currentPlaylistId = 0;  // 0 = none
         std::wstring currentPlaylistName;
         std::wstring trackName, artist, album;
         long playOrderIndex = 0;
         long tracksInPlaylist = 0;
-        bool shuffle = false;            // of the current playlist
-        long songRepeat = 0;             // of the current playlist
+        bool shuffle = false;  // of the current playlist
+        long songRepeat = 0;   // of the current playlist
         bool browserVisible = true;
         bool miniPlayer = false;
         long selectedPlaylistId = 0;

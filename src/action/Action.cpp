@@ -1,0 +1,54 @@
+#include "action/Action.h"
+
+#include <mutex>
+
+#include "action/ActionRunner.h"
+#include "config/Ini.h"
+#include "win/util/Com.h"
+
+namespace tavelapp {
+namespace action {
+namespace {
+
+std::recursive_mutex& actionLock() {
+    static std::recursive_mutex lock;
+    return lock;
+}
+
+const std::wstring emptyParam;
+
+}  // namespace
+
+const std::wstring& Action::param(std::size_t i) const { return i < params_.size() ? params_[i] : emptyParam; }
+
+void Action::lockActions() { actionLock().lock(); }
+void Action::unlockActions() { actionLock().unlock(); }
+
+void Action::begin() {
+    noLock_ = Ini::instance().detail.ignoreWaitingAction;
+    if (!noLock_) {
+        lockActions();
+        locked_ = true;
+    }
+}
+
+void Action::end() {
+    if (locked_) {
+        locked_ = false;
+        unlockActions();
+    }
+}
+
+void ITunesAction::begin() {
+    Action::begin();
+    tavel::win::util::comInitialize();
+}
+
+void ITunesAction::end() {
+    tavel::win::util::comUninitialize();
+    ActionRunner::instance().actionFinished();
+    Action::end();
+}
+
+}  // namespace action
+}  // namespace tavelapp

@@ -1,0 +1,55 @@
+#pragma once
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "action/ActionListItem.h"
+#include "app/Thread.h"
+
+namespace tavelapp {
+namespace action {
+
+// One named command with its parameters, run once on a thread of its own.
+// Unless IgnoreWaitingAction is on, actions wait for each other on the action lock.
+class Action : public Thread {
+public:
+    Action(ActionListItemPtr entry, std::vector<std::wstring> params)
+        : entry_(std::move(entry)), params_(std::move(params)) {}
+    // Parameter i, or "" when there is none.
+    const std::wstring& param(std::size_t i) const;
+    const ActionListItemPtr& entry() const { return entry_; }
+    const std::vector<std::wstring>& params() const { return params_; }
+
+    // The process-wide action lock.
+    static void lockActions();
+    static void unlockActions();
+
+protected:
+    void begin() override;
+    void end() override;
+
+private:
+    ActionListItemPtr entry_;
+    std::vector<std::wstring> params_;
+    bool noLock_ = false;
+    bool locked_ = false;
+};
+
+// An action that uses the player or the system: COM for its thread, and at its
+// end the change detection and the runner's completion callback.
+class ITunesAction : public Action {
+public:
+    ITunesAction(ActionListItemPtr entry, std::vector<std::wstring> params, int notify = 1)
+        : Action(std::move(entry), std::move(params)), notify_(notify) {}
+    int notifyFlag() const { return notify_; }
+
+protected:
+    void begin() override;
+    void end() override;
+
+private:
+    int notify_;
+};
+
+}  // namespace action
+}  // namespace tavelapp

@@ -1,0 +1,36 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "action/ActionListItem.h"
+
+namespace tavelapp {
+
+// Turns a name (an action-list entry or a bare action name) into a dispatch.
+class ActionRunner {
+public:
+    class ActionRunnerListener {
+    public:
+        virtual void onActionFinished(ActionRunner& runner) = 0;
+
+    protected:
+        ~ActionRunnerListener() = default;
+    };
+
+    static ActionRunner& instance();
+
+    void setListener(ActionRunnerListener* listener);
+    void runByName(const std::wstring& name, bool playSound);
+    void dispatch(const ActionListItemPtr& entry, const std::wstring& actionName,
+                  const std::vector<std::wstring>& params, bool playSound);
+    void notifyChanges();
+    void playStartSound();
+    void actionFinished();
+    std::uint32_t lastDispatchTime() const;
+
+private:
+    ActionRunner();
+};
+
+}  // namespace tavelapp

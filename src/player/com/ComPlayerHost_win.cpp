@@ -1,0 +1,46 @@
+#include <windows.h>
+
+#include "player/PlayerHost.h"
+#include "player/com/ITunesCom.h"
+
+namespace tavelapp {
+namespace itunes {
+namespace {
+
+class ComConnection : public PlayerConnection {
+public:
+    App& app() override { return *com_.app(); }
+
+private:
+    ITunesCom com_;
+};
+
+class ComPlayerHost : public PlayerHost {
+public:
+    std::unique_ptr<PlayerConnection> open() override { return std::make_unique<ComConnection>(); }
+    bool isRunning() override { return isITunesRunning(); }
+    bool isWindowVisible() override {
+        HWND window = ::FindWindowA("iTunes", nullptr);
+        return window != nullptr && ::IsWindowVisible(window);
+    }
+    void activateWindow() override {
+        if (HWND window = ::FindWindowA("iTunes", nullptr)) {
+            if (::IsIconic(window)) ::ShowWindow(window, SW_RESTORE);
+            ::SetForegroundWindow(window);
+        }
+    }
+    void minimizeWindow() override {
+        HWND window = ::FindWindowA("iTunes", nullptr);
+        if (window != nullptr && ::IsWindowVisible(window)) ::ShowWindow(window, SW_MINIMIZE);
+    }
+};
+
+}  // namespace
+
+PlayerHost& platformPlayerHost() {
+    static ComPlayerHost host;
+    return host;
+}
+
+}  // namespace itunes
+}  // namespace tavelapp

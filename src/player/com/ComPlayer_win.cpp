@@ -1,0 +1,221 @@
+#include "player/com/ComPlayer.h"
+
+#include "player/com/Dispatch.h"
+
+using tavel::win::util::ComPtr;
+
+namespace tavelapp {
+namespace itunes {
+namespace {
+
+template <typename T, typename... Extra>
+std::shared_ptr<T> wrap(ComPtr<IDispatch> object, Extra&&... extra) {
+    if (!object) return nullptr;
+    return std::make_shared<T>(std::move(object), std::forward<Extra>(extra)...);
+}
+
+// The members every player object has.
+class ComObject : public virtual Object {
+public:
+    ComObject(ComPtr<IDispatch> object, Dispatch::Kind kind) : d_(std::move(object), kind) {}
+    std::wstring name() override { return d_.getString(L"Name"); }
+    long playlistId() override { return d_.getLong(L"PlaylistID"); }
+    long trackId() override { return d_.getLong(L"TrackID"); }
+
+protected:
+    void method(const wchar_t* member) const { d_.call(member); }
+    void putLong(const wchar_t* member, long value) const {
+        Variant v(value);
+        d_.put(member, v);
+    }
+    void putBool(const wchar_t* member, bool value) const {
+        Variant v(value);
+        d_.put(member, v);
+    }
+    Dispatch d_;
+};
+
+class ComArtwork : public Artwork {
+public:
+    explicit ComArtwork(ComPtr<IDispatch> object) : d_(std::move(object), Dispatch::KindArtwork) {}
+    bool saveArtworkToFile(const std::wstring& path) override {
+        Variant file(path);
+        return SUCCEEDED(d_.call(L"SaveArtworkToFile", {&file}));
+    }
+    bool deleteArtwork() override { return SUCCEEDED(d_.call(L"Delete")); }
+
+private:
+    Dispatch d_;
+};
+
+class ComArtworkCollection : public ArtworkCollection {
+public:
+    explicit ComArtworkCollection(ComPtr<IDispatch> object) : d_(std::move(object), Dispatch::KindArtworkCollection) {}
+    long count() override { return d_.getLong(L"Count"); }
+    ArtworkPtr item(long index) override {
+        Variant i(index);
+        return wrap<ComArtwork>(d_.getObject(L"Item", {&i}));
+    }
+
+private:
+    Dispatch d_;
+};
+
+class ComTrack : public Track, public ComObject {
+public:
+    explicit ComTrack(ComPtr<IDispatch> object) : ComObject(std::move(object), Dispatch::KindTrack) {}
+    void play() override { method(L"Play"); }
+    std::wstring album() override { return d_.getString(L"Album"); }
+    std::wstring artist() override { return d_.getString(L"Artist"); }
+    std::wstring comment() override { return d_.getString(L"Comment"); }
+    std::wstring composer() override { return d_.getString(L"Composer"); }
+    long duration() override { return d_.getLong(L"Duration"); }
+    std::wstring genre() override { return d_.getString(L"Genre"); }
+    long playedCount() override { return d_.getLong(L"PlayedCount"); }
+    long playOrderIndex() override { return d_.getLong(L"PlayOrderIndex"); }
+    long rating() override { return d_.getLong(L"Rating"); }
+    void setRating(long rating) override { putLong(L"Rating", rating); }
+    std::wstring time() override { return d_.getString(L"Time"); }
+    long trackCount() override { return d_.getLong(L"TrackCount"); }
+    long trackNumber() override { return d_.getLong(L"TrackNumber"); }
+    long year() override { return d_.getLong(L"Year"); }
+    ArtworkCollectionPtr artwork() override { return wrap<ComArtworkCollection>(d_.getObject(L"Artwork")); }
+    ArtworkPtr addArtworkFromFile(const std::wstring& path) override {
+        Variant file(path);
+        Variant result;
+        if (FAILED(d_.call(L"AddArtworkFromFile", {&file}, &result))) return nullptr;
+        return wrap<ComArtwork>(result.toDispatch());
+    }
+};
+
+class ComTrackCollection : public TrackCollection {
+public:
+    explicit ComTrackCollection(ComPtr<IDispatch> object) : d_(std::move(object), Dispatch::KindTrackCollection) {}
+    long count() override { return d_.getLong(L"Count"); }
+    TrackPtr item(long index) override {
+        Variant i(index);
+        return wrap<ComTrack>(d_.getObject(L"Item", {&i}));
+    }
+    TrackPtr itemByPlayOrder(long index) override {
+        Variant i(index);
+        return wrap<ComTrack>(d_.getObject(L"ItemByPlayOrder", {&i}));
+    }
+
+private:
+    Dispatch d_;
+};
+
+class ComPlaylist : public Playlist, public ComObject {
+public:
+    explicit ComPlaylist(ComPtr<IDispatch> object) : ComObject(std::move(object), Dispatch::KindPlaylist) {}
+    void playFirstTrack() override { method(L"PlayFirstTrack"); }
+    TrackCollectionPtr tracks() override { return wrap<ComTrackCollection>(d_.getObject(L"Tracks")); }
+    TrackCollectionPtr search(const std::wstring& text) override {
+        Variant what(text);
+        Variant fields(0L);  // all fields
+        Variant result;
+        if (FAILED(d_.call(L"Search", {&what, &fields}, &result))) return nullptr;
+        return wrap<ComTrackCollection>(result.toDispatch());
+    }
+    bool shuffle() override { return d_.getBool(L"Shuffle"); }
+    void setShuffle(bool on) override { putBool(L"Shuffle", on); }
+    long songRepeat() override { return d_.getLong(L"SongRepeat"); }
+    void setSongRepeat(long repeat) override { putLong(L"SongRepeat", repeat); }
+    IDispatch* dispatch() const { return d_.get(); }
+};
+
+class ComPlaylistCollection : public PlaylistCollection {
+public:
+    explicit ComPlaylistCollection(ComPtr<IDispatch> object)
+        : d_(std::move(object), Dispatch::KindPlaylistCollection) {}
+    long count() override { return d_.getLong(L"Count"); }
+    PlaylistPtr item(long index) override {
+        Variant i(index);
+        return wrap<ComPlaylist>(d_.getObject(L"Item", {&i}));
+    }
+
+private:
+    Dispatch d_;
+};
+
+class ComSource : public Source, public ComObject {
+public:
+    explicit ComSource(ComPtr<IDispatch> object) : ComObject(std::move(object), Dispatch::KindSource) {}
+    PlaylistCollectionPtr playlists() override { return wrap<ComPlaylistCollection>(d_.getObject(L"Playlists")); }
+};
+
+class ComBrowserWindow : public BrowserWindow {
+public:
+    explicit ComBrowserWindow(ComPtr<IDispatch> object) : d_(std::move(object), Dispatch::KindBrowserWindow) {}
+    void setVisible(bool visible) override {
+        Variant v(visible);
+        d_.put(L"Visible", v);
+    }
+    bool miniPlayer() override { return d_.getBool(L"MiniPlayer"); }
+    void setMiniPlayer(bool mini) override {
+        Variant v(mini);
+        d_.put(L"MiniPlayer", v);
+    }
+    void setSelectedPlaylist(const PlaylistPtr& playlist) override {
+        Variant v(playlist ? dispatchOf(*playlist) : nullptr);
+        d_.put(L"SelectedPlaylist", v);
+    }
+
+private:
+    Dispatch d_;
+};
+
+class ComApp : public App {
+public:
+    explicit ComApp(ComPtr<IDispatch> object) : d_(std::move(object), Dispatch::KindApp) {}
+    void play() override { d_.call(L"Play"); }
+    void pause() override { d_.call(L"Pause"); }
+    void playPause() override { d_.call(L"PlayPause"); }
+    void stop() override { d_.call(L"Stop"); }
+    void resume() override { d_.call(L"Resume"); }
+    void backTrack() override { d_.call(L"BackTrack"); }
+    void previousTrack() override { d_.call(L"PreviousTrack"); }
+    void nextTrack() override { d_.call(L"NextTrack"); }
+    void fastForward() override { d_.call(L"FastForward"); }
+    void rewind() override { d_.call(L"Rewind"); }
+    void quit() override { d_.call(L"Quit"); }
+    long soundVolume() override { return d_.getLong(L"SoundVolume"); }
+    void setSoundVolume(long volume) override { putLong(L"SoundVolume", volume); }
+    bool mute() override { return d_.getBool(L"Mute"); }
+    void setMute(bool on) override { putBool(L"Mute", on); }
+    bool eqEnabled() override { return d_.getBool(L"EQEnabled"); }
+    void setEQEnabled(bool on) override { putBool(L"EQEnabled", on); }
+    bool visualsEnabled() override { return d_.getBool(L"VisualsEnabled"); }
+    void setVisualsEnabled(bool on) override { putBool(L"VisualsEnabled", on); }
+    bool fullScreenVisuals() override { return d_.getBool(L"FullScreenVisuals"); }
+    long playerState() override { return d_.getLong(L"PlayerState"); }
+    long playerPosition() override { return d_.getLong(L"PlayerPosition"); }
+    TrackPtr currentTrack() override { return wrap<ComTrack>(d_.getObject(L"CurrentTrack")); }
+    PlaylistPtr currentPlaylist() override { return wrap<ComPlaylist>(d_.getObject(L"CurrentPlaylist")); }
+    SourcePtr librarySource() override { return wrap<ComSource>(d_.getObject(L"LibrarySource")); }
+    PlaylistPtr libraryPlaylist() override { return wrap<ComPlaylist>(d_.getObject(L"LibraryPlaylist")); }
+    BrowserWindowPtr browserWindow() override { return wrap<ComBrowserWindow>(d_.getObject(L"BrowserWindow")); }
+
+private:
+    void putLong(const wchar_t* member, long value) {
+        Variant v(value);
+        d_.put(member, v);
+    }
+    void putBool(const wchar_t* member, bool value) {
+        Variant v(value);
+        d_.put(member, v);
+    }
+    Dispatch d_;
+};
+
+}  // namespace
+
+std::shared_ptr<App> makeComApp(ComPtr<IDispatch> application) { return wrap<ComApp>(std::move(application)); }
+
+IDispatch* dispatchOf(const Playlist& playlist) {
+    const auto* com = dynamic_cast<const ComPlaylist*>(&playlist);
+    return com != nullptr ? com->dispatch() : nullptr;
+}
+
+}  // namespace itunes
+}  // namespace tavelapp

@@ -1,0 +1,133 @@
+#include "player/com/Dispatch.h"
+
+#include <atomic>
+#include <map>
+#include <mutex>
+
+#include "app/AppException.h"
+#include "win/util/StringUtil.h"
+
+using tavel::win::util::ComPtr;
+
+namespace tavelapp {
+namespace itunes {
+namespace {
+
+std::mutex cacheLock;
+std::map<std::wstring, DISPID> cache[Dispatch::KindCount];
+std::atomic<long> lookups{0};
+
+}  // namespace
+
+long Variant::toLong() const {
+    VARIANT converted;
+    ::VariantInit(&converted);
+    if (FAILED(::VariantChangeType(&converted, const_cast<VARIANT*>(&v_), 0, VT_I4))) return 0;
+    return converted.lVal;
+}
+
+bool Variant::toBool() const {
+    VARIANT converted;
+    ::VariantInit(&converted);
+    if (FAILED(::VariantChangeType(&converted, const_cast<VARIANT*>(&v_), 0, VT_BOOL))) return false;
+    return converted.boolVal != VARIANT_FALSE;
+}
+
+std::wstring Variant::toString() const {
+    if (v_.vt == VT_BSTR) return v_.bstrVal != nullptr ? std::wstring(v_.bstrVal, ::SysStringLen(v_.bstrVal)) : L"";
+    VARIANT converted;
+    ::VariantInit(&converted);
+    if (v_.vt == VT_EMPTY || v_.vt == VT_NULL ||
+        FAILED(::VariantChangeType(&converted, const_cast<VARIANT*>(&v_), 0, VT_BSTR))) {
+        return std::wstring();
+    }
+    std::wstring text(converted.bstrVal, ::SysStringLen(converted.bstrVal));
+    ::VariantClear(&converted);
+    return text;
+}
+
+ComPtr<IDispatch> Variant::toDispatch() const {
+    if (v_.vt == VT_DISPATCH) return ComPtr<IDispatch>(v_.pdispVal);
+    if (v_.vt == VT_UNKNOWN && v_.punkVal != nullptr) {
+        ComPtr<IDispatch> object;
+        v_.punkVal->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(object.put()));
+        return object;
+    }
+    return ComPtr<IDispatch>();
+}
+
+long Dispatch::lookupCount() { return lookups.load(); }
+
+DISPID Dispatch::dispId(const wchar_t* member) const {
+    const std::wstring key = tavel::win::util::asciiLower(member);
+    {
+        std::lock_guard<std::mutex> guard(cacheLock);
+        auto it = cache[kind_].find(key);
+        if (it != cache[kind_].end()) return it->second;
+    }
+    DISPID id = DISPID_UNKNOWN;
+    LPOLESTR name = const_cast<LPOLESTR>(member);
+    ++lookups;
+    if (FAILED(object_->GetIDsOfNames(IID_NULL, &name, 1, LOCALE_USER_DEFAULT, &id))) return DISPID_UNKNOWN;
+    std::lock_guard<std::mutex> guard(cacheLock);
+    cache[kind_][key] = id;
+    return id;
+}
+
+HRESULT Dispatch::invoke(const wchar_t* member, WORD flags, std::vector<Variant*>& args, Variant* result) const {
+    if (!object_) throw AppException();
+    const DISPID id = dispId(member);
+    if (id == DISPID_UNKNOWN) return DISP_E_MEMBERNOTFOUND;
+    // IDispatch takes its arguments last to first.
+    std::vector<VARIANT> reversed;
+    reversed.reserve(args.size());
+    for (auto it = args.rbegin(); it != args.rend(); ++it) reversed.push_back(*(*it)->get());
+    DISPPARAMS params{};
+    params.cArgs = static_cast<UINT>(reversed.size());
+    params.rgvarg = reversed.empty() ? nullptr : reversed.data();
+    DISPID named = DISPID_PROPERTYPUT;
+    if (flags == DISPATCH_PROPERTYPUT) {
+        params.cNamedArgs = 1;
+        params.rgdispidNamedArgs = &named;
+    }
+    if (result != nullptr) result->clear();
+    return object_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params,
+                           result != nullptr ? result->get() : nullptr, nullptr, nullptr);
+}
+
+HRESULT Dispatch::call(const wchar_t* member, std::vector<Variant*> args, Variant* result) const {
+    return invoke(member, DISPATCH_METHOD, args, result);
+}
+
+HRESULT Dispatch::get(const wchar_t* member, Variant& result, std::vector<Variant*> args) const {
+    // Parameterised getters (Item) are methods to some servers, properties to others.
+    return invoke(member, DISPATCH_PROPERTYGET | DISPATCH_METHOD, args, &result);
+}
+
+HRESULT Dispatch::put(const wchar_t* member, Variant& value) const {
+    std::vector<Variant*> args{&value};
+    return invoke(member, DISPATCH_PROPERTYPUT, args, nullptr);
+}
+
+long Dispatch::getLong(const wchar_t* member) const {
+    Variant v;
+    return SUCCEEDED(get(member, v)) ? v.toLong() : 0;
+}
+
+bool Dispatch::getBool(const wchar_t* member) const {
+    Variant v;
+    return SUCCEEDED(get(member, v)) ? v.toBool() : false;
+}
+
+std::wstring Dispatch::getString(const wchar_t* member) const {
+    Variant v;
+    return SUCCEEDED(get(member, v)) ? v.toString() : std::wstring();
+}
+
+ComPtr<IDispatch> Dispatch::getObject(const wchar_t* member, std::vector<Variant*> args) const {
+    Variant v;
+    return SUCCEEDED(get(member, v, std::move(args))) ? v.toDispatch() : ComPtr<IDispatch>();
+}
+
+}  // namespace itunes
+}  // namespace tavelapp

@@ -1,0 +1,146 @@
+#include "player/com/ITunesCom.h"
+
+#include <ocidl.h>
+#include <shellapi.h>
+
+#include <mutex>
+
+#include "app/AppException.h"
+#include "player/com/ComPlayer.h"
+#include "player/com/ITunesEvents.h"
+#include "win/util/ComPtr.h"
+
+using tavel::win::util::ComPtr;
+
+namespace tavelapp {
+namespace {
+
+// {DC0C2640-1415-4644-875C-6F4D769839BA}
+const CLSID kITunesApp = {0xDC0C2640, 0x1415, 0x4644, {0x87, 0x5C, 0x6F, 0x4D, 0x76, 0x98, 0x39, 0xBA}};
+const wchar_t kAppPathsKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\iTunes.exe";
+
+std::mutex waitsLock;
+ITunesCom::Waits waits;
+
+ITunesCom::Waits currentWaits() {
+    std::lock_guard<std::mutex> guard(waitsLock);
+    return waits;
+}
+
+}  // namespace
+
+void ITunesCom::setWaits(const Waits& newWaits) {
+    std::lock_guard<std::mutex> guard(waitsLock);
+    waits = newWaits;
+}
+
+ITunesCom::~ITunesCom() { disconnect(); }
+
+bool ITunesCom::connect() {
+    if (app_) return true;
+    const Waits w = currentWaits();
+
+    if (!isITunesRunning()) {
+        // When the player cannot even be started, waiting for its window only
+        // holds every other action up for minutes.
+        if (!bootITunes(false)) return false;
+        for (int tries = 0; !isITunesRunning(); ++tries) {
+            if (tries >= w.windowTries) return false;
+            ::Sleep(w.pauseMs);
+        }
+    }
+
+    HRESULT hr = ::CoCreateInstance(kITunesApp, nullptr, CLSCTX_ALL, IID_IDispatch,
+                                    reinterpret_cast<void**>(dispatch_.put()));
+    for (int retries = 0; FAILED(hr) || !dispatch_; ++retries) {
+        if (retries >= w.createTries) return false;
+        ::Sleep(w.pauseMs);
+        hr = ::CoCreateInstance(kITunesApp, nullptr, CLSCTX_ALL, IID_IDispatch,
+                                reinterpret_cast<void**>(dispatch_.put()));
+    }
+    app_ = itunes::makeComApp(dispatch_);
+    if (listener_ == nullptr) return true;
+
+    ITunesEvents* sink = ITunesEvents::create();
+    if (sink == nullptr) return false;
+    sink_.reset(sink, [](ITunesEvents* s) { s->Release(); });
+    sink->setListener(listener_);
+    if (sink->cookie != ITunesEvents::kNotAdvised) {
+        adviseResult_ = E_FAIL;
+        return false;
+    }
+    auto container = dispatch_.as<IConnectionPointContainer>(IID_IConnectionPointContainer);
+    ComPtr<IConnectionPoint> point;
+    adviseResult_ = container ? container->FindConnectionPoint(ITunesEvents::kEventsIid, point.put()) : E_NOINTERFACE;
+    if (SUCCEEDED(adviseResult_) && point) {
+        DWORD cookie = 0;
+        adviseResult_ = point->Advise(static_cast<IDispatch*>(sink), &cookie);
+        if (SUCCEEDED(adviseResult_)) sink->cookie = cookie;
+    }
+    return true;
+}
+
+void ITunesCom::disconnect() {
+    if (sink_) {
+        if (listener_ != nullptr) {
+            sink_->setListener(nullptr);
+            if (sink_->cookie != ITunesEvents::kNotAdvised && dispatch_) {
+                auto container = dispatch_.as<IConnectionPointContainer>(IID_IConnectionPointContainer);
+                ComPtr<IConnectionPoint> point;
+                if (container && SUCCEEDED(container->FindConnectionPoint(ITunesEvents::kEventsIid, point.put())) &&
+                    point) {
+                    point->Unadvise(sink_->cookie);
+                }
+            }
+            sink_->cookie = ITunesEvents::kNotAdvised;
+        }
+        sink_.reset();
+    }
+    app_.reset();
+    dispatch_.reset();
+}
+
+std::shared_ptr<itunes::App>& ITunesCom::app() {
+    if (!connect()) throw AppException();
+    return app_;
+}
+
+bool isITunesRunning() { return ::FindWindowA("iTunes", nullptr) != nullptr; }
+
+bool bootITunes(bool wait) {
+    if (isITunesRunning()) return true;
+    HKEY key = nullptr;
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kAppPathsKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return false;
+    wchar_t path[256] = L"";  // 512 bytes
+    DWORD size = sizeof(path) - sizeof(wchar_t);
+    DWORD type = 0;
+    const LONG read = ::RegQueryValueExW(key, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(path), &size);
+    ::RegCloseKey(key);
+    if (read != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ) || path[0] == L'\0') return false;
+    path[size / sizeof(wchar_t)] = L'\0';
+
+    SHELLEXECUTEINFOW info{};
+    info.cbSize = sizeof(info);
+    info.fMask = SEE_MASK_NOCLOSEPROCESS;
+    info.lpFile = path;
+    info.nShow = SW_SHOW;
+    if (!::ShellExecuteExW(&info)) return false;
+    if (info.hProcess != nullptr) {
+        if (wait) ::WaitForSingleObject(info.hProcess, INFINITE);
+        ::CloseHandle(info.hProcess);
+    }
+    return true;
+}
+
+bool quitITunes() {
+    if (!isITunesRunning()) return true;
+    try {
+        ITunesCom com;
+        com.app()->quit();
+    } catch (...) {
+        // The player may be gone already.
+    }
+    return true;
+}
+
+}  // namespace tavelapp

@@ -1,0 +1,68 @@
+#include "player/com/ITunesEvents.h"
+
+namespace tavelapp {
+
+// {5846EB78-317E-4B6F-B0C3-11EE8C8FEEF2}
+const IID ITunesEvents::kEventsIid = {0x5846EB78, 0x317E, 0x4B6F, {0xB0, 0xC3, 0x11, 0xEE, 0x8C, 0x8F, 0xEE, 0xF2}};
+
+ITunesEvents* ITunesEvents::create() { return new (std::nothrow) ITunesEvents(); }
+
+HRESULT STDMETHODCALLTYPE ITunesEvents::QueryInterface(REFIID iid, void** object) {
+    if (object == nullptr) return E_POINTER;
+    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch) || IsEqualIID(iid, kEventsIid)) {
+        *object = static_cast<IDispatch*>(this);
+        AddRef();
+        return S_OK;
+    }
+    *object = nullptr;
+    return E_NOINTERFACE;
+}
+
+ULONG STDMETHODCALLTYPE ITunesEvents::AddRef() { return ++references_; }
+
+ULONG STDMETHODCALLTYPE ITunesEvents::Release() {
+    const ULONG left = --references_;
+    if (left == 0) delete this;  // COM lifetime: the last Release frees the object
+    return left;
+}
+
+HRESULT STDMETHODCALLTYPE ITunesEvents::GetTypeInfoCount(UINT* count) {
+    if (count == nullptr) return E_POINTER;
+    *count = 0;
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE ITunesEvents::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
+    if (info != nullptr) *info = nullptr;
+    return E_NOTIMPL;
+}
+
+HRESULT STDMETHODCALLTYPE ITunesEvents::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) {
+    return E_NOTIMPL;
+}
+
+HRESULT STDMETHODCALLTYPE ITunesEvents::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS*, VARIANT* result,
+                                               EXCEPINFO*, UINT*) {
+    if (result != nullptr) ::VariantInit(result);
+    ITunesEventsListener* l = listener_;
+    if (l == nullptr) return S_OK;
+    try {
+        switch (id) {
+        case itunes::DispDatabaseChanged: l->onDatabaseChanged(); break;
+        case itunes::DispPlayerPlay: l->onPlayerPlay(); break;
+        case itunes::DispPlayerStop: l->onPlayerStop(); break;
+        case itunes::DispPlayingTrackChanged: l->onPlayingTrackChanged(); break;
+        case itunes::DispCOMCallsDisabled: l->onCOMCallsDisabled(); break;
+        case itunes::DispCOMCallsEnabled: l->onCOMCallsEnabled(); break;
+        case itunes::DispQuitting: l->onQuitting(); break;
+        case itunes::DispAboutToPromptUserToQuit: l->onAboutToPromptUserToQuit(); break;
+        case itunes::DispSoundVolumeChanged: l->onSoundVolumeChanged(); break;
+        default: break;
+        }
+    } catch (...) {
+        // Nothing may leave a COM method.
+    }
+    return S_OK;
+}
+
+}  // namespace tavelapp

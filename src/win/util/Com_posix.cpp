@@ -1,0 +1,12 @@
+#include "win/util/Com.h"
+
+namespace tavel {
+namespace win {
+namespace util {
+
+void comInitialize() {}
+void comUninitialize() {}
+
+}  // namespace util
+}  // namespace win
+}  // namespace tavel
