@@ -19,7 +19,8 @@ std::shared_ptr<Action> Factory::create(const std::wstring& name, const ActionLi
 
 std::vector<std::wstring> Factory::names() const {
     std::vector<std::wstring> result;
-    for (const auto& entry : creators_) result.push_back(entry.first);
+    for (const auto& entry : creators_)
+        result.push_back(entry.first);
     return result;
 }
 

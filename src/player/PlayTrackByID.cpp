@@ -35,10 +35,10 @@ void PlayTrackByID::playOn(App& app, const Target& target) {
     for (long i = 1; i <= count; ++i) {
         TrackPtr track = found->item(i);
         if (!track) continue;
-        const bool match = target.trackId != 0 ? track->trackId() == target.trackId
-                                               : sameText(track->name(), target.name) &&
-                                                     sameText(track->album(), target.album) &&
-                                                     sameText(track->artist(), target.artist);
+        const bool match = target.trackId != 0
+                               ? track->trackId() == target.trackId
+                               : sameText(track->name(), target.name) && sameText(track->album(), target.album) &&
+                                     sameText(track->artist(), target.artist);
         if (match) {
             track->play();
             return;

@@ -54,8 +54,18 @@ private:
 class Dispatch {
 public:
     // Object kinds, each with its own DISPID cache.
-    enum Kind { KindApp, KindTrack, KindPlaylist, KindSource, KindTrackCollection, KindPlaylistCollection,
-                KindArtworkCollection, KindArtwork, KindBrowserWindow, KindCount };
+    enum Kind {
+        KindApp,
+        KindTrack,
+        KindPlaylist,
+        KindSource,
+        KindTrackCollection,
+        KindPlaylistCollection,
+        KindArtworkCollection,
+        KindArtwork,
+        KindBrowserWindow,
+        KindCount
+    };
 
     Dispatch(tavel::win::util::ComPtr<IDispatch> object, Kind kind) : object_(std::move(object)), kind_(kind) {}
 

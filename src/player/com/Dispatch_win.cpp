@@ -81,7 +81,8 @@ HRESULT Dispatch::invoke(const wchar_t* member, WORD flags, std::vector<Variant*
     // IDispatch takes its arguments last to first.
     std::vector<VARIANT> reversed;
     reversed.reserve(args.size());
-    for (auto it = args.rbegin(); it != args.rend(); ++it) reversed.push_back(*(*it)->get());
+    for (auto it = args.rbegin(); it != args.rend(); ++it)
+        reversed.push_back(*(*it)->get());
     DISPPARAMS params{};
     params.cArgs = static_cast<UINT>(reversed.size());
     params.rgvarg = reversed.empty() ? nullptr : reversed.data();

@@ -50,8 +50,8 @@ bool ITunesCom::connect() {
         }
     }
 
-    HRESULT hr = ::CoCreateInstance(kITunesApp, nullptr, CLSCTX_ALL, IID_IDispatch,
-                                    reinterpret_cast<void**>(dispatch_.put()));
+    HRESULT hr =
+        ::CoCreateInstance(kITunesApp, nullptr, CLSCTX_ALL, IID_IDispatch, reinterpret_cast<void**>(dispatch_.put()));
     for (int retries = 0; FAILED(hr) || !dispatch_; ++retries) {
         if (retries >= w.createTries) return false;
         ::Sleep(w.pauseMs);

@@ -37,27 +37,44 @@ HRESULT STDMETHODCALLTYPE ITunesEvents::GetTypeInfo(UINT, LCID, ITypeInfo** info
     return E_NOTIMPL;
 }
 
-HRESULT STDMETHODCALLTYPE ITunesEvents::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) {
-    return E_NOTIMPL;
-}
+HRESULT STDMETHODCALLTYPE ITunesEvents::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) { return E_NOTIMPL; }
 
-HRESULT STDMETHODCALLTYPE ITunesEvents::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS*, VARIANT* result,
-                                               EXCEPINFO*, UINT*) {
+HRESULT STDMETHODCALLTYPE ITunesEvents::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS*, VARIANT* result, EXCEPINFO*,
+                                               UINT*) {
     if (result != nullptr) ::VariantInit(result);
     ITunesEventsListener* l = listener_;
     if (l == nullptr) return S_OK;
     try {
         switch (id) {
-        case itunes::DispDatabaseChanged: l->onDatabaseChanged(); break;
-        case itunes::DispPlayerPlay: l->onPlayerPlay(); break;
-        case itunes::DispPlayerStop: l->onPlayerStop(); break;
-        case itunes::DispPlayingTrackChanged: l->onPlayingTrackChanged(); break;
-        case itunes::DispCOMCallsDisabled: l->onCOMCallsDisabled(); break;
-        case itunes::DispCOMCallsEnabled: l->onCOMCallsEnabled(); break;
-        case itunes::DispQuitting: l->onQuitting(); break;
-        case itunes::DispAboutToPromptUserToQuit: l->onAboutToPromptUserToQuit(); break;
-        case itunes::DispSoundVolumeChanged: l->onSoundVolumeChanged(); break;
-        default: break;
+            case itunes::DispDatabaseChanged:
+                l->onDatabaseChanged();
+                break;
+            case itunes::DispPlayerPlay:
+                l->onPlayerPlay();
+                break;
+            case itunes::DispPlayerStop:
+                l->onPlayerStop();
+                break;
+            case itunes::DispPlayingTrackChanged:
+                l->onPlayingTrackChanged();
+                break;
+            case itunes::DispCOMCallsDisabled:
+                l->onCOMCallsDisabled();
+                break;
+            case itunes::DispCOMCallsEnabled:
+                l->onCOMCallsEnabled();
+                break;
+            case itunes::DispQuitting:
+                l->onQuitting();
+                break;
+            case itunes::DispAboutToPromptUserToQuit:
+                l->onAboutToPromptUserToQuit();
+                break;
+            case itunes::DispSoundVolumeChanged:
+                l->onSoundVolumeChanged();
+                break;
+            default:
+                break;
         }
     } catch (...) {
         // Nothing may leave a COM method.
