@@ -2,11 +2,36 @@
 
 #include <atomic>
 
+#include "app/AppException.h"
+
 namespace tavelapp {
 namespace itunes {
 namespace {
 std::atomic<PlayerHost*> installed{nullptr};
 }  // namespace
+
+bool PlayerConnection::connect() {
+    try {
+        app();
+        return true;
+    } catch (const AppException&) {
+        return false;
+    }
+}
+
+std::unique_ptr<PlayerConnection> PlayerHost::openObserved(ITunesEventsListener*) { return open(); }
+
+bool PlayerHost::boot() { return isRunning() || open()->connect(); }
+
+bool PlayerHost::quit() {
+    if (!isRunning()) return true;
+    try {
+        open()->app().quit();
+    } catch (const AppException&) {
+        // Gone already.
+    }
+    return true;
+}
 
 PlayerHost& PlayerHost::instance() {
     PlayerHost* host = installed.load();

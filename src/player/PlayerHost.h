@@ -13,6 +13,10 @@ public:
     // Starts the player when it does not run; throws the empty-key
     // AppException when it cannot be reached.
     virtual App& app() = 0;
+    // Explicit control, for the observation connection.
+    virtual bool connect();
+    virtual void disconnect() {}
+    virtual bool connected() const { return false; }
 };
 
 // Where actions find the player and its window. On Windows the player over
@@ -21,11 +25,18 @@ class PlayerHost {
 public:
     virtual ~PlayerHost() = default;
     virtual std::unique_ptr<PlayerConnection> open() = 0;
+    // A connection that also reports the player's events to the listener once
+    // connected (on the connecting thread's message loop, on Windows).
+    virtual std::unique_ptr<PlayerConnection> openObserved(ITunesEventsListener* listener);
     // The player's top-level window exists.
     virtual bool isRunning() = 0;
     virtual bool isWindowVisible() = 0;
     virtual void activateWindow() = 0;
     virtual void minimizeWindow() = 0;
+    // Starts the player (true at once when it runs; false when it cannot be started).
+    virtual bool boot();
+    // Asks a running player to quit; never starts it.
+    virtual bool quit();
 
     static PlayerHost& instance();
     // Replaces the platform's host (null restores it); for tests.

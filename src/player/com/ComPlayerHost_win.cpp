@@ -9,7 +9,11 @@ namespace {
 
 class ComConnection : public PlayerConnection {
 public:
+    explicit ComConnection(ITunesEventsListener* listener = nullptr) { com_.setListener(listener); }
     App& app() override { return *com_.app(); }
+    bool connect() override { return com_.connect(); }
+    void disconnect() override { com_.disconnect(); }
+    bool connected() const override { return com_.connected(); }
 
 private:
     ITunesCom com_;
@@ -18,7 +22,12 @@ private:
 class ComPlayerHost : public PlayerHost {
 public:
     std::unique_ptr<PlayerConnection> open() override { return std::make_unique<ComConnection>(); }
+    std::unique_ptr<PlayerConnection> openObserved(ITunesEventsListener* listener) override {
+        return std::make_unique<ComConnection>(listener);
+    }
     bool isRunning() override { return isITunesRunning(); }
+    bool boot() override { return bootITunes(false); }
+    bool quit() override { return quitITunes(); }
     bool isWindowVisible() override {
         HWND window = ::FindWindowA("iTunes", nullptr);
         return window != nullptr && ::IsWindowVisible(window);

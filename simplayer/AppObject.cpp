@@ -1,0 +1,69 @@
+#include "AppObject.h"
+
+#include "BrowserWindowObject.h"
+#include "PlayerIds.h"
+
+namespace simplayer {
+
+namespace h = handler;
+using tavelapp::itunes::App;
+
+AppObject::AppObject(std::shared_ptr<tavelapp::itunes::model::PlayerModel> model, std::shared_ptr<EventHub> hub)
+    : model_(std::move(model)), app_(model_->app()), hub_(std::move(hub)), events_(*this, *hub_) {}
+
+const std::vector<DispMember<AppObject>>& AppObject::members() {
+    static const std::vector<DispMember<AppObject>> table = {
+        {L"Play", nullptr, nullptr, h::call<&App::play>},
+        {L"Pause", nullptr, nullptr, h::call<&App::pause>},
+        {L"PlayPause", nullptr, nullptr, h::call<&App::playPause>},
+        {L"Stop", nullptr, nullptr, h::call<&App::stop>},
+        {L"Resume", nullptr, nullptr, h::call<&App::resume>},
+        {L"BackTrack", nullptr, nullptr, h::call<&App::backTrack>},
+        {L"PreviousTrack", nullptr, nullptr, h::call<&App::previousTrack>},
+        {L"NextTrack", nullptr, nullptr, h::call<&App::nextTrack>},
+        {L"FastForward", nullptr, nullptr, h::call<&App::fastForward>},
+        {L"Rewind", nullptr, nullptr, h::call<&App::rewind>},
+        {L"Quit", nullptr, nullptr, h::call<&App::quit>},
+        {L"SoundVolume", h::get<&App::soundVolume>, h::put<&App::setSoundVolume>},
+        {L"Mute", h::get<&App::mute>, h::put<&App::setMute>},
+        {L"EQEnabled", h::get<&App::eqEnabled>, h::put<&App::setEQEnabled>},
+        {L"VisualsEnabled", h::get<&App::visualsEnabled>, h::put<&App::setVisualsEnabled>},
+        {L"FullScreenVisuals", h::get<&App::fullScreenVisuals>},
+        {L"PlayerState", h::get<&App::playerState>},
+        {L"PlayerPosition", h::get<&App::playerPosition>},
+        {L"CurrentTrack", h::get<&App::currentTrack>},
+        {L"CurrentPlaylist", h::get<&App::currentPlaylist>},
+        {L"LibrarySource", h::get<&App::librarySource>},
+        {L"LibraryPlaylist", h::get<&App::libraryPlaylist>},
+        {L"BrowserWindow", &AppObject::browserWindow},
+    };
+    return table;
+}
+
+void* AppObject::findInterface(REFIID iid) {
+    if (::IsEqualIID(iid, IID_IConnectionPointContainer)) return static_cast<IConnectionPointContainer*>(this);
+    return nullptr;
+}
+
+STDMETHODIMP AppObject::EnumConnectionPoints(IEnumConnectionPoints** out) {
+    if (out != nullptr) *out = nullptr;
+    return E_NOTIMPL;
+}
+
+STDMETHODIMP AppObject::FindConnectionPoint(REFIID iid, IConnectionPoint** out) {
+    if (out == nullptr) return E_POINTER;
+    *out = nullptr;
+    if (!::IsEqualIID(iid, kEventsInterfaceId)) return CONNECT_E_NOCONNECTION;
+    events_.AddRef();
+    *out = &events_;
+    return S_OK;
+}
+
+HRESULT AppObject::browserWindow(AppObject& self, const DispArgs& args, VARIANT* result) {
+    if (args.count() != 0) return DISP_E_BADPARAMCOUNT;
+    tavelapp::itunes::BrowserWindowPtr window = self.app_->browserWindow();
+    if (!window) return putValue(result, static_cast<IDispatch*>(nullptr));
+    return putValue(result, makeObject<BrowserWindowObject>(std::move(window), self.model_).get());
+}
+
+}  // namespace simplayer

@@ -1,0 +1,35 @@
+#include "PlaylistObject.h"
+
+namespace simplayer {
+
+namespace h = handler;
+using tavelapp::itunes::Playlist;
+
+const std::vector<DispMember<PlaylistObject>>& PlaylistObject::members() {
+    static const std::vector<DispMember<PlaylistObject>> table = {
+        {L"Name", h::get<&Playlist::name>},
+        {L"PlaylistID", h::get<&Playlist::playlistId>},
+        {L"TrackID", h::get<&Playlist::trackId>},
+        {L"PlayFirstTrack", nullptr, nullptr, h::call<&Playlist::playFirstTrack>},
+        {L"Tracks", h::get<&Playlist::tracks>},
+        {L"Search", nullptr, nullptr, &PlaylistObject::search},
+        {L"Shuffle", h::get<&Playlist::shuffle>, h::put<&Playlist::setShuffle>},
+        {L"SongRepeat", h::get<&Playlist::songRepeat>, h::put<&Playlist::setSongRepeat>},
+    };
+    return table;
+}
+
+// Search(text, field kind). Every kind searches all fields here; the program
+// only ever asks for all of them.
+HRESULT PlaylistObject::search(PlaylistObject& self, const DispArgs& args, VARIANT* result) {
+    if (args.count() != 2) return DISP_E_BADPARAMCOUNT;
+    std::wstring text;
+    HRESULT hr = args.get(0, text);
+    if (FAILED(hr)) return hr;
+    long fields = 0;
+    hr = args.get(1, fields);
+    if (FAILED(hr)) return hr;
+    return putValue(result, self.playlist_->search(text));
+}
+
+}  // namespace simplayer

@@ -1,0 +1,7 @@
+#include "action/RunActionDlg.h"
+
+namespace tavelapp {
+
+int showRunActionDlg() { return 2; }
+
+}  // namespace tavelapp

@@ -1,0 +1,191 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "WinTestSupport.h"
+#include "app/AppException.h"
+#include "player/PlayTrackByID.h"
+#include "player/com/Dispatch.h"
+#include "player/com/ITunesCom.h"
+
+using namespace tavelapp;
+using namespace tavelapp::itunes;
+
+namespace {
+
+const wchar_t kAppPathsKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\iTunes.exe";
+
+DWORD runAndWait(const std::wstring& arguments) {
+    std::wstring exe = moduleFolder() + L"\\simplayer.exe";
+    std::wstring line = L"\"" + exe + L"\" " + arguments;
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi{};
+    if (!::CreateProcessW(exe.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return 999;
+    ::WaitForSingleObject(pi.hProcess, 20000);
+    DWORD code = 998;
+    ::GetExitCodeProcess(pi.hProcess, &code);
+    ::CloseHandle(pi.hThread);
+    ::CloseHandle(pi.hProcess);
+    return code;
+}
+
+void waitForPlayerToQuit() {
+    quitITunes();
+    pumpUntil([] { return !isITunesRunning(); }, 10000);
+}
+
+struct Recorder : ITunesEventsListener {
+    void onPlayerPlay() override { record(L"play"); }
+    void onPlayerStop() override { record(L"stop"); }
+    void onSoundVolumeChanged() override { record(L"volume"); }
+    void onPlayingTrackChanged() override { record(L"track"); }
+    void record(const wchar_t* what) {
+        events.push_back(what);
+        threads.push_back(::GetCurrentThreadId());
+    }
+    bool saw(const std::wstring& what) const {
+        for (const auto& e : events) {
+            if (e == what) return true;
+        }
+        return false;
+    }
+    std::vector<std::wstring> events;
+    std::vector<DWORD> threads;
+};
+
+class ITunesComTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { ASSERT_EQ(0u, runAndWait(L"/regserver")); }
+    static void TearDownTestSuite() {
+        waitForPlayerToQuit();
+        runAndWait(L"/unregserver");
+    }
+    void SetUp() override {
+        ITunesCom::Waits waits;
+        waits.pauseMs = 200;
+        waits.windowTries = 100;
+        waits.createTries = 20;
+        ITunesCom::setWaits(waits);
+    }
+};
+
+}  // namespace
+
+TEST_F(ITunesComTest, WithoutThePlayerInstalledConnectGivesUpAtOnce) {
+    waitForPlayerToQuit();
+    ITunesCom::setWaits(ITunesCom::Waits());  // the real waits: three minutes if it polled
+    ASSERT_EQ(ERROR_SUCCESS, ::RegDeleteKeyW(HKEY_LOCAL_MACHINE, kAppPathsKey));
+    const DWORD start = ::GetTickCount();
+    ITunesCom com;
+    EXPECT_FALSE(com.connect());
+    try {
+        com.app();
+        ADD_FAILURE() << "app() without a player must throw";
+    } catch (const AppException& e) {
+        EXPECT_TRUE(e.messageKey.empty());
+    }
+    EXPECT_LT(::GetTickCount() - start, 10000u);
+    EXPECT_FALSE(bootITunes(false));
+    ASSERT_EQ(0u, runAndWait(L"/regserver"));
+}
+
+TEST_F(ITunesComTest, QuittingAPlayerThatDoesNotRunDoesNotStartIt) {
+    waitForPlayerToQuit();
+    EXPECT_TRUE(quitITunes());
+    pumpFor(1500);
+    EXPECT_FALSE(isITunesRunning());
+}
+
+TEST_F(ITunesComTest, ConnectStartsThePlayerAndDrivesIt) {
+    waitForPlayerToQuit();
+    ITunesCom com;
+    ASSERT_TRUE(com.connect());
+    EXPECT_TRUE(isITunesRunning());
+    App& app = *com.app();
+    PlaylistPtr library = app.libraryPlaylist();
+    ASSERT_TRUE(library);
+    TrackCollectionPtr tracks = library->tracks();
+    ASSERT_TRUE(tracks);
+    EXPECT_GE(tracks->count(), 30);
+    EXPECT_FALSE(tracks->item(tracks->count() + 1));
+    TrackPtr first = tracks->item(1);
+    ASSERT_TRUE(first);
+    EXPECT_FALSE(first->name().empty());
+
+    first->play();
+    TrackPtr current = app.currentTrack();
+    ASSERT_TRUE(current);
+    EXPECT_EQ(first->trackId(), current->trackId());
+    EXPECT_EQ(1, app.playerState());
+    app.setSoundVolume(37);
+    EXPECT_EQ(37, app.soundVolume());
+    EXPECT_FALSE(library->search(L"zzzz-no-such-track-zzzz"));
+
+    // Each member is looked up once per object kind, not once per call.
+    const long lookups = Dispatch::lookupCount();
+    for (int i = 0; i < 5; ++i) {
+        (void)app.soundVolume();
+        (void)current->name();
+    }
+    EXPECT_EQ(lookups, Dispatch::lookupCount());
+}
+
+TEST_F(ITunesComTest, EventsArriveOnTheConnectingThreadUntilDisconnect) {
+    Recorder recorder;
+    ITunesCom observer;
+    observer.setListener(&recorder);
+    ASSERT_TRUE(observer.connect());
+    EXPECT_EQ(S_OK, observer.adviseResult());
+
+    ITunesCom actor;
+    App& app = *actor.app();
+    app.setSoundVolume(app.soundVolume() == 50 ? 60 : 50);
+    app.stop();
+    app.play();
+    ASSERT_TRUE(pumpUntil([&] { return recorder.saw(L"volume") && recorder.saw(L"play"); }, 5000));
+    for (DWORD id : recorder.threads)
+        EXPECT_EQ(::GetCurrentThreadId(), id);
+
+    observer.disconnect();
+    const size_t before = recorder.events.size();
+    app.setSoundVolume(app.soundVolume() == 50 ? 60 : 50);
+    app.nextTrack();
+    pumpFor(500);
+    EXPECT_EQ(before, recorder.events.size());
+}
+
+TEST_F(ITunesComTest, PlayTrackByIdFindsTheTrackAgain) {
+    ITunesCom com;
+    App& app = *com.app();
+    TrackCollectionPtr tracks = app.libraryPlaylist()->tracks();
+    ASSERT_TRUE(tracks && tracks->count() >= 5);
+    TrackPtr wanted = tracks->item(5);
+
+    PlayTrackByID::Target byTexts;
+    byTexts.name = wanted->name();
+    byTexts.album = wanted->album();
+    byTexts.artist = wanted->artist();
+    auto command = std::make_shared<PlayTrackByID>(byTexts);
+    command->start();
+    command->wait();
+    TrackPtr current = app.currentTrack();
+    ASSERT_TRUE(current);
+    EXPECT_EQ(wanted->trackId(), current->trackId());
+
+    // No texts and no playlist: the library's first track.
+    auto first = std::make_shared<PlayTrackByID>(PlayTrackByID::Target());
+    first->start();
+    first->wait();
+    current = app.currentTrack();
+    ASSERT_TRUE(current);
+    EXPECT_EQ(tracks->item(1)->trackId(), current->trackId());
+}
+
+TEST_F(ITunesComTest, QuitEndsThePlayer) {
+    ITunesCom com;
+    ASSERT_TRUE(com.connect());
+    EXPECT_TRUE(quitITunes());
+    EXPECT_TRUE(pumpUntil([] { return !isITunesRunning(); }, 10000));
+}
