@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "WinTestSupport.h"
@@ -41,6 +43,7 @@ struct Recorder : ITunesEventsListener {
     void onPlayerStop() override { record(L"stop"); }
     void onSoundVolumeChanged() override { record(L"volume"); }
     void onPlayingTrackChanged() override { record(L"track"); }
+    void onQuitting() override { record(L"quitting"); }
     void record(const wchar_t* what) {
         events.push_back(what);
         threads.push_back(::GetCurrentThreadId());
@@ -183,9 +186,60 @@ TEST_F(ITunesComTest, PlayTrackByIdFindsTheTrackAgain) {
     EXPECT_EQ(tracks->item(1)->trackId(), current->trackId());
 }
 
-TEST_F(ITunesComTest, QuitEndsThePlayer) {
+TEST_F(ITunesComTest, ThreadsWithTheirOwnConnectionsWorkAtOnce) {
+    ITunesCom main;
+    ASSERT_TRUE(main.connect());
+    std::atomic<int> failures{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([t, &failures] {
+            ::CoInitialize(nullptr);
+            try {
+                ITunesCom own;
+                App& app = *own.app();
+                for (int i = 0; i < 20; ++i) {
+                    app.setSoundVolume(10 + t);
+                    const long volume = app.soundVolume();
+                    if (volume < 10 || volume > 13) ++failures;
+                    TrackPtr track = app.libraryPlaylist()->tracks()->item(1 + t);
+                    if (!track || track->name().empty()) ++failures;
+                }
+            } catch (...) {
+                ++failures;
+            }
+            ::CoUninitialize();
+        });
+    }
+    for (auto& thread : threads)
+        thread.join();
+    EXPECT_EQ(0, failures.load());
+}
+
+TEST_F(ITunesComTest, PlayTrackByIdFallsBackToTheFirstSearchResult) {
     ITunesCom com;
-    ASSERT_TRUE(com.connect());
+    App& app = *com.app();
+    TrackPtr wanted = app.libraryPlaylist()->tracks()->item(3);
+    ASSERT_TRUE(wanted);
+    PlayTrackByID::Target edited;  // the name was edited since it was queued
+    edited.name = wanted->name().substr(0, wanted->name().size() - 1);
+    edited.album = wanted->album();
+    edited.artist = wanted->artist();
+    TrackCollectionPtr found = app.libraryPlaylist()->search(edited.name + L" " + edited.album + L" " + edited.artist);
+    ASSERT_TRUE(found);
+    auto command = std::make_shared<PlayTrackByID>(edited);
+    command->start();
+    command->wait();
+    TrackPtr current = app.currentTrack();
+    ASSERT_TRUE(current);
+    EXPECT_EQ(found->item(1)->trackId(), current->trackId());
+}
+
+TEST_F(ITunesComTest, QuitEndsThePlayerAndIsAnnounced) {
+    Recorder recorder;
+    ITunesCom observer;
+    observer.setListener(&recorder);
+    ASSERT_TRUE(observer.connect());
     EXPECT_TRUE(quitITunes());
+    EXPECT_TRUE(pumpUntil([&] { return recorder.saw(L"quitting"); }, 5000));
     EXPECT_TRUE(pumpUntil([] { return !isITunesRunning(); }, 10000));
 }

@@ -84,8 +84,9 @@ public:
     std::wstring getString(const wchar_t* member) const;
     tavel::win::util::ComPtr<IDispatch> getObject(const wchar_t* member, std::vector<Variant*> args = {}) const;
 
-    // Lookups made so far, for the benchmarks.
+    // Lookups made so far, and switching the cache off: for the benchmarks.
     static long lookupCount();
+    static void setCacheEnabled(bool enabled);
 
 private:
     HRESULT invoke(const wchar_t* member, WORD flags, std::vector<Variant*>& args, Variant* result) const;

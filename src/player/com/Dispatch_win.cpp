@@ -16,6 +16,7 @@ namespace {
 std::mutex cacheLock;
 std::map<std::wstring, DISPID> cache[Dispatch::KindCount];
 std::atomic<long> lookups{0};
+std::atomic<bool> cacheEnabled{true};
 
 }  // namespace
 
@@ -58,9 +59,11 @@ ComPtr<IDispatch> Variant::toDispatch() const {
 
 long Dispatch::lookupCount() { return lookups.load(); }
 
+void Dispatch::setCacheEnabled(bool enabled) { cacheEnabled = enabled; }
+
 DISPID Dispatch::dispId(const wchar_t* member) const {
     const std::wstring key = tavel::win::util::asciiLower(member);
-    {
+    if (cacheEnabled) {
         std::lock_guard<std::mutex> guard(cacheLock);
         auto it = cache[kind_].find(key);
         if (it != cache[kind_].end()) return it->second;
@@ -69,6 +72,7 @@ DISPID Dispatch::dispId(const wchar_t* member) const {
     LPOLESTR name = const_cast<LPOLESTR>(member);
     ++lookups;
     if (FAILED(object_->GetIDsOfNames(IID_NULL, &name, 1, LOCALE_USER_DEFAULT, &id))) return DISPID_UNKNOWN;
+    if (!cacheEnabled) return id;
     std::lock_guard<std::mutex> guard(cacheLock);
     cache[kind_][key] = id;
     return id;
