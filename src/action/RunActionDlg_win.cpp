@@ -1,8 +1,84 @@
+#include <windows.h>
+
+#include "action/ActionList.h"
+#include "action/ActionMenu.h"
+#include "action/ActionRunner.h"
 #include "action/RunActionDlg.h"
+#include "config/DialogLocalizer.h"
+#include "res/resource.h"
 
 namespace tavelapp {
+namespace {
 
-// Replaced by the dialog itself in RunActionDlgWindow_win.cpp once built.
-int showRunActionDlg() { return 2; }
+const std::vector<ActionListItemPtr>& entries() { return ActionList::instance().items(); }
+
+void showDescription(HWND dialog) {
+    const LRESULT selected = ::SendDlgItemMessageW(dialog, IDC_RUNACTION_COMBO, CB_GETCURSEL, 0, 0);
+    std::wstring text;
+    if (selected >= 0 && static_cast<std::size_t>(selected) < entries().size()) {
+        text = entries()[static_cast<std::size_t>(selected)]->description();
+    }
+    ::SetDlgItemTextW(dialog, IDC_RUNACTION_DESC, text.c_str());
+}
+
+void runSelected(HWND dialog) {
+    const LRESULT selected = ::SendDlgItemMessageW(dialog, IDC_RUNACTION_COMBO, CB_GETCURSEL, 0, 0);
+    if (selected >= 0 && static_cast<std::size_t>(selected) < entries().size()) {
+        ActionRunner::instance().runByName(entries()[static_cast<std::size_t>(selected)]->key, true);
+    }
+}
+
+INT_PTR CALLBACK dialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    switch (message) {
+        case WM_INITDIALOG: {
+            localizeDialog(dialog, L"RunActionDlg");
+            HWND combo = ::GetDlgItem(dialog, IDC_RUNACTION_COMBO);
+            for (const ActionListItemPtr& entry : entries()) {
+                ::SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry->displayName().c_str()));
+            }
+            ::SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(ActionList::instance().indexOf(L"DoNothing")), 0);
+            showDescription(dialog);
+            ::SetForegroundWindow(dialog);
+            return TRUE;
+        }
+        case WM_COMMAND:
+            switch (LOWORD(wParam)) {
+                case IDC_RUNACTION_COMBO:
+                    if (HIWORD(wParam) == CBN_SELCHANGE) showDescription(dialog);
+                    return TRUE;
+                case IDC_RUNACTION_RUN:
+                    runSelected(dialog);
+                    return TRUE;
+                case IDOK:
+                    runSelected(dialog);
+                    ::EndDialog(dialog, IDOK);
+                    return TRUE;
+                case IDCANCEL:
+                    ::EndDialog(dialog, IDCANCEL);
+                    return TRUE;
+                case IDC_RUNACTION_MENU: {
+                    const std::wstring key = chooseAction(dialog, nullptr);
+                    if (!key.empty()) {
+                        ::SendDlgItemMessageW(dialog, IDC_RUNACTION_COMBO, CB_SETCURSEL,
+                                              static_cast<WPARAM>(ActionList::instance().indexOf(key)), 0);
+                        showDescription(dialog);
+                    }
+                    return TRUE;
+                }
+                default:
+                    return FALSE;
+            }
+        default:
+            return FALSE;
+    }
+}
+
+}  // namespace
+
+int showRunActionDlg() {
+    const INT_PTR result =
+        ::DialogBoxParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_RUNACTION), nullptr, &dialogProc, 0);
+    return result == IDOK ? 1 : 2;
+}
 
 }  // namespace tavelapp

@@ -2,6 +2,8 @@
 #include <memory>
 #include <string>
 
+#include "action/ActionPluginMgr.h"
+#include "action/ActionRunner.h"
 #include "app/NotifyQueue.h"
 #include "app/NotifyWndInfo.h"
 #include "app/Util.h"
@@ -17,7 +19,10 @@ class WiimoteServer;
 // The controller: loads the settings, owns the input servers, marshals
 // notifications onto the main thread and keeps observation going. Lives exactly
 // as long as the application window's object.
-class ZEvared : public Util::UtilListener, public tavel::win::timer::Timer::Listener {
+class ZEvared : public Util::UtilListener,
+                public ActionRunner::ActionRunnerListener,
+                public tavel::win::timer::Timer::Listener,
+                public ActionPluginMgrListener {
 public:
     using NotifyWndInfo = tavelapp::NotifyWndInfo;
 
@@ -72,6 +77,12 @@ public:
     // Tells the player plug-ins to end observation (session end).
     void endObservation();
 
+    // Runs TrayIconAction / TrayIconWheelClickAction ("showoption" opens the options).
+    void runTrayAction(const std::wstring& value);
+
+    void onActionFinished(ActionRunner& runner) override;
+    void onActionPluginNotify(ActionPluginMgr& manager, const std::shared_ptr<ActionPlugin>& plugin, int code) override;
+
 protected:
     void onTimer(tavel::win::timer::Timer& timer) override;
 
@@ -79,7 +90,7 @@ private:
     void createServers();
     void releaseServers();
     void runStartupOrEndupAction(const std::wstring& value);
-    void runTrayAction(const std::wstring& value);
+    void restartObservationTimer();
     void runActionByName(const std::wstring& name, bool playSound);
     void observationCheck();
     void drainNotifyQueue();

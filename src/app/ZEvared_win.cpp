@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "action/ActionList.h"
 #include "app/AppPaths.h"
 #include "app/ControllerRules.h"
 #include "config/Ini.h"
@@ -28,6 +29,8 @@ ZEvared::ZEvared() {
     std::srand(static_cast<unsigned int>(std::time(nullptr)));
 
     Util::setController(this);
+    ActionPluginMgr::instance().setListener(this);
+    ActionRunner::instance().setListener(this);
     observationTimer_.setListener(this);
     notifyQueueTimer_.setListener(this);
     backupTimer_.setListener(this);
@@ -35,6 +38,7 @@ ZEvared::ZEvared() {
     Ini& settings = Ini::instance();
     settings.load();
     Lang::instance().reload();
+    ActionList::instance().load();
 
     observationTimer_.start(kSoonMs);
 
@@ -58,6 +62,8 @@ ZEvared::~ZEvared() {
     observationTimer_.setListener(nullptr);
     notifyQueueTimer_.setListener(nullptr);
     backupTimer_.setListener(nullptr);
+    ActionRunner::instance().setListener(nullptr);
+    ActionPluginMgr::instance().setListener(nullptr);
     Util::setController(nullptr);
     listener_ = nullptr;
     releaseServers();
@@ -100,9 +106,7 @@ void ZEvared::runTrayAction(const std::wstring& value) {
 }
 
 void ZEvared::runActionByName(const std::wstring& name, bool playSound) {
-    // Actions run through the action runner once it is part of the program.
-    (void)name;
-    (void)playSound;
+    ActionRunner::instance().runByName(name, playSound);
 }
 
 void ZEvared::showOption() {
@@ -141,8 +145,48 @@ void ZEvared::onTimer(tavel::win::timer::Timer& timer) {
 
 void ZEvared::observationCheck() {
     if (Ini::instance().detail.disable) return;
-    // Observation is asked of the action plug-ins; with none loaded every one
-    // observes, so there is nothing to retry.
+    ActionPluginMgr& manager = ActionPluginMgr::instance();
+    manager.startObservationAll();
+    if (!manager.isObservingAll()) restartObservationTimer();
+}
+
+void ZEvared::restartObservationTimer() {
+    const unsigned int delay = ControllerRules::observationRetryMs(Ini::instance().detail.synchroTime);
+    if (delay != 0) observationTimer_.start(delay);
+}
+
+void ZEvared::onActionFinished(ActionRunner&) { checkObservationSoon(); }
+
+void ZEvared::onActionPluginNotify(ActionPluginMgr&, const std::shared_ptr<ActionPlugin>& plugin, int code) {
+    switch (code) {
+        case ActionPluginMgr::StateChanged0:
+        case ActionPluginMgr::StateChanged:
+            if (!servers_) return;
+            ActionRunner::instance().notifyChanges();
+            if (listener_ != nullptr) {
+                if (code == ActionPluginMgr::StateChanged0) {
+                    listener_->onPluginChange0(*this);
+                } else {
+                    listener_->onPluginChange1(*this);
+                }
+            }
+            return;
+        case ActionPluginMgr::ObservationEnded:
+            restartObservationTimer();
+            [[fallthrough]];
+        case ActionPluginMgr::ObservationStarted:
+            if (Ini::instance().detail.notifyObservationState) {
+                const wchar_t* key =
+                    code == ActionPluginMgr::ObservationStarted ? L"StartObservation" : L"EndObservation";
+                std::wstring player = plugin->GetTargetName();
+                if (player.empty()) player = plugin->GetName();
+                notify("Notify_ITunesObservation", formatText(Lang::instance().text(L"Notification", key), player),
+                       nullptr, NotifyWndInfo::kInformation);
+            }
+            return;
+        default:
+            return;
+    }
 }
 
 void ZEvared::drainNotifyQueue() {
@@ -160,6 +204,6 @@ void ZEvared::showNotifyWndDirect(const NotifyWndInfo& info) {
     (void)info;
 }
 
-void ZEvared::endObservation() {}
+void ZEvared::endObservation() { ActionPluginMgr::instance().endObservationAll(); }
 
 }  // namespace tavelapp

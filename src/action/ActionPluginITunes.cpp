@@ -1,0 +1,155 @@
+#include "action/ActionPluginITunes.h"
+
+#include <ostream>
+
+#include "action/ActionPluginMgr.h"
+#include "action/ITunesActionFactory.h"
+#include "app/AppPaths.h"
+#include "app/RunningThreads.h"
+#include "win/file/File.h"
+#include "win/file/FileSystem.h"
+#include "win/util/Com.h"
+
+namespace tavelapp {
+namespace {
+
+bool isBootQuitName(const std::wstring& name) {
+    return name == L"itunes_boot" || name == L"itunes_quit" || name == L"itunes_bootquit";
+}
+
+}  // namespace
+
+ActionPluginITunes::ActionPluginITunes(void* window, int pluginIndex) {
+    notifyWindow = window;
+    index = pluginIndex;
+    tavel::win::file::Dir artwork(AppPaths::settingsFolder() + L"\\Artwork");
+    artwork.create();
+    artworkPath_ = artwork.path() + L"\\iTunes.tmp";
+    observation_ = itunes::PlayerHost::instance().openObserved(this);
+    if (!observation_->connected() && itunes::PlayerHost::instance().isRunning()) {
+        observation_->connect();
+        post(ActionPluginMgr::ObservationStarted);
+    }
+}
+
+ActionPluginITunes::~ActionPluginITunes() {
+    const bool wasConnected = observation_->connected();
+    observation_->disconnect();
+    if (wasConnected) post(ActionPluginMgr::ObservationEnded);
+}
+
+void ActionPluginITunes::post(int code) { postPluginNotification(notifyWindow, index, code); }
+
+void ActionPluginITunes::playerQuits() {
+    if (!observation_->connected()) return;
+    observation_->disconnect();
+    post(ActionPluginMgr::ObservationEnded);
+}
+
+bool ActionPluginITunes::ActionExists(const std::wstring& name) {
+    return isBootQuitName(name) || action::ITunesActionFactory::instance().exists(name);
+}
+
+bool ActionPluginITunes::IsPlayerAction(const std::wstring& name) { return !isBootQuitName(name); }
+
+int ActionPluginITunes::RunAction(const ActionListItemPtr& entry, const std::wstring& name,
+                                  const std::vector<std::wstring>& params) {
+    itunes::PlayerHost& host = itunes::PlayerHost::instance();
+    if (name == L"itunes_boot") {
+        host.boot();
+    } else if (name == L"itunes_quit") {
+        host.quit();
+    } else if (name == L"itunes_bootquit") {
+        if (host.isRunning()) {
+            host.quit();
+        } else {
+            host.boot();
+        }
+    } else if (auto action = action::ITunesActionFactory::instance().create(name, entry, params)) {
+        runningThreads().start(action);
+    }
+    return 0;
+}
+
+bool ActionPluginITunes::IsPlayerRunning() { return itunes::PlayerHost::instance().isRunning(); }
+
+bool ActionPluginITunes::StartObservation() {
+    if (!itunes::PlayerHost::instance().isRunning() || observation_->connected()) return false;
+    observation_->connect();
+    post(ActionPluginMgr::ObservationStarted);
+    return true;
+}
+
+bool ActionPluginITunes::EndObservation() {
+    playerQuits();
+    return true;
+}
+
+bool ActionPluginITunes::IsObserving() { return observation_->connected(); }
+
+bool ActionPluginITunes::GetCurrentPlayerState(std::wostream& stream) {
+    itunes::PlayerHost& host = itunes::PlayerHost::instance();
+    if (!host.isRunning()) return true;
+    tavel::win::util::comInitialize();
+    try {
+        std::unique_ptr<itunes::PlayerConnection> connection = host.open();
+        writeState(connection->app(), stream);
+    } catch (...) {
+        // What was written stays; the rest of the snapshot is empty.
+    }
+    tavel::win::util::comUninitialize();
+    return true;
+}
+
+void ActionPluginITunes::writeState(itunes::App& app, std::wostream& stream) {
+    itunes::PlaylistPtr playlist = app.currentPlaylist();
+    itunes::TrackPtr track = app.currentTrack();
+    stream << app.soundVolume() << L'\n';
+    stream << app.mute() << L'\n';
+    stream << app.eqEnabled() << L'\n';
+    stream << app.visualsEnabled() << L'\n';
+    stream << app.fullScreenVisuals() << L'\n';
+    stream << app.playerState() << L'\n';
+    stream << app.playerPosition() << L'\n';
+    if (playlist) {
+        itunes::TrackCollectionPtr tracks = playlist->tracks();
+        stream << playlist->playlistId() << L'\n';
+        stream << playlist->name() << L'\n';
+        stream << playlist->shuffle() << L'\n';
+        stream << playlist->songRepeat() << L'\n';
+        stream << (tracks ? tracks->count() : 0) << L'\n';
+    } else {
+        stream << L"0\n\n0\n0\n0\n";
+    }
+    if (!track) {
+        stream << L'\n';
+        return;
+    }
+    stream << track->trackId() << L'\n';
+    stream << track->playedCount() << L'\n';
+    stream << track->album() << L'\n';
+    stream << track->artist() << L'\n';
+    stream << track->comment() << L'\n';
+    stream << track->composer() << L'\n';
+    stream << track->duration() << L'\n';
+    stream << track->genre() << L'\n';
+    stream << track->name() << L'\n';
+    stream << track->playOrderIndex() << L'\n';
+    stream << track->rating() << L'\n';
+    stream << track->time() << L'\n';
+    stream << track->trackCount() << L'\n';
+    stream << track->trackNumber() << L'\n';
+    stream << track->year() << L'\n';
+    itunes::ArtworkCollectionPtr artwork = track->artwork();
+    const long artworkCount = artwork ? artwork->count() : 0;
+    stream << artworkCount << L'\n';
+    itunes::ArtworkPtr first = artworkCount > 0 ? artwork->item(1) : nullptr;
+    if (first && first->saveArtworkToFile(artworkPath_)) {
+        stream << artworkPath_ << L'\n';
+    } else {
+        tavel::win::file::deleteFile(artworkPath_);
+        stream << L'\n';
+    }
+}
+
+}  // namespace tavelapp

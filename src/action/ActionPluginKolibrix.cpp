@@ -1,0 +1,66 @@
+#include "action/ActionPluginKolibrix.h"
+
+#include "action/KolibrixActionFactory.h"
+#include "app/RunningThreads.h"
+#include "app/Util.h"
+
+namespace tavelapp {
+
+const wchar_t* const ActionPluginKolibrix::kCommands[10] = {
+    L"donothing",
+    L"showoption",
+    L"showclocktimeroption",
+    L"showcountdowntimeroption",
+    L"showeventactionoption",
+    L"showinterruptplayoption",
+    L"notifytrack",
+    L"notifysetting",
+    L"notifychanges",
+    L"shellexecute",
+};
+
+namespace {
+
+int commandIndex(const std::wstring& name) {
+    for (int i = 0; i < 10; ++i) {
+        if (name == ActionPluginKolibrix::kCommands[i]) return i;
+    }
+    return -1;
+}
+
+}  // namespace
+
+bool ActionPluginKolibrix::ActionExists(const std::wstring& name) {
+    return commandIndex(name) >= 0 || action::KolibrixActionFactory::instance().exists(name);
+}
+
+int ActionPluginKolibrix::RunAction(const ActionListItemPtr& entry, const std::wstring& name,
+                                    const std::vector<std::wstring>& params) {
+    switch (commandIndex(name)) {
+        case 1:
+            Util::showOption();
+            return 0;
+        case 0:  // donothing
+        case 9:  // shellexecute
+            return 0;
+        case 2:
+        case 3:
+        case 4:
+        case 5:
+            // The feature dialogs join with their features.
+            return 0;
+        case 6:
+        case 7:
+        case 8:
+            // The notification threads join with the notification windows.
+            return 0;
+        default:
+            break;
+    }
+    if (auto action = action::KolibrixActionFactory::instance().create(name, entry, params)) {
+        runningThreads().start(action);
+    }
+    return 0;
+}
+
+}  // namespace tavelapp

@@ -1,0 +1,101 @@
+#include "action/KolibrixActions.h"
+
+#include "action/RunActionDlg.h"
+#include "app/AppPaths.h"
+#include "app/Util.h"
+#include "player/PlayerHost.h"
+#include "win/util/Com.h"
+#include "win/util/Shell.h"
+
+namespace tavelapp {
+namespace action {
+
+std::wstring RunScript::scriptPath(const std::wstring& file, const ActionListItemPtr& entry,
+                                   const std::wstring& settingsFolder) {
+    // A drive path, and a network path too, is absolute already.
+    if (file.size() >= 2 && (file[1] == L':' || (file[0] == L'\\' && file[1] == L'\\'))) return file;
+    std::wstring path = settingsFolder + L"\\Actions\\";
+    // Started by bare name there is no package folder; no empty path element then.
+    if (entry && !entry->folder.empty()) path += entry->folder + L"\\";
+    return path + file;
+}
+
+int RunScript::run() {
+    try {
+        if (param(0).empty()) return 0;
+        tavel::win::util::shellOpenAndWait(scriptPath(param(0), entry(), AppPaths::settingsFolder()), param(1));
+    } catch (...) {
+        // Nothing to tell the user: a file that does not start just does nothing.
+    }
+    return 0;
+}
+
+void QuickPlay::playOn(itunes::App& app, const std::wstring& searchText, const std::wstring& playlistName) {
+    itunes::SourcePtr source = app.librarySource();
+    itunes::BrowserWindowPtr window = app.browserWindow();
+    if (!source || !window) return;
+
+    itunes::PlaylistPtr target;
+    if (!playlistName.empty()) {
+        itunes::PlaylistCollectionPtr playlists = source->playlists();
+        const long count = playlists ? playlists->count() : 0;
+        for (long n = 1; n <= count && !target; ++n) {
+            itunes::PlaylistPtr playlist = playlists->item(n);
+            if (playlist && itunes::sameText(playlist->name(), playlistName)) target = playlist;
+        }
+        // No match selects nothing in the browser.
+        window->setSelectedPlaylist(target);
+    } else {
+        if (searchText.empty()) {
+            app.play();
+            return;
+        }
+        target = app.currentPlaylist();
+        if (!target) {
+            // Playing loads a playlist, which then becomes the one searched.
+            app.play();
+            target = app.currentPlaylist();
+        }
+    }
+    if (!target) return;
+
+    if (searchText.empty()) {
+        target->playFirstTrack();
+        return;
+    }
+    itunes::TrackCollectionPtr found = target->search(searchText);
+    if (!found) return;
+    if (itunes::TrackPtr first = found->item(1)) first->play();
+}
+
+int QuickPlay::run() {
+    // Without a search text the quick-play dialog would ask for one; it does
+    // not exist yet, so such a run does nothing.
+    if (param(0).empty()) return 0;
+    tavel::win::util::comInitialize();
+    try {
+        auto connection = itunes::PlayerHost::instance().open();
+        playOn(connection->app(), param(0), param(1));
+    } catch (...) {
+        // An unreachable player ends quick play silently.
+    }
+    tavel::win::util::comUninitialize();
+    return 0;
+}
+
+int RunAction::run() {
+    showRunActionDlg();
+    return 0;
+}
+
+int FindWiimote::run() {
+    try {
+        Util::restartWiimoteServer();
+    } catch (...) {
+        // The controller reports its own failures.
+    }
+    return 0;
+}
+
+}  // namespace action
+}  // namespace tavelapp

@@ -1,0 +1,108 @@
+#pragma once
+#include <string>
+#include <vector>
+
+#include "action/Action.h"
+#include "player/PlayerInterface.h"
+
+namespace tavelapp {
+namespace action {
+
+// Runs a file, by default one from the action package's own folder, and waits
+// for the program it started, holding back later actions meanwhile.
+class RunScript : public ITunesAction {
+public:
+    RunScript(ActionListItemPtr entry, std::vector<std::wstring> params)
+        : ITunesAction(std::move(entry), std::move(params), 1) {}
+
+    // A drive or network path is taken as it is; anything else lies in the
+    // package folder under the settings folder's "Actions".
+    static std::wstring scriptPath(const std::wstring& file, const ActionListItemPtr& entry,
+                                   const std::wstring& settingsFolder);
+
+protected:
+    int run() override;
+};
+
+// Searches and plays at once. Takes no action lock and sets up COM itself.
+class QuickPlay : public Action {
+public:
+    QuickPlay(ActionListItemPtr entry, std::vector<std::wstring> params)
+        : Action(std::move(entry), std::move(params)) {}
+
+    // Selects the named playlist (when one is named) and plays the first match
+    // of the search text in it, or in the current playlist.
+    static void playOn(itunes::App& app, const std::wstring& searchText, const std::wstring& playlistName);
+
+protected:
+    void begin() override {}
+    int run() override;
+    void end() override {}
+};
+
+// Shows the run-action dialog; modal, so it takes no action lock.
+class RunAction : public Action {
+public:
+    RunAction(ActionListItemPtr entry, std::vector<std::wstring> params)
+        : Action(std::move(entry), std::move(params)) {}
+
+protected:
+    void begin() override {}
+    int run() override;
+    void end() override {}
+};
+
+// The artwork editor does not exist yet: registered so that bindings to it
+// stay valid, without effect until then.
+class EditArtwork : public Action {
+public:
+    EditArtwork(ActionListItemPtr entry, std::vector<std::wstring> params)
+        : Action(std::move(entry), std::move(params)) {}
+
+protected:
+    void begin() override {}
+    int run() override { return 0; }
+    void end() override {}
+};
+
+// The clock timer, countdown timer and event action features do not exist
+// yet: their switches are registered without effect until then.
+class ClockTimer : public ITunesAction {
+public:
+    ClockTimer(ActionListItemPtr entry, std::vector<std::wstring> params)
+        : ITunesAction(std::move(entry), std::move(params), 1) {}
+
+protected:
+    int run() override { return 0; }
+};
+
+class CountdownTimer : public ITunesAction {
+public:
+    CountdownTimer(ActionListItemPtr entry, std::vector<std::wstring> params)
+        : ITunesAction(std::move(entry), std::move(params), 1) {}
+
+protected:
+    int run() override { return 0; }
+};
+
+class EventAction : public ITunesAction {
+public:
+    EventAction(ActionListItemPtr entry, std::vector<std::wstring> params)
+        : ITunesAction(std::move(entry), std::move(params), 1) {}
+
+protected:
+    int run() override { return 0; }
+};
+
+// Asks the controller to look for Wii remotes again.
+class FindWiimote : public ITunesAction {
+public:
+    FindWiimote(ActionListItemPtr entry, std::vector<std::wstring> params)
+        : ITunesAction(std::move(entry), std::move(params), 1) {}
+
+protected:
+    int run() override;
+};
+
+}  // namespace action
+}  // namespace tavelapp

@@ -1,0 +1,11 @@
+#include "win/util/Shell.h"
+
+namespace tavel {
+namespace win {
+namespace util {
+
+bool shellOpenAndWait(const std::wstring&, const std::wstring&) { return false; }
+
+}  // namespace util
+}  // namespace win
+}  // namespace tavel
