@@ -107,22 +107,28 @@ TEST_F(ActionPathTest, LockTakingActionsRunInTurnUnlessToldNotToWait) {
 }
 
 TEST_F(ActionPathTest, ALongRunScriptHoldsLaterActionsBack) {
+    const std::wstring started = moduleFolder() + L"\\runscript.started";
     const std::wstring flag = moduleFolder() + L"\\runscript.flag";
     const std::wstring script = moduleFolder() + L"\\runscript-wait.bat";
+    ::DeleteFileW(started.c_str());
     ::DeleteFileW(flag.c_str());
     {
         std::ofstream out(script.c_str());
-        out << "@echo off\r\n:wait\r\nif not exist \"" << std::string(flag.begin(), flag.end()) << "\" goto wait\r\n";
+        out << "@echo off\r\necho started> \"" << std::string(started.begin(), started.end())
+            << "\"\r\n:wait\r\nif not exist \"" << std::string(flag.begin(), flag.end()) << "\" goto wait\r\n";
     }
     app->setSoundVolume(20);
     ActionList::instance().parse(L"Test", L"WaitScript\tRunScript\t" + script + L"\nVolumeTo77\tVolume\t=77\n");
     ActionRunner::instance().runByName(L"WaitScript", false);
+    // Threads take the action lock in no set order: start the second once the script runs.
+    ASSERT_TRUE(pumpUntil([&] { return ::GetFileAttributesW(started.c_str()) != INVALID_FILE_ATTRIBUTES; }, 10000));
     ActionRunner::instance().runByName(L"VolumeTo77", false);
     pumpFor(1500);
     EXPECT_EQ(20, app->soundVolume()) << "the volume action must wait for the script";
     std::ofstream(flag.c_str()) << "go";
     finishActions();
     EXPECT_EQ(77, app->soundVolume());
+    ::DeleteFileW(started.c_str());
     ::DeleteFileW(flag.c_str());
     ::DeleteFileW(script.c_str());
 }
