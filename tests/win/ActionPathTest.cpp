@@ -17,21 +17,6 @@ using namespace tavelapp;
 
 namespace {
 
-DWORD runSimPlayer(const std::wstring& arguments) {
-    std::wstring exe = moduleFolder() + L"\\simplayer.exe";
-    std::wstring line = L"\"" + exe + L"\" " + arguments;
-    STARTUPINFOW si{};
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi{};
-    if (!::CreateProcessW(exe.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return 999;
-    ::WaitForSingleObject(pi.hProcess, 20000);
-    DWORD code = 998;
-    ::GetExitCodeProcess(pi.hProcess, &code);
-    ::CloseHandle(pi.hThread);
-    ::CloseHandle(pi.hProcess);
-    return code;
-}
-
 struct CodeRecorder : ActionPluginMgrListener {
     void onActionPluginNotify(ActionPluginMgr&, const std::shared_ptr<ActionPlugin>& plugin, int code) override {
         if (plugin->GetName() == L"Player/iTunes") codes.push_back(code);

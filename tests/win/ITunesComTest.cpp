@@ -18,21 +18,6 @@ namespace {
 
 const wchar_t kAppPathsKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\iTunes.exe";
 
-DWORD runAndWait(const std::wstring& arguments) {
-    std::wstring exe = moduleFolder() + L"\\simplayer.exe";
-    std::wstring line = L"\"" + exe + L"\" " + arguments;
-    STARTUPINFOW si{};
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi{};
-    if (!::CreateProcessW(exe.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return 999;
-    ::WaitForSingleObject(pi.hProcess, 20000);
-    DWORD code = 998;
-    ::GetExitCodeProcess(pi.hProcess, &code);
-    ::CloseHandle(pi.hThread);
-    ::CloseHandle(pi.hProcess);
-    return code;
-}
-
 void waitForPlayerToQuit() {
     quitITunes();
     pumpUntil([] { return !isITunesRunning(); }, 10000);
@@ -60,10 +45,10 @@ struct Recorder : ITunesEventsListener {
 
 class ITunesComTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { ASSERT_EQ(0u, runAndWait(L"/regserver")); }
+    static void SetUpTestSuite() { ASSERT_EQ(0u, runSimPlayer(L"/regserver")); }
     static void TearDownTestSuite() {
         waitForPlayerToQuit();
-        runAndWait(L"/unregserver");
+        runSimPlayer(L"/unregserver");
     }
     void SetUp() override {
         ITunesCom::Waits waits;
@@ -91,7 +76,7 @@ TEST_F(ITunesComTest, WithoutThePlayerInstalledConnectGivesUpAtOnce) {
     }
     EXPECT_LT(::GetTickCount() - start, 10000u);
     EXPECT_FALSE(bootITunes(false));
-    ASSERT_EQ(0u, runAndWait(L"/regserver"));
+    ASSERT_EQ(0u, runSimPlayer(L"/regserver"));
 }
 
 TEST_F(ITunesComTest, QuittingAPlayerThatDoesNotRunDoesNotStartIt) {

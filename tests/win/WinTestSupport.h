@@ -31,3 +31,20 @@ inline std::wstring moduleFolder() {
     std::wstring p = modulePath();
     return p.substr(0, p.find_last_of(L'\\'));
 }
+
+// Runs simplayer.exe (beside the test program) with the arguments and waits
+// for it to end; returns its exit code (998/999 when it could not be run).
+inline DWORD runSimPlayer(const std::wstring& arguments) {
+    std::wstring exe = moduleFolder() + L"\\simplayer.exe";
+    std::wstring line = L"\"" + exe + L"\" " + arguments;
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi{};
+    if (!::CreateProcessW(exe.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return 999;
+    ::WaitForSingleObject(pi.hProcess, 20000);
+    DWORD code = 998;
+    ::GetExitCodeProcess(pi.hProcess, &code);
+    ::CloseHandle(pi.hThread);
+    ::CloseHandle(pi.hProcess);
+    return code;
+}

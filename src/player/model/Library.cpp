@@ -30,23 +30,10 @@ struct Value {
     }
 };
 
-void appendUtf8(std::string& out, unsigned long cp) {
+// Entities naming no character become U+FFFD.
+void appendCodePoint(std::string& out, unsigned long cp) {
     if (cp == 0 || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) cp = 0xFFFD;
-    if (cp < 0x80) {
-        out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else if (cp < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
+    tavel::win::util::appendUtf8(out, static_cast<char32_t>(cp));
 }
 
 int digitValue(char c, int base) {
@@ -101,7 +88,7 @@ std::string decodeEntities(const std::string& raw) {
                 cp = std::min<unsigned long>(
                     cp * static_cast<unsigned long>(base) + static_cast<unsigned long>(d < 0 ? 0 : d), 0x110000UL);
             }
-            if (known) appendUtf8(out, cp);
+            if (known) appendCodePoint(out, cp);
         } else {
             known = false;
         }

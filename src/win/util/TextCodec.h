@@ -12,6 +12,8 @@ namespace util {
 
 std::wstring utf8ToWide(const std::string& bytes);
 std::string wideToUtf8(const std::wstring& text);
+// Appends one code point as UTF-8.
+void appendUtf8(std::string& out, char32_t codePoint);
 // Little-endian UTF-16 bytes without BOM; an odd trailing byte becomes U+FFFD.
 std::wstring utf16leToWide(const std::string& bytes);
 std::u16string wideToUtf16(const std::wstring& text);
