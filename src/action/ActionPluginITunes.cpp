@@ -13,6 +13,8 @@
 namespace tavelapp {
 namespace {
 
+std::atomic<unsigned long> artworkGeneration{0};
+
 bool isBootQuitName(const std::wstring& name) {
     return name == L"itunes_boot" || name == L"itunes_quit" || name == L"itunes_bootquit";
 }
@@ -71,6 +73,8 @@ int ActionPluginITunes::RunAction(const ActionListItemPtr& entry, const std::wst
     return 0;
 }
 
+void ActionPluginITunes::artworkChanged() { ++artworkGeneration; }
+
 bool ActionPluginITunes::IsPlayerRunning() { return itunes::PlayerHost::instance().isRunning(); }
 
 bool ActionPluginITunes::StartObservation() {
@@ -125,7 +129,8 @@ void ActionPluginITunes::writeState(itunes::App& app, std::wostream& stream) {
         stream << L'\n';
         return;
     }
-    stream << track->trackId() << L'\n';
+    const long trackId = track->trackId();
+    stream << trackId << L'\n';
     stream << track->playedCount() << L'\n';
     stream << track->album() << L'\n';
     stream << track->artist() << L'\n';
@@ -143,13 +148,34 @@ void ActionPluginITunes::writeState(itunes::App& app, std::wostream& stream) {
     itunes::ArtworkCollectionPtr artwork = track->artwork();
     const long artworkCount = artwork ? artwork->count() : 0;
     stream << artworkCount << L'\n';
-    itunes::ArtworkPtr first = artworkCount > 0 ? artwork->item(1) : nullptr;
-    if (first && first->saveArtworkToFile(artworkPath_)) {
+    if (saveArtwork(artwork.get(), artworkCount, trackId)) {
         stream << artworkPath_ << L'\n';
     } else {
-        tavel::win::file::deleteFile(artworkPath_);
         stream << L'\n';
     }
+}
+
+bool ActionPluginITunes::saveArtwork(itunes::ArtworkCollection* artwork, long count, long trackId) {
+    std::lock_guard<std::mutex> guard(artworkLock_);
+    const unsigned long generation = artworkGeneration.load();
+    // Every notification captures the state; the picture only changes with the
+    // track, so skip the player's image export while the file still holds it.
+    if (artworkSaved_ && count > 0 && savedTrackId_ == trackId && savedCount_ == count &&
+        savedGeneration_ == generation && tavel::win::file::fileExists(artworkPath_)) {
+        return true;
+    }
+    artworkSaved_ = false;
+    itunes::ArtworkPtr first = count > 0 ? artwork->item(1) : nullptr;
+    if (first && first->saveArtworkToFile(artworkPath_)) {
+        artworkSaved_ = true;
+        savedTrackId_ = trackId;
+        savedCount_ = count;
+        savedGeneration_ = generation;
+        ++artworkSaves_;
+        return true;
+    }
+    tavel::win::file::deleteFile(artworkPath_);
+    return false;
 }
 
 }  // namespace tavelapp

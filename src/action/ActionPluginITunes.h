@@ -1,5 +1,7 @@
 #pragma once
+#include <atomic>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "action/ActionPlugin.h"
@@ -30,6 +32,12 @@ public:
     bool IsObserving() override;
 
     const std::wstring& artworkPath() const { return artworkPath_; }
+    // Times the artwork file was written; it is rewritten only for another
+    // track (or artwork count), or when the file went missing.
+    unsigned long artworkSaves() const { return artworkSaves_.load(); }
+    // Whoever changes a track's artwork calls this, so that the next state
+    // capture writes the file again even for the same track.
+    static void artworkChanged();
 
     // itunes::ITunesEventsListener
     void onPlayerPlay() override { post(1); }
@@ -43,8 +51,16 @@ private:
     void post(int code);
     void playerQuits();
     void writeState(itunes::App& app, std::wostream& stream);
+    bool saveArtwork(itunes::ArtworkCollection* artwork, long count, long trackId);
 
     std::wstring artworkPath_;
+    // What the artwork file holds; captures may run on several threads.
+    std::mutex artworkLock_;
+    bool artworkSaved_ = false;
+    long savedTrackId_ = 0;
+    long savedCount_ = 0;
+    unsigned long savedGeneration_ = 0;
+    std::atomic<unsigned long> artworkSaves_{0};
     std::unique_ptr<itunes::PlayerConnection> observation_;
 };
 

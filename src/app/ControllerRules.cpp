@@ -1,6 +1,7 @@
 #include "app/ControllerRules.h"
 
 #include "config/Ini.h"
+#include "player/PlayerState.h"
 #include "win/util/StringUtil.h"
 
 namespace tavelapp {
@@ -36,6 +37,11 @@ bool skipsSingleInstanceCheck(const std::wstring& commandLine) {
     if (first == std::wstring::npos) return false;
     std::wstring::size_type last = commandLine.find_last_not_of(L' ');
     return commandLine.compare(first, last - first + 1, L"-f") == 0;
+}
+
+std::wstring toolTipText(const PlayerState& state, bool observing) {
+    if (!observing || state.name().empty()) return L"Kolibrix";
+    return state.format(L"%PlayListName% - %PlayOrderIndex%/%TracksCount%\\n%RatingText% [%PlayedCount%]\\n%Name%");
 }
 
 }  // namespace ControllerRules

@@ -4,6 +4,7 @@
 namespace tavelapp {
 
 class Ini;
+class PlayerState;
 
 // Decisions of the controller that need no window, kept apart to be tested natively.
 namespace ControllerRules {
@@ -27,6 +28,10 @@ int displayTimeFor(const std::string& messageKey, const Ini& settings);
 
 // The command line rule: only "-f" with blanks (U+0020) around it skips the single-copy check.
 bool skipsSingleInstanceCheck(const std::wstring& commandLine);
+
+// The tray icon's tool tip: playlist, position, rating and track name while the
+// player plug-in is observing and a track is loaded, else the program's name.
+std::wstring toolTipText(const PlayerState& state, bool observing);
 
 }  // namespace ControllerRules
 }  // namespace tavelapp

@@ -3,6 +3,8 @@
 #include <mutex>
 #include <shared_mutex>
 
+#include "player/PlayerStateFactory.h"
+
 namespace tavelapp {
 namespace {
 
@@ -27,6 +29,11 @@ bool Util::hasController() {
 void Util::notify(const std::string& key, const std::wstring& text, int kind) { notify(key, text, nullptr, kind); }
 
 void Util::notify(const std::string& key, const std::wstring& text, const PicturePtr& picture, int kind) {
+    // Nothing may cover the player's visual effects. A factory that does not
+    // exist yet is not made here: that would capture snapshots inside a notify.
+    if (PlayerStateFactory* factory = PlayerStateFactory::instanceIfCreated()) {
+        if (factory->latestShowsVisuals()) return;
+    }
     std::shared_lock<std::shared_mutex> guard(controllerGuard());
     if (liveController != nullptr) liveController->notify(key, text, picture, kind);
 }

@@ -87,9 +87,14 @@ public:
     // Lookups made so far, and switching the cache off: for the benchmarks.
     static long lookupCount();
     static void setCacheEnabled(bool enabled);
+    // Calls made so far and the time spent in them (QueryPerformanceCounter
+    // ticks), for the benchmarks.
+    static long callCount();
+    static long long callTicks();
 
 private:
     HRESULT invoke(const wchar_t* member, WORD flags, std::vector<Variant*>& args, Variant* result) const;
+    HRESULT invokeMember(const wchar_t* member, WORD flags, std::vector<Variant*>& args, Variant* result) const;
     DISPID dispId(const wchar_t* member) const;
 
     tavel::win::util::ComPtr<IDispatch> object_;

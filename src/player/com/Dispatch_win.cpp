@@ -17,6 +17,8 @@ std::mutex cacheLock;
 std::map<std::wstring, DISPID> cache[Dispatch::KindCount];
 std::atomic<long> lookups{0};
 std::atomic<bool> cacheEnabled{true};
+std::atomic<long> calls{0};
+std::atomic<long long> ticksInCalls{0};
 
 }  // namespace
 
@@ -61,6 +63,10 @@ long Dispatch::lookupCount() { return lookups.load(); }
 
 void Dispatch::setCacheEnabled(bool enabled) { cacheEnabled = enabled; }
 
+long Dispatch::callCount() { return calls.load(); }
+
+long long Dispatch::callTicks() { return ticksInCalls.load(); }
+
 DISPID Dispatch::dispId(const wchar_t* member) const {
     const std::wstring key = tavel::win::util::asciiLower(member);
     if (cacheEnabled) {
@@ -80,6 +86,16 @@ DISPID Dispatch::dispId(const wchar_t* member) const {
 
 HRESULT Dispatch::invoke(const wchar_t* member, WORD flags, std::vector<Variant*>& args, Variant* result) const {
     if (!object_) throw AppException();
+    LARGE_INTEGER start, end;
+    ::QueryPerformanceCounter(&start);
+    const HRESULT hr = invokeMember(member, flags, args, result);
+    ::QueryPerformanceCounter(&end);
+    ++calls;
+    ticksInCalls += end.QuadPart - start.QuadPart;
+    return hr;
+}
+
+HRESULT Dispatch::invokeMember(const wchar_t* member, WORD flags, std::vector<Variant*>& args, Variant* result) const {
     const DISPID id = dispId(member);
     if (id == DISPID_UNKNOWN) return DISP_E_MEMBERNOTFOUND;
     // IDispatch takes its arguments last to first.

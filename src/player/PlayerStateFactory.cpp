@@ -1,0 +1,107 @@
+#include "player/PlayerStateFactory.h"
+
+#include <locale>
+#include <mutex>
+#include <new>
+#include <sstream>
+
+#include "action/ActionPlugin.h"
+#include "action/ActionPluginMgr.h"
+#include "player/PlayerHost.h"
+
+namespace tavelapp {
+namespace {
+
+std::recursive_mutex& factoryLock() {
+    static std::recursive_mutex mutex;
+    return mutex;
+}
+
+std::atomic<PlayerStateFactory*> created{nullptr};
+std::atomic<PlayerStateFactory*> installed{nullptr};
+
+}  // namespace
+
+PlayerStateFactory& PlayerStateFactory::instance() {
+    if (PlayerStateFactory* factory = instanceIfCreated()) return *factory;
+    Guard guard;
+    if (PlayerStateFactory* factory = created.load()) return *factory;
+    // Kept to the very end of the process: destroying it at exit would release
+    // plug-ins after the manager whose window they report to.
+    alignas(PlayerStateFactory) static unsigned char storage[sizeof(PlayerStateFactory)];
+    PlayerStateFactory* factory = new (storage) PlayerStateFactory(ActionPluginMgr::instance());
+    created.store(factory);
+    return *factory;
+}
+
+PlayerStateFactory* PlayerStateFactory::instanceIfCreated() {
+    if (PlayerStateFactory* factory = installed.load()) return factory;
+    return created.load();
+}
+
+void PlayerStateFactory::install(PlayerStateFactory* factory) { installed.store(factory); }
+
+void PlayerStateFactory::lock() { factoryLock().lock(); }
+void PlayerStateFactory::unlock() { factoryLock().unlock(); }
+
+PlayerStateFactory::PlayerStateFactory(ActionPluginMgr& manager)
+    : manager_(manager), latest_(std::make_shared<PlayerState>()) {
+    for (const std::shared_ptr<ActionPlugin>& plugin : manager.plugins())
+        sources_.push_back({plugin, plugin->GetName()});
+    current_ = std::make_shared<const PlayerState>();
+    previous_ = current_;
+    Guard guard;
+    reset();
+}
+
+void PlayerStateFactory::update() {
+    StatePtr fresh = std::make_shared<const PlayerState>(capture());
+    previous_ = std::move(current_);
+    current_ = fresh;
+    *latest_ = *fresh;
+    latestVisuals_ = latest_->isVisuals();
+}
+
+void PlayerStateFactory::reset() {
+    update();
+    update();
+}
+
+bool PlayerStateFactory::changed(int index) const { return current_->field(index) != previous_->field(index); }
+
+bool PlayerStateFactory::trackChanged() const {
+    return changed(PlayerState::TrackID) || changed(PlayerState::PlayedCount);
+}
+
+PlayerState PlayerStateFactory::capture() const {
+    ++captures_;
+    const std::shared_ptr<ActionPlugin> target = manager_.getActionTarget();
+    if (!target || sources_.empty()) return PlayerState();
+    const std::wstring targetName = target->GetName();
+    const Source* source = &sources_.front();
+    for (const Source& candidate : sources_) {
+        if (candidate.name == targetName) {
+            source = &candidate;
+            break;
+        }
+    }
+
+    std::wostringstream text;
+    // Numbers go out plain, whatever locale someone made global.
+    text.imbue(std::locale::classic());
+    text << (itunes::PlayerHost::instance().isRunning() ? L"1\n" : L"0\n");
+    text << (target->IsPlayerRunning() ? L"1\n" : L"0\n");
+    text << targetName << L'\n' << target->GetTargetName() << L'\n';
+    // System volume and mute: the mixer joins later; until then both read 0.
+    text << L"0\n0\n";
+    // Clock timer, countdown timer, event action: none of them exists yet, so never armed.
+    text << L"0\n0\n0\n";
+    try {
+        source->plugin->GetCurrentPlayerState(text);
+    } catch (...) {
+        // A plug-in that fails part-way leaves what it wrote; the rest stays empty.
+    }
+    return PlayerState::parse(text.str());
+}
+
+}  // namespace tavelapp

@@ -1,0 +1,88 @@
+#pragma once
+#include <atomic>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "player/PlayerState.h"
+
+namespace tavelapp {
+
+class ActionPlugin;
+class ActionPluginMgr;
+
+// Owner of the player snapshots: captures a new one on request and keeps the
+// one before it for change detection, plus a long-lived copy of the newest for
+// readers that only want a recent value.
+//
+// Nothing here locks by itself: hold the factory lock around update() and
+// around every read that must see the same snapshots (current(), previous(),
+// changed(), and copying fields out of latest()).
+class PlayerStateFactory {
+public:
+    using StatePtr = std::shared_ptr<const PlayerState>;
+
+    // The process-wide factory, created on first use over the plug-in manager's
+    // plug-ins of that moment (two captures are taken then). Never destroyed.
+    static PlayerStateFactory& instance();
+    // The factory if it exists; never creates it.
+    static PlayerStateFactory* instanceIfCreated();
+    static bool exists() { return instanceIfCreated() != nullptr; }
+    // Makes instance() answer with the given factory (null undoes it); for tests.
+    static void install(PlayerStateFactory* factory);
+
+    // The process-wide factory lock; recursive.
+    static void lock();
+    static void unlock();
+    class Guard {
+    public:
+        Guard() { lock(); }
+        ~Guard() { unlock(); }
+        Guard(const Guard&) = delete;
+        Guard& operator=(const Guard&) = delete;
+    };
+
+    // A factory over the manager's current plug-ins; the manager must outlive it.
+    explicit PlayerStateFactory(ActionPluginMgr& manager);
+    PlayerStateFactory(const PlayerStateFactory&) = delete;
+    PlayerStateFactory& operator=(const PlayerStateFactory&) = delete;
+
+    // previous <- current, current <- a new capture, latest <- its fields.
+    void update();
+    // Two updates: both snapshots fresh, so nothing counts as changed.
+    void reset();
+
+    StatePtr current() const { return current_; }
+    StatePtr previous() const { return previous_; }
+    // Overwritten in place by every update().
+    StatePtr latest() const { return latest_; }
+
+    // Field differs between previous and current (exact text comparison).
+    bool changed(int index) const;
+    // Track id or play count differs, so replaying a track counts too.
+    bool trackChanged() const;
+
+    // Builds a snapshot without storing it.
+    PlayerState capture() const;
+    // Captures taken so far, for benchmarks.
+    unsigned long captureCount() const { return captures_.load(); }
+    // Whether the latest copy shows the player's visual effects; readable
+    // without the lock, so nobody waits behind a capture just to ask.
+    bool latestShowsVisuals() const { return latestVisuals_.load(); }
+
+private:
+    struct Source {
+        std::shared_ptr<ActionPlugin> plugin;
+        std::wstring name;  // GetName never changes; asked once
+    };
+
+    ActionPluginMgr& manager_;
+    std::vector<Source> sources_;
+    std::shared_ptr<PlayerState> latest_;
+    std::atomic<bool> latestVisuals_{false};
+    StatePtr current_;
+    StatePtr previous_;
+    mutable std::atomic<unsigned long> captures_{0};
+};
+
+}  // namespace tavelapp
