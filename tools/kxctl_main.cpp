@@ -4,12 +4,25 @@
 //   kxctl quit [code]                 posts the quit message to every copy
 //   kxctl start <exe> <raw-args> [ms] starts exe with the raw command line tail and
 //                                     prints "exit <code>" or "running" after ms
+//   kxctl wait-window <class> [ms]    waits for a top-level window of that class
+//                                     (e.g. the hot keys' window); prints 1 or 0
+//   kxctl player                      prints the running player's state as one line
+//                                     "state=<n> volume=<n> track=<id> name=<name>"
+//                                     or "not-running"; never starts the player
+//   kxctl player-quit [ms]            asks a running player to quit and waits for
+//                                     its window to go; prints "gone" or "running"
+//   kxctl hold-hotkey <mods> <vk> <ms> holds a global hot key as another program
+//                                     would: prints "held" (or "failed <error>"),
+//                                     then after ms "pressed <count>"
 #include <windows.h>
+#include <objbase.h>
 
 #include <cstdio>
 #include <cwchar>
 #include <string>
 #include <vector>
+
+#include "player/com/ITunesCom.h"
 
 namespace {
 
@@ -27,6 +40,89 @@ std::vector<HWND> appWindows() {
     std::vector<HWND> windows;
     ::EnumWindows(&collect, reinterpret_cast<LPARAM>(&windows));
     return windows;
+}
+
+std::string utf8(const std::wstring& text) {
+    if (text.empty()) return std::string();
+    const int n =
+        ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<std::size_t>(n), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &out[0], n, nullptr, nullptr);
+    return out;
+}
+
+// A test driver reports at once instead of waiting minutes for a player.
+void useShortWaits() {
+    tavelapp::ITunesCom::Waits waits;
+    waits.windowTries = 0;
+    waits.createTries = 3;
+    waits.pauseMs = 300;
+    tavelapp::ITunesCom::setWaits(waits);
+}
+
+int printPlayer() {
+    // Connecting to a player that is not there would start it.
+    if (!tavelapp::isITunesRunning()) {
+        std::printf("not-running\n");
+        return 1;
+    }
+    useShortWaits();
+    ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    int result = 1;
+    try {
+        tavelapp::ITunesCom com;
+        auto& app = com.app();
+        const long state = app->playerState();
+        const long volume = app->soundVolume();
+        long track = 0;
+        std::wstring name;
+        if (auto current = app->currentTrack()) {
+            track = current->trackId();
+            name = current->name();
+        }
+        std::printf("state=%ld volume=%ld track=%ld name=%s\n", state, volume, track, utf8(name).c_str());
+        result = 0;
+    } catch (...) {
+        std::printf("unreachable\n");
+    }
+    ::CoUninitialize();
+    return result;
+}
+
+int quitPlayer(DWORD wait) {
+    useShortWaits();
+    ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    tavelapp::quitITunes();
+    ::CoUninitialize();
+    const DWORD startTick = ::GetTickCount();
+    while (tavelapp::isITunesRunning() && ::GetTickCount() - startTick < wait)
+        ::Sleep(100);
+    const bool gone = !tavelapp::isITunesRunning();
+    std::printf(gone ? "gone\n" : "running\n");
+    return gone ? 0 : 1;
+}
+
+int holdHotKey(UINT mods, UINT vk, DWORD ms) {
+    MSG msg;
+    ::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);  // the thread's queue receives the key
+    if (!::RegisterHotKey(nullptr, 1, mods, vk)) {
+        std::printf("failed %lu\n", ::GetLastError());
+        return 1;
+    }
+    std::printf("held\n");
+    std::fflush(stdout);
+    int pressed = 0;
+    const DWORD startTick = ::GetTickCount();
+    for (DWORD elapsed = 0; elapsed < ms; elapsed = ::GetTickCount() - startTick) {
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, ms - elapsed, QS_ALLINPUT);
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_HOTKEY) ++pressed;
+            ::DispatchMessageW(&msg);
+        }
+    }
+    ::UnregisterHotKey(nullptr, 1);
+    std::printf("pressed %d\n", pressed);
+    return 0;
 }
 
 }  // namespace
@@ -74,6 +170,23 @@ int wmain(int argc, wchar_t** argv) {
         }
         ::CloseHandle(pi.hProcess);
         return 0;
+    }
+    if (command == L"wait-window" && argc > 2) {
+        const DWORD timeout = argc > 3 ? std::wcstoul(argv[3], nullptr, 10) : 0;
+        const DWORD startTick = ::GetTickCount();
+        bool found = ::FindWindowW(argv[2], nullptr) != nullptr;
+        while (!found && ::GetTickCount() - startTick < timeout) {
+            ::Sleep(100);
+            found = ::FindWindowW(argv[2], nullptr) != nullptr;
+        }
+        std::printf("%d\n", found ? 1 : 0);
+        return found ? 0 : 1;
+    }
+    if (command == L"player") return printPlayer();
+    if (command == L"player-quit") return quitPlayer(argc > 2 ? std::wcstoul(argv[2], nullptr, 10) : 10000);
+    if (command == L"hold-hotkey" && argc >= 5) {
+        return holdHotKey(std::wcstoul(argv[2], nullptr, 0), std::wcstoul(argv[3], nullptr, 0),
+                          std::wcstoul(argv[4], nullptr, 10));
     }
     return 2;
 }

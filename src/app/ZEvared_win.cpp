@@ -4,10 +4,13 @@
 #include <ctime>
 
 #include "action/ActionList.h"
+#include "app/AppException.h"
 #include "app/AppPaths.h"
 #include "app/ControllerRules.h"
 #include "config/Ini.h"
 #include "config/Lang.h"
+#include "player/PlayerStateFactory.h"
+#include "input/HotKeyServer.h"
 #include "win/file/File.h"
 
 namespace tavelapp {
@@ -47,6 +50,12 @@ ZEvared::ZEvared() {
                NotifyWndInfo::kWarning);
     }
 
+    {
+        // Both snapshots filled, so the first change detection compares real states.
+        PlayerStateFactory::Guard guard;
+        PlayerStateFactory::instance().reset();
+    }
+
     createServers();
     runStartupOrEndupAction(settings.detail.startupAction);
 
@@ -82,6 +91,13 @@ void ZEvared::createServers() {
     // The input servers join their slots as they are built; a failing one stays
     // empty and reports itself, the others run.
     servers_ = std::make_shared<Servers>();
+    if (!settings.hotKey.disable) {
+        try {
+            servers_->hotKey = std::make_shared<HotKeyServer>();
+        } catch (const AppException&) {
+            // No window, no hot keys; keys that failed the server reports itself.
+        }
+    }
 }
 
 void ZEvared::releaseServers() { servers_.reset(); }

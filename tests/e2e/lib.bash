@@ -50,3 +50,51 @@ e2e_teardown() {
   [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null
   return 0
 }
+
+# The program's window appears before its controller has built the input
+# servers; the hot keys are there once their window is.
+wait_hotkeys() { [ "$(ctl wait-window Kolibrix_HotKey_EventHandlerWnd 20000)" = 1 ]; }
+
+# The simulated player, registered and started as a user would, from a folder
+# of its own with its library beside it.
+start_player() {
+  mkdir -p "$WORK/player"
+  cp "$1/simplayer.exe" "$1/iTunes Music Library.xml" "$WORK/player/"
+  wine "$WORK/player/simplayer.exe" /regserver >/dev/null 2>&1 || return 1
+  wine "$WORK/player/simplayer.exe" >/dev/null 2>&1 &
+  PLAYER_PID=$!
+  PLAYER_WIN=$(timeout 30 xdotool search --sync --onlyvisible --name '^simplayer$' 2>/dev/null | head -1)
+  [ -n "$PLAYER_WIN" ]
+}
+
+stop_player() {
+  ctl player-quit 10000 >/dev/null 2>&1 || true
+  wine "$WORK/player/simplayer.exe" /unregserver >/dev/null 2>&1 || true
+}
+
+# Sets P_STATE, P_VOLUME, P_TRACK and P_NAME from the running player.
+read_player() {
+  PLAYER_LINE=$(ctl player)
+  P_STATE=$(sed -n 's/^state=\([0-9]*\) .*/\1/p' <<<"$PLAYER_LINE")
+  P_VOLUME=$(sed -n 's/.* volume=\([0-9]*\) .*/\1/p' <<<"$PLAYER_LINE")
+  P_TRACK=$(sed -n 's/.* track=\([0-9]*\) .*/\1/p' <<<"$PLAYER_LINE")
+  P_NAME=$(sed -n 's/.* name=//p' <<<"$PLAYER_LINE")
+}
+
+# Reads the player until the condition holds (about 10 s at most).
+wait_player() {
+  local i
+  for i in $(seq 15); do
+    read_player
+    if eval "$1"; then return 0; fi
+    sleep 0.3
+  done
+  return 1
+}
+
+# A real key press. Wine sees keys only while one of its windows has the
+# keyboard focus; without a window manager only windowfocus can give it.
+press() {
+  xdotool windowfocus --sync "$PLAYER_WIN" 2>/dev/null
+  xdotool key "$1"
+}
