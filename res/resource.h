@@ -8,3 +8,9 @@
 #define IDC_RUNACTION_LABEL 1003
 #define IDC_RUNACTION_RUN 3
 #define IDC_RUNACTION_MENU 1174
+
+// The notification windows' pointing-hand cursor.
+#define IDC_NOTIFY_HAND 105
+
+// The tray icon.
+#define IDI_TRAY 104

@@ -4,6 +4,7 @@
 
 #include "action/ActionRunner.h"
 #include "config/Ini.h"
+#include "notify/ChangeDetector.h"
 #include "win/util/Com.h"
 
 namespace tavelapp {
@@ -45,6 +46,13 @@ void ITunesAction::begin() {
 }
 
 void ITunesAction::end() {
+    if (notify_ == 1) {
+        try {
+            ChangeDetector::detectChanges();
+        } catch (...) {
+            // The lock below must be left whatever the detection met.
+        }
+    }
     tavel::win::util::comUninitialize();
     ActionRunner::instance().actionFinished();
     Action::end();

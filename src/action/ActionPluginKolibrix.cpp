@@ -3,6 +3,7 @@
 #include "action/KolibrixActionFactory.h"
 #include "app/RunningThreads.h"
 #include "app/Util.h"
+#include "notify/NotifyThreads.h"
 
 namespace tavelapp {
 
@@ -50,9 +51,13 @@ int ActionPluginKolibrix::RunAction(const ActionListItemPtr& entry, const std::w
             // The feature dialogs join with their features.
             return 0;
         case 6:
+            runningThreads().start(std::make_shared<NotifyTrackThread>());
+            return 0;
         case 7:
+            runningThreads().start(std::make_shared<NotifySettingThread>());
+            return 0;
         case 8:
-            // The notification threads join with the notification windows.
+            runningThreads().start(std::make_shared<NotifyChangesThread>());
             return 0;
         default:
             break;

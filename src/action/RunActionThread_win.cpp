@@ -6,6 +6,7 @@
 #include "action/ActionPluginDLL.h"
 #include "action/ActionRunner.h"
 #include "config/Ini.h"
+#include "notify/ChangeDetector.h"
 
 namespace tavelapp {
 
@@ -57,7 +58,12 @@ int RunActionThread::run() {
 void RunActionThread::end() {
     if (!noLock_) pluginActionLock().unlock();
     if (notify_) {
-        // The change notification of the finished action joins here, before the runner hears of it.
+        // What the library action changed is announced before the runner hears of it.
+        try {
+            ChangeDetector::detectChanges();
+        } catch (...) {
+            // The runner must still hear of the end.
+        }
         ActionRunner::instance().actionFinished();
     }
 }

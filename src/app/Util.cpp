@@ -14,6 +14,24 @@ std::shared_mutex& controllerGuard() {
 }
 Util::UtilListener* liveController = nullptr;
 
+// Holds the guard shared for one call. A call made from inside another one on
+// the same thread (onTrackChanged -> the track notification -> notify) reuses
+// the outer hold: taking a shared lock twice deadlocks once a withdrawal waits.
+thread_local int heldByThisThread = 0;
+
+class ControllerCall {
+public:
+    ControllerCall() {
+        if (heldByThisThread++ == 0) controllerGuard().lock_shared();
+    }
+    ~ControllerCall() {
+        if (--heldByThisThread == 0) controllerGuard().unlock_shared();
+    }
+    ControllerCall(const ControllerCall&) = delete;
+    ControllerCall& operator=(const ControllerCall&) = delete;
+    Util::UtilListener* controller() const { return liveController; }
+};
+
 }  // namespace
 
 void Util::setController(UtilListener* controller) {
@@ -22,8 +40,8 @@ void Util::setController(UtilListener* controller) {
 }
 
 bool Util::hasController() {
-    std::shared_lock<std::shared_mutex> guard(controllerGuard());
-    return liveController != nullptr;
+    ControllerCall call;
+    return call.controller() != nullptr;
 }
 
 void Util::notify(const std::string& key, const std::wstring& text, int kind) { notify(key, text, nullptr, kind); }
@@ -34,18 +52,28 @@ void Util::notify(const std::string& key, const std::wstring& text, const Pictur
     if (PlayerStateFactory* factory = PlayerStateFactory::instanceIfCreated()) {
         if (factory->latestShowsVisuals()) return;
     }
-    std::shared_lock<std::shared_mutex> guard(controllerGuard());
-    if (liveController != nullptr) liveController->notify(key, text, picture, kind);
+    ControllerCall call;
+    if (call.controller() != nullptr) call.controller()->notify(key, text, picture, kind);
+}
+
+void Util::onTrackChanged(const PlayerState& state) {
+    ControllerCall call;
+    if (call.controller() != nullptr) call.controller()->onTrackChanged(state);
+}
+
+void Util::onPlayerStateChanged(const PlayerState& state) {
+    ControllerCall call;
+    if (call.controller() != nullptr) call.controller()->onPlayerStateChanged(state);
 }
 
 void Util::restartWiimoteServer() {
-    std::shared_lock<std::shared_mutex> guard(controllerGuard());
-    if (liveController != nullptr) liveController->restartWiimoteServer();
+    ControllerCall call;
+    if (call.controller() != nullptr) call.controller()->restartWiimoteServer();
 }
 
 void Util::showOption() {
-    std::shared_lock<std::shared_mutex> guard(controllerGuard());
-    if (liveController != nullptr) liveController->showOption();
+    ControllerCall call;
+    if (call.controller() != nullptr) call.controller()->showOption();
 }
 
 }  // namespace tavelapp

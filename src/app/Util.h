@@ -24,6 +24,10 @@ public:
 
     static void notify(const std::string& key, const std::wstring& text, int kind);
     static void notify(const std::string& key, const std::wstring& text, const PicturePtr& picture, int kind);
+    // The change detector's reports; may be called on any thread, also from
+    // inside another Util call (the controller's answer may notify).
+    static void onTrackChanged(const PlayerState& state);
+    static void onPlayerStateChanged(const PlayerState& state);
     static void restartWiimoteServer();
     static void showOption();
 

@@ -7,6 +7,7 @@
 #include "app/NotifyQueue.h"
 #include "app/NotifyWndInfo.h"
 #include "app/Util.h"
+#include "notify/NotifyWndMgr.h"
 #include "win/timer/Timer.h"
 
 namespace tavelapp {
@@ -21,6 +22,7 @@ class WiimoteServer;
 // as long as the application window's object.
 class ZEvared : public Util::UtilListener,
                 public ActionRunner::ActionRunnerListener,
+                public NotifyWndMgr::NotifyWndMgrListener,
                 public tavel::win::timer::Timer::Listener,
                 public ActionPluginMgrListener {
 public:
@@ -81,6 +83,8 @@ public:
     void runTrayAction(const std::wstring& value);
 
     void onActionFinished(ActionRunner& runner) override;
+    void onNotifyWndEvent(NotifyWndMgr& manager, NotifyWnd& window, int event) override;
+    NotifyWndMgr& notifyWndMgr() { return notifyWndMgr_; }
     void onActionPluginNotify(ActionPluginMgr& manager, const std::shared_ptr<ActionPlugin>& plugin, int code) override;
 
 protected:
@@ -102,6 +106,7 @@ private:
     tavel::win::timer::Timer backupTimer_;
     bool backupTimerStarted_ = false;
     NotifyQueue notifyQueue_;
+    NotifyWndMgr notifyWndMgr_;
     bool optionOpen_ = false;
 };
 

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <ctime>
+#include <vector>
 
 #include "action/ActionList.h"
 #include "app/AppException.h"
@@ -11,6 +12,8 @@
 #include "config/Lang.h"
 #include "player/PlayerStateFactory.h"
 #include "input/HotKeyServer.h"
+#include "notify/NotifyThreads.h"
+#include "notify/NotifyWndSkinMgr.h"
 #include "win/file/File.h"
 
 namespace tavelapp {
@@ -44,6 +47,8 @@ ZEvared::ZEvared() {
     ActionList::instance().load();
 
     observationTimer_.start(kSoonMs);
+    notifyWndMgr_.setListener(this);
+    NotifyWndSkinMgr::instance().load(settings.skin.id);
 
     if (tavel::win::file::File(AppPaths::programFolder() + L"\\brunvelt.dll").exists()) {
         notify("", L"旧バージョンがインストールされています。brunvelt.dllを削除してください。", nullptr,
@@ -71,6 +76,7 @@ ZEvared::~ZEvared() {
     observationTimer_.setListener(nullptr);
     notifyQueueTimer_.setListener(nullptr);
     backupTimer_.setListener(nullptr);
+    notifyWndMgr_.setListener(nullptr);
     ActionRunner::instance().setListener(nullptr);
     ActionPluginMgr::instance().setListener(nullptr);
     Util::setController(nullptr);
@@ -130,7 +136,10 @@ void ZEvared::showOption() {
     // The options sheet is not part of the program yet; nothing to open.
 }
 
-void ZEvared::onTrackChanged(const PlayerState& state) { (void)state; }
+void ZEvared::onTrackChanged(const PlayerState& state) {
+    (void)state;
+    if (Ini::instance().notify.notifyTrack) showTrackNotification();
+}
 
 void ZEvared::onPlayerStateChanged(const PlayerState& state) { (void)state; }
 
@@ -206,18 +215,29 @@ void ZEvared::onActionPluginNotify(ActionPluginMgr&, const std::shared_ptr<Actio
 }
 
 void ZEvared::drainNotifyQueue() {
-    notifyQueue_.drain([this](const NotifyQueue::Item& item) {
+    // Shown after the queue's lock is left: a window reads the snapshot under
+    // the factory lock, which a worker holds while it queues (lock order).
+    std::vector<NotifyQueue::Item> batch;
+    notifyQueue_.drain([&batch](const NotifyQueue::Item& item) { batch.push_back(item); });
+    for (const NotifyQueue::Item& item : batch) {
         if (listener_ != nullptr) {
             listener_->showNotifyWnd(*this, *item);
         } else {
             showNotifyWndDirect(*item);
         }
-    });
+    }
 }
 
 void ZEvared::showNotifyWndDirect(const NotifyWndInfo& info) {
-    // Notification windows show the request once the notification manager exists.
-    (void)info;
+    notifyWndMgr_.show(info.messageKey, info.text, info.picture, info.kind, info.displayTime);
+}
+
+void ZEvared::onNotifyWndEvent(NotifyWndMgr&, NotifyWnd& window, int event) {
+    if (event != 1 || !servers_) return;
+    const Ini& settings = Ini::instance();
+    if (!settings.notify.runClickActionOnlyTrackNotify || window.key() == "track") {
+        runActionByName(settings.notify.clickAction, true);
+    }
 }
 
 void ZEvared::endObservation() { ActionPluginMgr::instance().endObservationAll(); }

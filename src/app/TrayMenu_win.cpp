@@ -1,0 +1,277 @@
+#include "app/TrayMenu.h"
+
+#include "action/ActionList.h"
+#include "action/ActionMenu.h"
+#include "action/ActionPluginMgr.h"
+#include "action/ActionRunner.h"
+#include "app/AppPaths.h"
+#include "app/NotifyWndInfo.h"
+#include "app/RunningThreads.h"
+#include "app/ShellExecuteThread.h"
+#include "config/Ini.h"
+#include "config/Lang.h"
+#include "config/LangMgr.h"
+#include "notify/NotifyWndSkinMgr.h"
+#include "win/file/FileSystem.h"
+#include "win/file/IniDocument.h"
+
+namespace tavelapp {
+namespace {
+
+const wchar_t kAutomatic[] = L"自動選択";
+const wchar_t* const kLinkKeys[] = {L"Official", L"SupportBBS", L"Library_ExAction", L"Library_Skin"};
+const wchar_t* const kLinkTexts[] = {L"Link_Official", L"Link_SupportBBS", L"Link_Library_ExAction",
+                                     L"Link_Library_Skin"};
+
+std::wstring menuText(const wchar_t* key) { return Lang::instance().text(L"TrayIconMenu", key); }
+
+void append(HMENU menu, UINT command, const std::wstring& text) {
+    ::AppendMenuW(menu, MF_STRING, command, text.c_str());
+}
+
+void appendPopup(HMENU menu, HMENU popup, const std::wstring& text) {
+    ::AppendMenuW(menu, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(popup), text.c_str());
+}
+
+void separator(HMENU menu) { ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr); }
+
+// Lists are offered up to what a command group can address.
+const std::size_t kGroupSize = 256;
+
+}  // namespace
+
+TrayMenu::TrayMenu(Util::UtilListener& controller) : controller_(controller) {
+    for (const LangMgr::List::Item& item : LangMgr::list().items)
+        languages_.push_back({item.id, item.name});
+    std::vector<NotifyWndSkinMgr::List::Item> skins;
+    NotifyWndSkinMgr::instance().list(skins);
+    for (const auto& item : skins)
+        skins_.push_back({item.name, item.displayName});
+    players_ = ActionPluginMgr::instance().playerPlugins();
+    if (languages_.size() > kGroupSize) languages_.resize(kGroupSize);
+    if (skins_.size() > kGroupSize) skins_.resize(kGroupSize);
+    if (players_.size() > kGroupSize - 1) players_.resize(kGroupSize - 1);
+}
+
+HMENU TrayMenu::buildTimerMenu(const wchar_t* prefix, UINT first, bool running) const {
+    HMENU menu = ::CreatePopupMenu();
+    const std::wstring p(prefix);
+    append(menu, first + 2, menuText((p + L"_Option").c_str()));
+    separator(menu);
+    append(menu, first, menuText((p + L"_Start").c_str()));
+    append(menu, first + 1, menuText((p + L"_Stop").c_str()));
+    ::CheckMenuRadioItem(menu, first, first + 1, running ? first : first + 1, MF_BYCOMMAND);
+    return menu;
+}
+
+HMENU TrayMenu::build() const {
+    const Ini& settings = Ini::instance();
+
+    HMENU languages = ::CreatePopupMenu();
+    for (std::size_t i = 0; i < languages_.size(); ++i) {
+        append(languages, Lang + static_cast<UINT>(i), languages_[i].name);
+        if (languages_[i].id == settings.lang.id) {
+            ::CheckMenuRadioItem(languages, Lang, Lang + static_cast<UINT>(i), Lang + static_cast<UINT>(i),
+                                 MF_BYCOMMAND);
+        }
+    }
+    HMENU skins = ::CreatePopupMenu();
+    for (std::size_t i = 0; i < skins_.size(); ++i) {
+        append(skins, Skin + static_cast<UINT>(i), skins_[i].name.empty() ? skins_[i].id : skins_[i].name);
+        if (skins_[i].id == settings.skin.id) {
+            ::CheckMenuRadioItem(skins, Skin, Skin + static_cast<UINT>(i), Skin + static_cast<UINT>(i), MF_BYCOMMAND);
+        }
+    }
+    HMENU targets = ::CreatePopupMenu();
+    append(targets, ActionTarget, kAutomatic);
+    UINT marked = ActionTarget;
+    for (std::size_t i = 0; i < players_.size(); ++i) {
+        const UINT command = ActionTarget + 1 + static_cast<UINT>(i);
+        const std::wstring name = players_[i]->GetTargetName();
+        append(targets, command, name.empty() ? players_[i]->GetName() : name);
+        if (settings.actionTarget.id != L"Auto" && players_[i]->GetName() == settings.actionTarget.id) {
+            marked = command;
+        }
+    }
+    ::CheckMenuRadioItem(targets, ActionTarget, ActionTarget + static_cast<UINT>(players_.size()), marked,
+                         MF_BYCOMMAND);
+
+    // The timers and the event action are off until their features run.
+    HMENU clock = buildTimerMenu(L"ClockTimer", ClockTimerStart, false);
+    HMENU countdown = buildTimerMenu(L"CountdownTimer", CountdownTimerStart, false);
+    HMENU event = buildTimerMenu(L"EventAction", EventActionStart, false);
+    separator(event);
+    appendPopup(event, buildActionMenu(EventActionLastPlay), menuText(L"EventAction_LastPlay"));
+
+    HMENU links = ::CreatePopupMenu();
+    for (UINT i = 0; i < 4; ++i)
+        append(links, Link + i, menuText(kLinkTexts[i]));
+
+    HMENU menu = ::CreatePopupMenu();
+    append(menu, OnlineHelp, menuText(L"OnlineHelp"));
+    appendPopup(menu, links, menuText(L"Link"));
+    separator(menu);
+    append(menu, QuickPlay, menuText(L"QuickPlay"));
+    append(menu, InterruptPlay, menuText(L"InterruptPlay"));
+    append(menu, RunAction, menuText(L"RunAction"));
+    append(menu, EditArtwork, menuText(L"EditArtwork"));
+    separator(menu);
+    appendPopup(menu, clock, menuText(L"ClockTimer"));
+    appendPopup(menu, countdown, menuText(L"CountdownTimer"));
+    appendPopup(menu, event, menuText(L"EventAction"));
+    separator(menu);
+    appendPopup(menu, buildActionMenu(Action), menuText(L"Action"));
+    appendPopup(menu, skins, menuText(L"Skin"));
+    if (players_.size() == 1) {
+        ::DestroyMenu(targets);
+    } else {
+        appendPopup(menu, targets, menuText(L"ActionTarget"));
+    }
+    appendPopup(menu, languages, menuText(L"Lang"));
+    separator(menu);
+    append(menu, Option, menuText(L"Option"));
+    bool anyRunning = false;
+    bool runningButNotObserved = false;
+    for (const auto& player : players_) {
+        if (player->IsPlayerRunning()) {
+            anyRunning = true;
+            if (!player->IsObserving()) runningButNotObserved = true;
+        }
+    }
+    if (!anyRunning) {
+        separator(menu);
+        append(menu, Boot, menuText(L"Boot"));
+    } else if (runningButNotObserved) {
+        separator(menu);
+        append(menu, StartObservation, menuText(L"StartObservation"));
+    }
+    separator(menu);
+    append(menu, Exit, menuText(L"Exit"));
+    return menu;
+}
+
+void TrayMenu::show(HWND owner) {
+    owner_ = owner;
+    POINT at{};
+    ::GetCursorPos(&at);
+    // Keep the menu on a monitor even when the cursor is off every one.
+    HMONITOR monitor = ::MonitorFromPoint(at, MONITOR_DEFAULTTONEAREST);
+    MONITORINFO info{};
+    info.cbSize = sizeof(info);
+    if (::GetMonitorInfoW(monitor, &info)) {
+        if (at.x < info.rcMonitor.left) at.x = info.rcMonitor.left;
+        if (at.x >= info.rcMonitor.right) at.x = info.rcMonitor.right - 1;
+    }
+    HMENU menu = build();
+    ::SetForegroundWindow(owner);
+    const UINT chosen = static_cast<UINT>(
+        ::TrackPopupMenu(menu, TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON, at.x, at.y, 0, owner, nullptr));
+    ::DestroyMenu(menu);
+    if (chosen != 0) dispatch(chosen);
+}
+
+void TrayMenu::dispatch(UINT command) {
+    Ini& settings = Ini::instance();
+    ActionRunner& runner = ActionRunner::instance();
+    switch (command) {
+        case Option:
+            controller_.showOption();
+            return;
+        case Exit:
+            ::PostQuitMessage(0);
+            return;
+        case QuickPlay:
+            runner.runByName(L"QuickPlay", false);
+            return;
+        case RunAction:
+            runner.runByName(L"RunAction", false);
+            return;
+        case EditArtwork:
+            runner.runByName(L"EditArtwork", false);
+            return;
+        case Boot:
+            runner.runByName(L"ITunes_Boot", false);
+            return;
+        case StartObservation:
+            controller_.checkObservationSoon();
+            return;
+        case InterruptPlay:
+            runner.runByName(L"ShowInterruptPlayOption", false);
+            return;
+        case OnlineHelp:
+            openPage(helpPage());
+            return;
+        case ClockTimerOption:
+            runner.runByName(L"ShowClockTimerOption", false);
+            return;
+        case CountdownTimerOption:
+            runner.runByName(L"ShowCountdownTimerOption", false);
+            return;
+        case EventActionOption:
+            runner.runByName(L"ShowEventActionOption", false);
+            return;
+        default:
+            break;
+    }
+    const UINT group = command & 0xFF00;
+    const std::size_t index = command & 0xFF;
+    switch (group) {
+        case Lang:
+            if (index < languages_.size()) {
+                settings.lang.id = languages_[index].id;
+                tavelapp::Lang::instance().reload();
+                settings.save();
+            }
+            return;
+        case Skin:
+            if (index < skins_.size() && skins_[index].id != settings.skin.id) {
+                const std::wstring& name = skins_[index].name.empty() ? skins_[index].id : skins_[index].name;
+                controller_.notify("NotifyChangeSkin", L"スキンを「" + name + L"」に変更しました。", nullptr,
+                                   NotifyWndInfo::kConfirmation);
+                settings.skin.id = skins_[index].id;
+                NotifyWndSkinMgr::instance().load(settings.skin.id);
+            }
+            return;
+        case ActionTarget:
+            if (index == 0) {
+                settings.actionTarget.id = L"Auto";
+                controller_.notify("NotifyChangeActionTarget",
+                                   std::wstring(L"操作対象を") + kAutomatic + L"に変更しました。", nullptr,
+                                   NotifyWndInfo::kConfirmation);
+            } else if (index - 1 < players_.size() && players_[index - 1]->GetName() != settings.actionTarget.id) {
+                const std::shared_ptr<ActionPlugin>& player = players_[index - 1];
+                settings.actionTarget.id = player->GetName();
+                const std::wstring name = player->GetTargetName().empty() ? player->GetName() : player->GetTargetName();
+                controller_.notify("NotifyChangeActionTarget", L"操作対象を" + name + L"に変更しました。", nullptr,
+                                   NotifyWndInfo::kConfirmation);
+            }
+            return;
+        case Link:
+            if (index < 4) openPage(linkAddress(static_cast<int>(index)));
+            return;
+        case Action: {
+            const std::vector<ActionListItemPtr>& items = ActionList::instance().items();
+            if (index < items.size()) runner.runByName(items[index]->key, false);
+            return;
+        }
+        default:
+            // Timer start/stop and the event action's action take effect once those features run.
+            return;
+    }
+}
+
+std::wstring TrayMenu::helpPage() { return AppPaths::programFolder() + L"\\KolibrixHelp.html"; }
+
+std::wstring TrayMenu::linkAddress(int index) {
+    if (index < 0 || index > 3) return std::wstring();
+    std::string bytes;
+    if (!tavel::win::file::readFileBytes(AppPaths::programFolder() + L"\\Links.ini", bytes)) return std::wstring();
+    return tavel::win::file::IniDocument::parse(bytes).getString(L"Links", kLinkKeys[index], std::wstring());
+}
+
+void TrayMenu::openPage(const std::wstring& address) const {
+    if (address.empty()) return;
+    runningThreads().start(std::make_shared<ShellExecuteThread>(owner_, L"open", address));
+}
+
+}  // namespace tavelapp

@@ -1,0 +1,103 @@
+#include "notify/ChangeDetector.h"
+
+#include "action/ActionPluginMgr.h"
+#include "app/Util.h"
+#include "config/Ini.h"
+#include "notify/NotificationTexts.h"
+#include "player/PlayerStateFactory.h"
+#include "win/util/System.h"
+
+namespace tavelapp {
+
+ChangeDetector::Switches ChangeDetector::Switches::fromSettings() {
+    const Ini::Item::Notify& n = Ini::instance().notify;
+    Switches s;
+    s.systemVolume = n.notifySystemVolume;
+    s.systemMute = n.notifySystemMute;
+    s.volume = n.notifyVolume;
+    s.mute = n.notifyMute;
+    s.shuffle = n.notifyShuffle;
+    s.repeat = n.notifyRepeat;
+    s.rating = n.notifyRating;
+    s.playerState = n.notifyPlayerState;
+    s.eq = n.notifyEQ;
+    s.visuals = n.notifyVisuals;
+    return s;
+}
+
+bool ChangeDetector::dispatchedRecently(std::uint32_t lastDispatchTime, std::uint32_t now) {
+    return static_cast<std::uint32_t>(now - lastDispatchTime) < 5000u;
+}
+
+ChangeDetector::Decision ChangeDetector::decide(const PlayerState& previous, const PlayerState& current,
+                                                const Switches& switches, bool withinFiveSeconds,
+                                                const std::wstring& targetName, bool targetRunning) {
+    const auto changed = [&](int field) { return previous.field(field) != current.field(field); };
+    Decision d;
+    if (switches.systemVolume && changed(PlayerState::SystemVolume)) d.keys.push_back(NotificationTexts::kSystemVolume);
+    if (switches.systemMute && changed(PlayerState::SystemMute)) d.keys.push_back(NotificationTexts::kSystemMute);
+
+    // Differences against another player, or one that is not there, mean nothing.
+    if (changed(PlayerState::IsPlayerRunning) || !targetRunning || changed(PlayerState::PlayerID)) {
+        d.stopped = true;
+        return d;
+    }
+
+    // Winamp's play count is no track property: only its track id tells.
+    d.trackChanged = targetName == L"Player/Winamp"
+                         ? changed(PlayerState::TrackID)
+                         : changed(PlayerState::TrackID) || changed(PlayerState::PlayedCount);
+    const bool playlist = changed(PlayerState::PlayListID);
+    const bool mute = changed(PlayerState::Mute);
+    const bool shuffle = changed(PlayerState::PlayListShuffle);
+    const bool eq = changed(PlayerState::EQ);
+    const bool visuals = changed(PlayerState::Visuals);
+    const bool repeat = changed(PlayerState::PlayListRepeat);
+
+    if (switches.volume && changed(PlayerState::Volume)) d.keys.push_back(NotificationTexts::kVolume);
+    // A new track brings its own rating; the track notification shows it.
+    if (!d.trackChanged && switches.rating && changed(PlayerState::Rating))
+        d.keys.push_back(NotificationTexts::kRating);
+    d.playerStateChanged = changed(PlayerState::State);
+    if (switches.playerState && d.playerStateChanged) {
+        // Only stopping/pausing and starting; fast-forward and rewind are not news.
+        const int now = current.playerState(), before = previous.playerState();
+        if ((now == 0 && before == 1) || (now == 1 && before == 0)) d.keys.push_back(NotificationTexts::kPlayerState);
+    }
+    if (withinFiveSeconds) {
+        if (switches.mute && mute) d.keys.push_back(NotificationTexts::kMute);
+        // Another playlist brings its own shuffle and repeat: not a change the user made.
+        if (!playlist) {
+            if (switches.shuffle && shuffle) d.keys.push_back(NotificationTexts::kShuffle);
+            if (switches.repeat && repeat) d.keys.push_back(NotificationTexts::kRepeat);
+        }
+        if (switches.eq && eq) d.keys.push_back(NotificationTexts::kEQ);
+        if (switches.visuals && visuals) d.keys.push_back(NotificationTexts::kVisuals);
+    }
+    d.lampsChanged = repeat || shuffle || eq || mute;
+    return d;
+}
+
+void ChangeDetector::detectChanges() { detectChanges(PlayerStateFactory::instance(), ActionPluginMgr::instance()); }
+
+void ChangeDetector::detectChanges(PlayerStateFactory& factory, ActionPluginMgr& manager) {
+    PlayerStateFactory::Guard guard;
+    factory.update();
+    const PlayerStateFactory::StatePtr current = factory.current();
+    const PlayerStateFactory::StatePtr previous = factory.previous();
+
+    const std::shared_ptr<ActionPlugin> target = manager.getActionTarget();
+    const bool targetRunning = target && target->IsPlayerRunning();
+    const std::wstring targetName = target ? target->GetName() : std::wstring();
+    const bool recently = dispatchedRecently(manager.lastDispatchTime(), tavel::win::util::tickCount());
+
+    const Decision d = decide(*previous, *current, Switches::fromSettings(), recently, targetName, targetRunning);
+    for (const std::string& key : d.keys)
+        Util::notify(key, NotificationTexts::changeText(key, *current), 0x40);
+    if (d.stopped) return;
+    if (d.trackChanged) Util::onTrackChanged(*current);
+    if (d.playerStateChanged) Util::onPlayerStateChanged(*current);
+    // d.lampsChanged: the Wii remote's lamps follow these settings once the remote joins.
+}
+
+}  // namespace tavelapp

@@ -1,0 +1,57 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tavelapp {
+
+class ActionPluginMgr;
+class PlayerState;
+class PlayerStateFactory;
+
+// Compares a new player snapshot with the one before it and announces what
+// the user chose to observe. Runs on worker threads; two detections never
+// overlap because each holds the snapshot factory's lock throughout.
+class ChangeDetector {
+public:
+    // The observation switches of section Notify.
+    struct Switches {
+        bool systemVolume = true, systemMute = true, volume = true, mute = true, shuffle = true, repeat = true,
+             rating = true, playerState = true, eq = true, visuals = true;
+        static Switches fromSettings();
+    };
+
+    struct Decision {
+        // Notification keys in the order they are raised.
+        std::vector<std::string> keys;
+        // The player quit, started or was swapped for another: nothing but
+        // the system volume and mute was looked at.
+        bool stopped = false;
+        bool trackChanged = false;
+        bool playerStateChanged = false;  // any change of the state field, fast-forward too
+        bool lampsChanged = false;        // repeat, shuffle, EQ or mute: the remote's lamps show them
+    };
+
+    // The rules, over two snapshots. withinFiveSeconds: an action of ours ran
+    // lately, so settings changes are its doing and worth announcing.
+    // targetName / targetRunning: the action target's GetName and
+    // IsPlayerRunning (no target: any name, not running).
+    static Decision decide(const PlayerState& previous, const PlayerState& current, const Switches& switches,
+                           bool withinFiveSeconds, const std::wstring& targetName, bool targetRunning);
+
+    // Whether a dispatch at `lastDispatchTime` is less than 5000 ms before
+    // `now`, both tick counts; correct across the 49.7-day wrap.
+    static bool dispatchedRecently(std::uint32_t lastDispatchTime, std::uint32_t now);
+
+    // Captures a snapshot with the process-wide factory, raises the
+    // notifications through Util::notify and tells the controller of a new
+    // track or player state.
+    static void detectChanges();
+    // The same over a given factory and plug-in manager.
+    static void detectChanges(PlayerStateFactory& factory, ActionPluginMgr& manager);
+};
+
+// The change detection as actions and threads call it.
+inline void detectChanges() { ChangeDetector::detectChanges(); }
+
+}  // namespace tavelapp

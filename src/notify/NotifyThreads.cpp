@@ -1,0 +1,92 @@
+#include "notify/NotifyThreads.h"
+
+#include <memory>
+
+#include "action/ActionPluginMgr.h"
+#include "app/Util.h"
+#include "config/Ini.h"
+#include "notify/ChangeDetector.h"
+#include "notify/NotificationTexts.h"
+#include "player/PlayerStateFactory.h"
+#include "win/dib/BitmapFile.h"
+#include "win/file/FileSystem.h"
+
+namespace tavelapp {
+
+int NotifyChangesThread::run() {
+    ChangeDetector::detectChanges();
+    return 0;
+}
+
+void NotifySettingThread::notifySetting(PlayerStateFactory& factory, ActionPluginMgr& manager) {
+    // Asked outside the lock: the answer may take a while and needs no snapshot.
+    const std::shared_ptr<ActionPlugin> target = manager.getActionTarget();
+    if (!target || !target->IsPlayerRunning()) {
+        Util::notify(NotificationTexts::kPlayerNotRunning, NotificationTexts::playerNotRunningText(), 0x40);
+        return;
+    }
+    std::wstring text;
+    {
+        PlayerStateFactory::Guard guard;
+        factory.update();
+        text = NotificationTexts::playerSettingText(*factory.current());
+    }
+    Util::notify(NotificationTexts::kPlayerSetting, text, 0x40);
+}
+
+int NotifySettingThread::run() {
+    notifySetting(PlayerStateFactory::instance(), ActionPluginMgr::instance());
+    return 0;
+}
+
+void NotifyTrackThread::notifyTrack(PlayerStateFactory& factory) {
+    int trackID = 0;
+    std::wstring text;
+    std::wstring artworkPath;
+    {
+        PlayerStateFactory::Guard guard;
+        factory.update();
+        const PlayerState& state = *factory.current();
+        trackID = state.trackID();
+        text = NotificationTexts::trackText(state);
+        artworkPath = state.artworkPath();
+    }
+    if (trackID == 0) {
+        Util::notify(NotificationTexts::kTrack, NotificationTexts::noTrackText(), 0x40);
+        return;
+    }
+    Util::notify(NotificationTexts::kTrack, text, loadArtworkPicture(artworkPath), 0x40);
+}
+
+int NotifyTrackThread::run() {
+    notifyTrack(PlayerStateFactory::instance());
+    return 0;
+}
+
+void showTrackNotification() { showTrackNotification(PlayerStateFactory::instance()); }
+
+void showTrackNotification(PlayerStateFactory& factory) {
+    PlayerState latest;
+    {
+        PlayerStateFactory::Guard guard;
+        latest = *factory.latest();
+    }
+    // Only a track that just started: not one found playing for a while, nor a stop.
+    if (latest.position() > 10 || latest.playerState() == 0) return;
+    Util::notify(NotificationTexts::kTrack, NotificationTexts::trackText(latest),
+                 loadArtworkPicture(latest.artworkPath()), 1);
+}
+
+PicturePtr loadArtworkPicture(const std::wstring& path) {
+    if (!Ini::instance().notify.showArtwork) return nullptr;
+    if (path.empty() || !tavel::win::file::fileExists(path)) return nullptr;
+    std::string bytes;
+    if (!tavel::win::file::readFileBytes(path, bytes)) return nullptr;
+    // Windows bitmaps only, whatever the file is called; the other formats
+    // come with the image-loader plug-ins.
+    tavel::win::dib::DIB dib;
+    if (!tavel::win::dib::readBitmapFile(bytes, dib)) return nullptr;
+    return std::make_shared<Picture>(std::move(dib));
+}
+
+}  // namespace tavelapp

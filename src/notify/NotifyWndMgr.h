@@ -1,0 +1,57 @@
+#pragma once
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/Picture.h"
+#include "notify/NotifyWnd.h"
+#include "win/util/Window.h"
+
+namespace tavelapp {
+
+// Creates the notification windows, replaces an older one of the same key and
+// stacks the open ones in the corner of the work area. Main thread only.
+class NotifyWndMgr : public NotifyWnd::NotifyWndListener {
+public:
+    class NotifyWndMgrListener {
+    public:
+        virtual void onNotifyWndEvent(NotifyWndMgr& manager, NotifyWnd& window, int event) = 0;
+
+    protected:
+        ~NotifyWndMgrListener() = default;
+    };
+
+    // Never shown; it owns every notification window so none shows in the taskbar.
+    class DummyParentWnd : public tavel::win::util::Window {
+    public:
+        static const wchar_t kClassName[];
+        bool create();
+    };
+
+    using WindowList = std::vector<std::shared_ptr<NotifyWnd>>;
+
+    NotifyWndMgr();
+    NotifyWndMgr(const NotifyWndMgr&) = delete;
+    NotifyWndMgr& operator=(const NotifyWndMgr&) = delete;
+    virtual ~NotifyWndMgr();
+
+    void setListener(NotifyWndMgrListener* listener) { listener_ = listener; }
+
+    void show(const std::string& key, const std::wstring& text, const PicturePtr& picture, int kind, int displayTime);
+    void layout();
+
+    // In stacking order, first nearest the screen corner; closed ones stay until the next show.
+    const WindowList& windows() const { return windows_; }
+    HWND parentWindow() const { return parent_.hwnd(); }
+
+    void onNotifyWndEvent(NotifyWnd& window, int event) override;
+
+private:
+    NotifyWndMgrListener* listener_ = nullptr;
+    DummyParentWnd parent_;
+    WindowList windows_;
+};
+
+}  // namespace tavelapp

@@ -1,0 +1,94 @@
+#include "notify/NotifyWndMgr.h"
+
+#include "config/Ini.h"
+#include "notify/NotifyLayout.h"
+#include "notify/NotifyWndSkinMgr.h"
+
+namespace tavelapp {
+
+namespace {
+
+NotifyLayout::Rect workArea() {
+    RECT r{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &r, 0);
+    return NotifyLayout::Rect{r.left, r.top, r.right, r.bottom};
+}
+
+}  // namespace
+
+const wchar_t NotifyWndMgr::DummyParentWnd::kClassName[] = L"NotifyWndMgr_DummyParentWnd";
+
+bool NotifyWndMgr::DummyParentWnd::create() {
+    if (!registerClass(kClassName, ::LoadCursorW(nullptr, IDC_ARROW),
+                       reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1)))) {
+        return false;
+    }
+    return Window::create(kClassName, L"", WS_OVERLAPPEDWINDOW, 0, nullptr) != nullptr;
+}
+
+NotifyWndMgr::NotifyWndMgr() { parent_.create(); }
+
+NotifyWndMgr::~NotifyWndMgr() {
+    // The windows go before their owner.
+    windows_.clear();
+    parent_.destroy();
+}
+
+void NotifyWndMgr::show(const std::string& key, const std::wstring& text, const PicturePtr& picture, int kind,
+                        int displayTime) {
+    WindowList kept;
+    for (const auto& window : windows_) {
+        if (!window->isClosed()) kept.push_back(window);
+    }
+    windows_.swap(kept);
+    kept.clear();
+
+    auto window =
+        std::make_shared<NotifyWnd>(NotifyWndSkinMgr::instance().current(), key, text, picture, kind, displayTime);
+    window->setListener(this);
+    if (!window->create(parent_.hwnd())) return;
+    window->setAnchoredBottom(NotifyLayout::anchoredAtBottom(workArea()));
+    window->setTarget(RECT{0, 0, window->width(), window->height()});
+    ::SetWindowPos(window->hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    ::ShowWindow(window->hwnd(), SW_SHOWNOACTIVATE);
+    ::UpdateWindow(window->hwnd());
+
+    // The replaced window lives until the new one stands in its place, so the
+    // stack never shows a gap.
+    std::shared_ptr<NotifyWnd> replaced;
+    if (!key.empty() && !Ini::instance().notify.arrowContinuousNotify) {
+        for (auto& listed : windows_) {
+            if (listed->key() == key) {
+                replaced = listed;
+                listed = window;
+                break;
+            }
+        }
+    }
+    if (!replaced) windows_.push_back(window);
+    if (replaced) replaced->setListener(nullptr);
+    layout();
+}
+
+void NotifyWndMgr::layout() {
+    std::vector<NotifyLayout::Window> sizes;
+    sizes.reserve(windows_.size());
+    for (const auto& window : windows_) {
+        const RECT& t = window->target();
+        sizes.push_back(NotifyLayout::Window{t.right - t.left, t.bottom - t.top, window->isClosed()});
+    }
+    const auto targets = NotifyLayout::layout(workArea(), Ini::instance().notify.slideDir, sizes);
+    for (std::size_t i = 0; i < windows_.size() && i < targets.size(); ++i) {
+        if (!targets[i]) continue;
+        const NotifyLayout::Rect& r = *targets[i];
+        windows_[i]->setTarget(RECT{r.left, r.top, r.right, r.bottom});
+        windows_[i]->applyProgress();
+    }
+}
+
+void NotifyWndMgr::onNotifyWndEvent(NotifyWnd& window, int event) {
+    layout();
+    if (listener_ != nullptr) listener_->onNotifyWndEvent(*this, window, event);
+}
+
+}  // namespace tavelapp

@@ -1,0 +1,19 @@
+#include "notify/NotifyWndSkinMgr.h"
+
+namespace tavelapp {
+
+NotifyWndSkinMgr& NotifyWndSkinMgr::instance() {
+    static NotifyWndSkinMgr manager;
+    return manager;
+}
+
+void NotifyWndSkinMgr::load(const std::wstring& name) { current_ = std::make_shared<const NotifyWndSkin>(name); }
+
+void NotifyWndSkinMgr::list(std::vector<List::Item>& items) const {
+    items.clear();
+    for (const auto& skin : SkinData::listSkins(NotifyWndSkin::skinsFolder())) {
+        items.push_back(List::Item{skin.first, skin.second});
+    }
+}
+
+}  // namespace tavelapp

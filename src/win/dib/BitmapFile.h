@@ -1,0 +1,25 @@
+#pragma once
+#include <string>
+
+#include "win/dib/DIB.h"
+
+namespace tavel {
+namespace win {
+namespace dib {
+
+// Limits of a picture read from a file: larger ones are refused.
+constexpr int kMaxBitmapSide = 16384;
+constexpr long long kMaxBitmapPixels = 1LL << 26;
+
+// Reads a Windows bitmap file (14-byte file header with the pixel offset at
+// byte 10; a core, info, V4 or V5 header; 1, 4 or 8 bits with a palette, 16
+// bits as 5-5-5 or bit fields, 24 or 32 bits; bottom-up or top-down) into a
+// 32-bit top-down DIB of B, G, R, 0 pixels. Compressed (RLE, JPEG, PNG)
+// bitmaps are refused. Skin and artwork files come from anywhere, so every
+// header value is checked against the file's size: on anything inconsistent
+// or truncated the result is false and `out` is left empty.
+bool readBitmapFile(const std::string& bytes, DIB& out);
+
+}  // namespace dib
+}  // namespace win
+}  // namespace tavel
