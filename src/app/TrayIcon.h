@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include <memory>
+#include <mutex>
 #include <string>
 
 namespace tavelapp {
@@ -41,7 +42,10 @@ public:
     void updateIcon();
     // Cut to 63 characters, the record's limit.
     void setTip(const std::wstring& text);
-    std::wstring tip() const { return record_.szTip; }
+    std::wstring tip() const {
+        std::lock_guard<std::recursive_mutex> guard(lock_);
+        return record_.szTip;
+    }
     bool added() const { return added_; }
     HWND hwnd() const;
     // How often the icon was added (the shell restarting adds it again).
@@ -55,6 +59,7 @@ private:
 
     TrayIconListener* listener_ = nullptr;
     std::shared_ptr<EventHandlerWnd> window_;
+    mutable std::recursive_mutex lock_;  // the tool tip is also set from worker threads
     NOTIFYICONDATAW record_{};
     bool added_ = false;
     int additions_ = 0;

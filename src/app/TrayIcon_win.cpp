@@ -50,6 +50,7 @@ TrayIcon::TrayIcon() : window_(std::make_shared<EventHandlerWnd>(*this)) {
 }
 
 TrayIcon::~TrayIcon() {
+    std::lock_guard<std::recursive_mutex> guard(lock_);
     if (added_) ::Shell_NotifyIconW(NIM_DELETE, &record_);
     window_.reset();
 }
@@ -57,6 +58,7 @@ TrayIcon::~TrayIcon() {
 HWND TrayIcon::hwnd() const { return window_->hwnd(); }
 
 bool TrayIcon::addIcon() {
+    std::lock_guard<std::recursive_mutex> guard(lock_);
     if (added_) ::Shell_NotifyIconW(NIM_DELETE, &record_);
     record_.cbSize = kRecordSize;
     record_.hWnd = window_->hwnd();
@@ -68,10 +70,12 @@ bool TrayIcon::addIcon() {
 }
 
 void TrayIcon::updateIcon() {
+    std::lock_guard<std::recursive_mutex> guard(lock_);
     if (added_) ::Shell_NotifyIconW(NIM_MODIFY, &record_);
 }
 
 void TrayIcon::setTip(const std::wstring& text) {
+    std::lock_guard<std::recursive_mutex> guard(lock_);
     const std::size_t length = text.size() < 63 ? text.size() : 63;
     std::wmemcpy(record_.szTip, text.data(), length);
     record_.szTip[length] = L'\0';

@@ -5,6 +5,7 @@
 #include "action/ActionPluginMgr.h"
 #include "action/ActionRunner.h"
 #include "app/NotifyQueue.h"
+#include "app/TrayIcon.h"
 #include "app/NotifyWndInfo.h"
 #include "app/Util.h"
 #include "notify/NotifyWndMgr.h"
@@ -24,6 +25,7 @@ class ZEvared : public Util::UtilListener,
                 public ActionRunner::ActionRunnerListener,
                 public NotifyWndMgr::NotifyWndMgrListener,
                 public tavel::win::timer::Timer::Listener,
+                public TrayIcon::TrayIconListener,
                 public ActionPluginMgrListener {
 public:
     using NotifyWndInfo = tavelapp::NotifyWndInfo;
@@ -79,6 +81,14 @@ public:
     // Tells the player plug-ins to end observation (session end).
     void endObservation();
 
+    // TrayIcon::TrayIconListener
+    void onLButtonDblClk(TrayIcon& icon) override;
+    void onRButtonUp(TrayIcon& icon) override;
+    void onMButtonDown(TrayIcon& icon) override;
+    TrayIcon* trayIcon() const { return trayIcon_.get(); }
+    // The tool tip for a snapshot: the playlist, rating and track while observed.
+    void updateToolTip(const PlayerState& state);
+
     // Runs TrayIconAction / TrayIconWheelClickAction ("showoption" opens the options).
     void runTrayAction(const std::wstring& value);
 
@@ -107,6 +117,8 @@ private:
     bool backupTimerStarted_ = false;
     NotifyQueue notifyQueue_;
     NotifyWndMgr notifyWndMgr_;
+    std::shared_ptr<TrayIcon> trayIcon_;
+    HICON trayImage_ = nullptr;
     bool optionOpen_ = false;
 };
 

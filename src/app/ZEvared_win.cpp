@@ -8,6 +8,8 @@
 #include "app/AppException.h"
 #include "app/AppPaths.h"
 #include "app/ControllerRules.h"
+#include "app/TrayMenu.h"
+#include "res/resource.h"
 #include "config/Ini.h"
 #include "config/Lang.h"
 #include "player/PlayerStateFactory.h"
@@ -41,6 +43,9 @@ ZEvared::ZEvared() {
     notifyQueueTimer_.setListener(this);
     backupTimer_.setListener(this);
 
+    trayIcon_ = std::make_shared<TrayIcon>();
+    trayIcon_->setListener(this);
+
     Ini& settings = Ini::instance();
     settings.load();
     Lang::instance().reload();
@@ -64,6 +69,16 @@ ZEvared::ZEvared() {
     createServers();
     runStartupOrEndupAction(settings.detail.startupAction);
 
+    trayImage_ = static_cast<HICON>(
+        ::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_TRAY), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
+    trayIcon_->setIcon(trayImage_);
+    trayIcon_->updateIcon();
+    trayIcon_->addIcon();
+    {
+        PlayerStateFactory::Guard guard;
+        updateToolTip(*PlayerStateFactory::instance().current());
+    }
+
     if (settings.detail.backupEnabled && !backupTimerStarted_) {
         backupTimer_.start(kBackupDelayMs);
         backupTimerStarted_ = true;
@@ -71,6 +86,12 @@ ZEvared::ZEvared() {
 }
 
 ZEvared::~ZEvared() {
+    // The icon leaves the notification area first.
+    trayIcon_->setListener(nullptr);
+    trayIcon_.reset();
+    if (trayImage_ != nullptr) ::DestroyIcon(trayImage_);
+    trayImage_ = nullptr;
+
     runStartupOrEndupAction(Ini::instance().detail.endupAction);
 
     observationTimer_.setListener(nullptr);
@@ -137,9 +158,24 @@ void ZEvared::showOption() {
 }
 
 void ZEvared::onTrackChanged(const PlayerState& state) {
-    (void)state;
+    updateToolTip(state);
     if (Ini::instance().notify.notifyTrack) showTrackNotification();
 }
+
+void ZEvared::updateToolTip(const PlayerState& state) {
+    std::shared_ptr<ActionPlugin> target = ActionPluginMgr::instance().getActionTarget();
+    const bool observing = target && target->IsObserving();
+    if (TrayIcon* icon = trayIcon_.get()) icon->setTip(ControllerRules::toolTipText(state, observing));
+}
+
+void ZEvared::onLButtonDblClk(TrayIcon&) { runTrayAction(Ini::instance().detail.trayIconAction); }
+
+void ZEvared::onRButtonUp(TrayIcon& icon) {
+    TrayMenu menu(*this);
+    menu.show(icon.hwnd());
+}
+
+void ZEvared::onMButtonDown(TrayIcon&) { runTrayAction(Ini::instance().detail.trayIconWheelClickAction); }
 
 void ZEvared::onPlayerStateChanged(const PlayerState& state) { (void)state; }
 
