@@ -18,6 +18,7 @@
 #include "config/Ini.h"
 #include "win/file/FileSystem.h"
 #include "win/file/IniDocument.h"
+#include "win/util/TextCodec.h"
 
 using tavel::win::file::IniDocument;
 using tavelapp::Ini;
@@ -41,40 +42,6 @@ bool readSource(const std::string& relative, std::string& out) {
 }
 
 // Strict UTF-8: no overlong forms, surrogates or values above U+10FFFF.
-bool isValidUtf8(const std::string& s) {
-    std::size_t i = 0;
-    while (i < s.size()) {
-        const unsigned char c = static_cast<unsigned char>(s[i]);
-        int extra;
-        std::uint32_t cp;
-        if (c < 0x80) {
-            extra = 0;
-            cp = c;
-        } else if ((c & 0xE0) == 0xC0) {
-            extra = 1;
-            cp = c & 0x1F;
-        } else if ((c & 0xF0) == 0xE0) {
-            extra = 2;
-            cp = c & 0x0F;
-        } else if ((c & 0xF8) == 0xF0) {
-            extra = 3;
-            cp = c & 0x07;
-        } else {
-            return false;
-        }
-        if (i + extra >= s.size()) return false;  // cut short
-        for (int k = 1; k <= extra; ++k) {
-            const unsigned char cc = static_cast<unsigned char>(s[i + k]);
-            if ((cc & 0xC0) != 0x80) return false;
-            cp = (cp << 6) | (cc & 0x3F);
-        }
-        static const std::uint32_t minimum[] = {0, 0x80, 0x800, 0x10000};
-        if (cp < minimum[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
-        i += extra + 1;
-    }
-    return true;
-}
-
 std::string lower(std::string s) {
     for (char& c : s)
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
@@ -239,7 +206,7 @@ TEST(HelpFiles, PageExistsAndIsUtf8WithCharsetDeclared) {
     ASSERT_FALSE(page.empty());
     for (const auto& [name, bytes] : helpFiles()) {
         SCOPED_TRACE(name);
-        EXPECT_TRUE(isValidUtf8(bytes)) << "not valid UTF-8";
+        EXPECT_TRUE(tavel::win::util::isValidUtf8(bytes)) << "not valid UTF-8";
         const std::string text = lower(bytes);
         EXPECT_EQ(text.rfind("<!doctype html>", 0), 0u) << "does not start with <!DOCTYPE html>";
         EXPECT_NE(text.find("<meta charset=\"utf-8\">"), std::string::npos) << "no <meta charset=\"utf-8\">";
@@ -350,7 +317,7 @@ TEST(HelpFiles, LinksIniIsUtf8WithBomAndCrlf) {
     std::string bytes;
     ASSERT_TRUE(readSource(kLinksFile, bytes)) << kLinksFile << " is missing";
     EXPECT_EQ(bytes.compare(0, 3, "\xEF\xBB\xBF"), 0) << "no UTF-8 BOM";
-    EXPECT_TRUE(isValidUtf8(bytes));
+    EXPECT_TRUE(tavel::win::util::isValidUtf8(bytes));
     std::size_t lines = 0;
     for (std::size_t i = 0; i < bytes.size(); ++i) {
         if (bytes[i] == '\n') {
