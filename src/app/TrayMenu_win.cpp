@@ -14,6 +14,7 @@
 #include "notify/NotifyWndSkinMgr.h"
 #include "win/file/FileSystem.h"
 #include "win/file/IniDocument.h"
+#include "win/util/StringUtil.h"
 
 namespace tavelapp {
 namespace {
@@ -35,8 +36,29 @@ void appendPopup(HMENU menu, HMENU popup, const std::wstring& text) {
 
 void separator(HMENU menu) { ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr); }
 
+// Language and skin identifiers name files and folders: their case does not matter.
+bool sameId(const std::wstring& a, const std::wstring& b) {
+    return tavel::win::util::asciiLower(a) == tavel::win::util::asciiLower(b);
+}
+
 // Lists are offered up to what a command group can address.
 const std::size_t kGroupSize = 256;
+
+// The actions tree with the entries a command group cannot address left out
+// (they would take the next group's commands); submenus left empty go too.
+HMENU actionTree(UINT first) {
+    HMENU tree = buildActionMenu(first);
+    for (int g = ::GetMenuItemCount(tree) - 1; g >= 0; --g) {
+        HMENU group = ::GetSubMenu(tree, g);
+        if (group == nullptr) continue;
+        for (int i = ::GetMenuItemCount(group) - 1; i >= 0; --i) {
+            const UINT id = ::GetMenuItemID(group, i);
+            if (id < first || id >= first + kGroupSize) ::DeleteMenu(group, static_cast<UINT>(i), MF_BYPOSITION);
+        }
+        if (::GetMenuItemCount(group) == 0) ::DeleteMenu(tree, static_cast<UINT>(g), MF_BYPOSITION);
+    }
+    return tree;
+}
 
 }  // namespace
 
@@ -70,7 +92,7 @@ HMENU TrayMenu::build() const {
     HMENU languages = ::CreatePopupMenu();
     for (std::size_t i = 0; i < languages_.size(); ++i) {
         append(languages, Lang + static_cast<UINT>(i), languages_[i].name);
-        if (languages_[i].id == settings.lang.id) {
+        if (sameId(languages_[i].id, settings.lang.id)) {
             ::CheckMenuRadioItem(languages, Lang, Lang + static_cast<UINT>(i), Lang + static_cast<UINT>(i),
                                  MF_BYCOMMAND);
         }
@@ -78,7 +100,7 @@ HMENU TrayMenu::build() const {
     HMENU skins = ::CreatePopupMenu();
     for (std::size_t i = 0; i < skins_.size(); ++i) {
         append(skins, Skin + static_cast<UINT>(i), skins_[i].name.empty() ? skins_[i].id : skins_[i].name);
-        if (skins_[i].id == settings.skin.id) {
+        if (sameId(skins_[i].id, settings.skin.id)) {
             ::CheckMenuRadioItem(skins, Skin, Skin + static_cast<UINT>(i), Skin + static_cast<UINT>(i), MF_BYCOMMAND);
         }
     }
@@ -101,7 +123,7 @@ HMENU TrayMenu::build() const {
     HMENU countdown = buildTimerMenu(L"CountdownTimer", CountdownTimerStart, false);
     HMENU event = buildTimerMenu(L"EventAction", EventActionStart, false);
     separator(event);
-    appendPopup(event, buildActionMenu(EventActionLastPlay), menuText(L"EventAction_LastPlay"));
+    appendPopup(event, actionTree(EventActionLastPlay), menuText(L"EventAction_LastPlay"));
 
     HMENU links = ::CreatePopupMenu();
     for (UINT i = 0; i < 4; ++i)
@@ -120,7 +142,7 @@ HMENU TrayMenu::build() const {
     appendPopup(menu, countdown, menuText(L"CountdownTimer"));
     appendPopup(menu, event, menuText(L"EventAction"));
     separator(menu);
-    appendPopup(menu, buildActionMenu(Action), menuText(L"Action"));
+    appendPopup(menu, actionTree(Action), menuText(L"Action"));
     appendPopup(menu, skins, menuText(L"Skin"));
     if (players_.size() == 1) {
         ::DestroyMenu(targets);
@@ -224,7 +246,7 @@ void TrayMenu::dispatch(UINT command) {
             }
             return;
         case Skin:
-            if (index < skins_.size() && skins_[index].id != settings.skin.id) {
+            if (index < skins_.size() && !sameId(skins_[index].id, settings.skin.id)) {
                 const std::wstring& name = skins_[index].name.empty() ? skins_[index].id : skins_[index].name;
                 controller_.notify("NotifyChangeSkin", L"スキンを「" + name + L"」に変更しました。", nullptr,
                                    NotifyWndInfo::kConfirmation);
