@@ -24,14 +24,6 @@ public:
 
 protected:
     void method(const wchar_t* member) const { d_.call(member); }
-    void putLong(const wchar_t* member, long value) const {
-        Variant v(value);
-        d_.put(member, v);
-    }
-    void putBool(const wchar_t* member, bool value) const {
-        Variant v(value);
-        d_.put(member, v);
-    }
     Dispatch d_;
 };
 
@@ -74,7 +66,7 @@ public:
     long playedCount() override { return d_.getLong(L"PlayedCount"); }
     long playOrderIndex() override { return d_.getLong(L"PlayOrderIndex"); }
     long rating() override { return d_.getLong(L"Rating"); }
-    void setRating(long rating) override { putLong(L"Rating", rating); }
+    void setRating(long rating) override { d_.putLong(L"Rating", rating); }
     std::wstring time() override { return d_.getString(L"Time"); }
     long trackCount() override { return d_.getLong(L"TrackCount"); }
     long trackNumber() override { return d_.getLong(L"TrackNumber"); }
@@ -118,9 +110,9 @@ public:
         return wrap<ComTrackCollection>(result.toDispatch());
     }
     bool shuffle() override { return d_.getBool(L"Shuffle"); }
-    void setShuffle(bool on) override { putBool(L"Shuffle", on); }
+    void setShuffle(bool on) override { d_.putBool(L"Shuffle", on); }
     long songRepeat() override { return d_.getLong(L"SongRepeat"); }
-    void setSongRepeat(long repeat) override { putLong(L"SongRepeat", repeat); }
+    void setSongRepeat(long repeat) override { d_.putLong(L"SongRepeat", repeat); }
     IDispatch* dispatch() const { return d_.get(); }
 };
 
@@ -147,15 +139,9 @@ public:
 class ComBrowserWindow : public BrowserWindow {
 public:
     explicit ComBrowserWindow(ComPtr<IDispatch> object) : d_(std::move(object), Dispatch::KindBrowserWindow) {}
-    void setVisible(bool visible) override {
-        Variant v(visible);
-        d_.put(L"Visible", v);
-    }
+    void setVisible(bool visible) override { d_.putBool(L"Visible", visible); }
     bool miniPlayer() override { return d_.getBool(L"MiniPlayer"); }
-    void setMiniPlayer(bool mini) override {
-        Variant v(mini);
-        d_.put(L"MiniPlayer", v);
-    }
+    void setMiniPlayer(bool mini) override { d_.putBool(L"MiniPlayer", mini); }
     void setSelectedPlaylist(const PlaylistPtr& playlist) override {
         Variant v(playlist ? dispatchOf(*playlist) : nullptr);
         d_.put(L"SelectedPlaylist", v);
@@ -180,13 +166,13 @@ public:
     void rewind() override { d_.call(L"Rewind"); }
     void quit() override { d_.call(L"Quit"); }
     long soundVolume() override { return d_.getLong(L"SoundVolume"); }
-    void setSoundVolume(long volume) override { putLong(L"SoundVolume", volume); }
+    void setSoundVolume(long volume) override { d_.putLong(L"SoundVolume", volume); }
     bool mute() override { return d_.getBool(L"Mute"); }
-    void setMute(bool on) override { putBool(L"Mute", on); }
+    void setMute(bool on) override { d_.putBool(L"Mute", on); }
     bool eqEnabled() override { return d_.getBool(L"EQEnabled"); }
-    void setEQEnabled(bool on) override { putBool(L"EQEnabled", on); }
+    void setEQEnabled(bool on) override { d_.putBool(L"EQEnabled", on); }
     bool visualsEnabled() override { return d_.getBool(L"VisualsEnabled"); }
-    void setVisualsEnabled(bool on) override { putBool(L"VisualsEnabled", on); }
+    void setVisualsEnabled(bool on) override { d_.putBool(L"VisualsEnabled", on); }
     bool fullScreenVisuals() override { return d_.getBool(L"FullScreenVisuals"); }
     long playerState() override { return d_.getLong(L"PlayerState"); }
     long playerPosition() override { return d_.getLong(L"PlayerPosition"); }
@@ -197,14 +183,6 @@ public:
     BrowserWindowPtr browserWindow() override { return wrap<ComBrowserWindow>(d_.getObject(L"BrowserWindow")); }
 
 private:
-    void putLong(const wchar_t* member, long value) {
-        Variant v(value);
-        d_.put(member, v);
-    }
-    void putBool(const wchar_t* member, bool value) {
-        Variant v(value);
-        d_.put(member, v);
-    }
     Dispatch d_;
 };
 

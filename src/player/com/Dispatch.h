@@ -77,6 +77,8 @@ public:
     HRESULT call(const wchar_t* member, std::vector<Variant*> args = {}, Variant* result = nullptr) const;
     HRESULT get(const wchar_t* member, Variant& result, std::vector<Variant*> args = {}) const;
     HRESULT put(const wchar_t* member, Variant& value) const;
+    HRESULT putLong(const wchar_t* member, long value) const;
+    HRESULT putBool(const wchar_t* member, bool value) const;
 
     // Getters that leave the result empty when the call fails.
     long getLong(const wchar_t* member) const;

@@ -130,6 +130,16 @@ HRESULT Dispatch::put(const wchar_t* member, Variant& value) const {
     return invoke(member, DISPATCH_PROPERTYPUT, args, nullptr);
 }
 
+HRESULT Dispatch::putLong(const wchar_t* member, long value) const {
+    Variant v(value);
+    return put(member, v);
+}
+
+HRESULT Dispatch::putBool(const wchar_t* member, bool value) const {
+    Variant v(value);
+    return put(member, v);
+}
+
 long Dispatch::getLong(const wchar_t* member) const {
     Variant v;
     return SUCCEEDED(get(member, v)) ? v.toLong() : 0;
