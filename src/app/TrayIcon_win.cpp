@@ -76,7 +76,9 @@ void TrayIcon::updateIcon() {
 
 void TrayIcon::setTip(const std::wstring& text) {
     std::lock_guard<std::recursive_mutex> guard(lock_);
-    const std::size_t length = text.size() < 63 ? text.size() : 63;
+    std::size_t length = text.size() < 63 ? text.size() : 63;
+    // Never keep half of a surrogate pair.
+    if (length == 63 && text[62] >= 0xD800 && text[62] <= 0xDBFF) --length;
     std::wmemcpy(record_.szTip, text.data(), length);
     record_.szTip[length] = L'\0';
     updateIcon();

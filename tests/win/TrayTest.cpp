@@ -166,6 +166,10 @@ TEST(TrayIcon, ToolTipIsCutTo63Characters) {
     EXPECT_EQ(L"short", icon.tip());
     icon.setTip(L"");
     EXPECT_EQ(L"", icon.tip());
+    // A character outside the basic plane across the limit is left out whole.
+    std::wstring straddling = seventy.substr(0, 62) + L"\xD83C\xDFB5" + L"tail";
+    icon.setTip(straddling);
+    EXPECT_EQ(seventy.substr(0, 62), icon.tip());
     // Also while added.
     icon.setIcon(::LoadIconW(nullptr, IDI_APPLICATION));
     icon.addIcon();
