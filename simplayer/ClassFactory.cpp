@@ -4,6 +4,7 @@
 
 #include "AppObject.h"
 #include "PlayerIds.h"
+#include "ServerFaults.h"
 
 namespace simplayer {
 
@@ -28,6 +29,8 @@ STDMETHODIMP ClassFactory::CreateInstance(IUnknown* outer, REFIID iid, void** ou
     if (out == nullptr) return E_POINTER;
     *out = nullptr;
     if (outer != nullptr) return CLASS_E_NOAGGREGATION;
+    // A player showing a modal dialog cannot make new application objects.
+    if (ServerFaults::instance().modal()) return CO_E_SERVER_EXEC_FAILURE;
     try {
         tavel::win::util::ComPtr<AppObject> app = makeObject<AppObject>(model_, hub_);
         return app->QueryInterface(iid, out);

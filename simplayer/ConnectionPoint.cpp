@@ -5,6 +5,7 @@
 
 #include "EventHub.h"
 #include "PlayerIds.h"
+#include "ServerFaults.h"
 
 namespace simplayer {
 
@@ -45,6 +46,7 @@ STDMETHODIMP ConnectionPoint::Advise(IUnknown* sink, DWORD* cookie) {
     if (cookie == nullptr) return E_POINTER;
     *cookie = 0;
     if (sink == nullptr) return E_POINTER;
+    if (ServerFaults::instance().refusesAdvise()) return CONNECT_E_ADVISELIMIT;
     tavel::win::util::ComPtr<IDispatch> dispatch;
     if (FAILED(sink->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(dispatch.put()))) || !dispatch) {
         return CONNECT_E_CANNOTCONNECT;

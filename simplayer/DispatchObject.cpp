@@ -3,6 +3,8 @@
 #include <cwchar>
 #include <new>
 
+#include "ServerFaults.h"
+
 namespace simplayer {
 
 STDMETHODIMP DispatchObject::QueryInterface(REFIID iid, void** out) {
@@ -64,6 +66,8 @@ STDMETHODIMP DispatchObject::GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT cou
 
 STDMETHODIMP DispatchObject::Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                                     EXCEPINFO*, UINT* argErr) {
+    // A busy player turns every call away unseen, whatever it asks.
+    if (ServerFaults::instance().busy()) return RPC_E_CALL_REJECTED;
     if (!::IsEqualIID(iid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
     if (id < 1 || static_cast<UINT>(id) > memberCount()) return DISP_E_MEMBERNOTFOUND;
     DISPPARAMS none = {nullptr, nullptr, 0, 0};

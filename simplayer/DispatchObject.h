@@ -13,7 +13,8 @@ namespace simplayer {
 // that reaches members by name only (no type information). A member's DISPID is
 // its place in the subclass's member list plus one, so it never changes while
 // the server runs. Property puts take their value as the only argument; no
-// other named arguments are accepted. No exception leaves a COM method.
+// other named arguments are accepted. While the player is busy every Invoke is
+// rejected (name look-ups still answer). No exception leaves a COM method.
 class DispatchObject : public IDispatch {
 public:
     DispatchObject(const DispatchObject&) = delete;

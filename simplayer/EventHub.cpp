@@ -15,10 +15,28 @@ void EventHub::detach(ConnectionPoint* point) {
     points_.erase(std::remove(points_.begin(), points_.end(), point), points_.end());
 }
 
-void EventHub::queue(DISPID id) {
+void EventHub::queue(EventCall event) {
     const bool first = waiting_.empty();
-    waiting_.push_back(id);
+    waiting_.push_back(std::move(event));
     if (first && wake_) wake_();
+}
+
+EventCall EventHub::withCurrentArguments(DISPID id) const {
+    using namespace tavelapp::itunes;
+    switch (id) {
+        case DispDatabaseChanged:
+            return EventCall::databaseChanged({}, {});
+        case DispPlayerPlay:
+        case DispPlayerStop:
+        case DispPlayingTrackChanged:
+            return EventCall::withTrack(id, app_ ? app_->currentTrack() : nullptr);
+        case DispCOMCallsDisabled:
+            return EventCall::withNumber(id, 0);
+        case DispSoundVolumeChanged:
+            return EventCall::withNumber(id, app_ ? app_->soundVolume() : 0);
+        default:
+            return EventCall(id);
+    }
 }
 
 void EventHub::fireWaiting() {
@@ -29,13 +47,13 @@ void EventHub::fireWaiting() {
     } guard{firing_};
     firing_ = true;
     while (!waiting_.empty()) {
-        const DISPID id = waiting_.front();
+        const EventCall event = std::move(waiting_.front());
         waiting_.pop_front();
-        fire(id);
+        fire(event);
     }
 }
 
-void EventHub::fire(DISPID id) {
+void EventHub::fire(const EventCall& event) {
     // Sinks may advise, unadvise or release application objects while we call
     // out, so work on a copy that holds its own references.
     struct Target {
@@ -50,9 +68,7 @@ void EventHub::fire(DISPID id) {
         }
     }
     for (Target& t : targets) {
-        DISPPARAMS none = {nullptr, nullptr, 0, 0};
-        const HRESULT hr =
-            t.sink->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &none, nullptr, nullptr, nullptr);
+        const HRESULT hr = event.invoke(t.sink.get());
         if (isClientGone(hr)) t.point->drop(t.cookie);
     }
 }

@@ -51,7 +51,7 @@ std::wstring repeatText(long repeat) {
     }
 }
 
-// An off-screen copy of the window so that the 100 ms repaint never flickers.
+// An off-screen copy of the window so that a repaint never flickers.
 class BackBuffer {
 public:
     BackBuffer(HDC target, int width, int height)
@@ -82,7 +82,8 @@ ServerWindow::ServerWindow(std::shared_ptr<model::PlayerModel> model, std::share
       app_(model_->app()),
       hub_(std::move(hub)),
       note_(std::move(note)),
-      onShutdown_(std::move(onShutdown)) {}
+      onShutdown_(std::move(onShutdown)),
+      control_(*hub_) {}
 
 ServerWindow::~ServerWindow() { hub_->setWake(nullptr); }
 
@@ -108,6 +109,7 @@ bool ServerWindow::open() {
     const HWND window = hwnd();
     hub_->setWake([window] { ::PostMessageW(window, kEventsMessage, 0, 0); });
     lastTick_ = ::GetTickCount();
+    shown_ = describe();
     ::SetTimer(window, kTickTimer, kTickMs, nullptr);
     // Shown without taking the focus from whatever the user (or a test) works in.
     ::ShowWindow(window, SW_SHOWNOACTIVATE);
@@ -123,6 +125,8 @@ LRESULT ServerWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
         case kEventsMessage:
             fireEvents();
             return 0;
+        case WM_COPYDATA:
+            return onCopyData(reinterpret_cast<const COPYDATASTRUCT*>(lParam));
         case WM_CLOSE:
             // Closing the player's window quits the player.
             app_->quit();
@@ -167,7 +171,21 @@ void ServerWindow::fireEvents() {
         shutDown();
         return;
     }
-    ::InvalidateRect(hwnd(), nullptr, FALSE);
+    refresh();
+}
+
+LRESULT ServerWindow::onCopyData(const COPYDATASTRUCT* data) {
+    if (data == nullptr || data->dwData != ServerControl::kControlDataId) return 0;
+    if (data->cbData > 0 && data->lpData == nullptr) return 0;
+    try {
+        std::wstring command(static_cast<const wchar_t*>(data->lpData), data->cbData / sizeof(wchar_t));
+        // A sender may count the terminating NUL in.
+        while (!command.empty() && command.back() == L'\0')
+            command.pop_back();
+        return control_.execute(command) ? 1 : 0;
+    } catch (...) {
+        return 0;
+    }
 }
 
 void ServerWindow::shutDown() {
@@ -180,27 +198,17 @@ void ServerWindow::shutDown() {
     destroy();
 }
 
-void ServerWindow::paint(HDC dc, const RECT& area) {
+ServerWindow::Display ServerWindow::describe() const {
     const model::PlayerModel::Status s = model_->status();
     const TrackPtr track = s.currentTrackId != 0 ? app_->currentTrack() : nullptr;
     const PlaylistPtr selected = findPlaylist(*app_, s.selectedPlaylistId);
 
-    ::FillRect(dc, &area, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
-    ::SetBkMode(dc, TRANSPARENT);
-    const int left = 14;
-    const int valueLeft = 118;
-    const int right = area.right - 12;
-    int y = 10;
-
-    // State in large type, then the playlist it plays from.
-    ::SelectObject(dc, titleFont_.get());
-    ::SetTextColor(dc, s.state == Playing ? RGB(0, 110, 0) : RGB(40, 40, 40));
-    std::wstring title = stateText(s);
+    Display d;
+    d.playing = s.state == Playing;
+    d.title = stateText(s);
     if (s.currentTrackId != 0)
-        title += L"   " + minutesSeconds(s.positionMs / 1000) + L" / " + minutesSeconds(track ? track->duration() : 0);
-    RECT line = {left, y, right, y + 32};
-    ::DrawTextW(dc, title.c_str(), -1, &line, DT_LEFT | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
-    y += 36;
+        d.title +=
+            L"   " + minutesSeconds(s.positionMs / 1000) + L" / " + minutesSeconds(track ? track->duration() : 0);
 
     const std::wstring none = L"-";
     auto orNone = [&](const std::wstring& text) { return text.empty() ? none : text; };
@@ -210,7 +218,7 @@ void ServerWindow::paint(HDC dc, const RECT& area) {
     }
     std::wstring volume = std::to_wstring(s.volume);
     if (s.mute) volume += L" (muted)";
-    const std::vector<std::pair<std::wstring, std::wstring>> rows = {
+    d.rows = {
         {L"Playlist", orNone(s.currentPlaylistName)},
         {trackLabel, orNone(s.trackName)},
         {L"Artist", orNone(s.artist)},
@@ -222,7 +230,32 @@ void ServerWindow::paint(HDC dc, const RECT& area) {
          std::wstring(s.browserVisible ? L"visible" : L"hidden") + L"      Mini player: " + onOff(s.miniPlayer)},
         {L"Selected", selected ? orNone(selected->name()) : none},
     };
-    for (const auto& row : rows) {
+    return d;
+}
+
+void ServerWindow::refresh() {
+    Display now = describe();
+    if (now == shown_) return;
+    shown_ = std::move(now);
+    ::InvalidateRect(hwnd(), nullptr, FALSE);
+}
+
+void ServerWindow::paint(HDC dc, const RECT& area) {
+    ::FillRect(dc, &area, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+    ::SetBkMode(dc, TRANSPARENT);
+    const int left = 14;
+    const int valueLeft = 118;
+    const int right = area.right - 12;
+    int y = 10;
+
+    // State in large type, then the playlist it plays from.
+    ::SelectObject(dc, titleFont_.get());
+    ::SetTextColor(dc, shown_.playing ? RGB(0, 110, 0) : RGB(40, 40, 40));
+    RECT line = {left, y, right, y + 32};
+    ::DrawTextW(dc, shown_.title.c_str(), -1, &line, DT_LEFT | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
+    y += 36;
+
+    for (const auto& row : shown_.rows) {
         RECT label = {left, y, valueLeft - 6, y + 25};
         ::SelectObject(dc, textFont_.get());
         ::SetTextColor(dc, RGB(110, 110, 110));

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "BusyMessageFilter.h"
 #include "ClassFactory.h"
 #include "DispatchObject.h"
 #include "EventHub.h"
@@ -81,8 +82,14 @@ int runPlayer(const Options& options) {
     if (!loadLibraryFile(libraryPath, library)) note = L"No library: " + libraryPath;
 
     auto model = tavelapp::itunes::model::PlayerModel::create(std::move(library));
-    auto hub = std::make_shared<EventHub>();
+    auto hub = std::make_shared<EventHub>(model->app());
     model->addListener(hub.get());
+
+    // Without it the player is still busy for its clients (every object
+    // rejects Invoke itself); with it COM may turn the calls away first.
+    auto filter = makeObject<BusyMessageFilter>();
+    BusyMessageFilter::Registration filtering;
+    filtering.add(filter.get());
 
     auto factory = makeObject<ClassFactory>(model, hub);
     ClassFactory::Registration registration;
@@ -104,6 +111,7 @@ int runPlayer(const Options& options) {
         }
     }
     registration.revoke();
+    filtering.revoke();
     model->removeListener(hub.get());
     return exitCode;
 }

@@ -14,6 +14,10 @@
 //   kxctl hold-hotkey <mods> <vk> <ms> holds a global hot key as another program
 //                                     would: prints "held" (or "failed <error>"),
 //                                     then after ms "pressed <count>"
+//   kxctl sim <command words...>      sends the words as one command to the running
+//                                     simulated player (busy <ms>, modal on|off,
+//                                     refuse-advise on|off, fire <event> [args],
+//                                     status); prints "ok" or "failed"
 #include <windows.h>
 #include <objbase.h>
 
@@ -125,6 +129,25 @@ int holdHotKey(UINT mods, UINT vk, DWORD ms) {
     return 0;
 }
 
+// The simulated player takes its test commands as UTF-16 text in WM_COPYDATA
+// with this tag, and answers 1 when it did what was asked.
+const ULONG_PTR kSimControlDataId = 0x4B58;
+
+int simPlayerCommand(const std::wstring& command) {
+    const HWND window = ::FindWindowW(L"iTunes", nullptr);
+    COPYDATASTRUCT data{};
+    data.dwData = kSimControlDataId;
+    data.cbData = static_cast<DWORD>(command.size() * sizeof(wchar_t));
+    data.lpData = const_cast<wchar_t*>(command.data());
+    DWORD_PTR answer = 0;
+    const bool ok = window != nullptr &&
+                    ::SendMessageTimeoutW(window, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG,
+                                          5000, &answer) != 0 &&
+                    answer == 1;
+    std::printf(ok ? "ok\n" : "failed\n");
+    return ok ? 0 : 1;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -184,6 +207,12 @@ int wmain(int argc, wchar_t** argv) {
     }
     if (command == L"player") return printPlayer();
     if (command == L"player-quit") return quitPlayer(argc > 2 ? std::wcstoul(argv[2], nullptr, 10) : 10000);
+    if (command == L"sim" && argc > 2) {
+        std::wstring words = argv[2];
+        for (int i = 3; i < argc; ++i)
+            words += std::wstring(L" ") + argv[i];
+        return simPlayerCommand(words);
+    }
     if (command == L"hold-hotkey" && argc >= 5) {
         return holdHotKey(std::wcstoul(argv[2], nullptr, 0), std::wcstoul(argv[3], nullptr, 0),
                           std::wcstoul(argv[4], nullptr, 10));
