@@ -42,7 +42,7 @@ void Action::end() {
 
 void ITunesAction::begin() {
     Action::begin();
-    tavel::win::util::comInitialize();
+    com_ = std::make_unique<tavel::win::util::ComApartment>();
 }
 
 void ITunesAction::end() {
@@ -53,7 +53,7 @@ void ITunesAction::end() {
             // The lock below must be left whatever the detection met.
         }
     }
-    tavel::win::util::comUninitialize();
+    com_.reset();
     ActionRunner::instance().actionFinished();
     Action::end();
 }

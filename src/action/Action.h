@@ -1,10 +1,12 @@
 #pragma once
+#include <memory>
 #include <cstddef>
 #include <string>
 #include <vector>
 
 #include "action/ActionListItem.h"
 #include "app/Thread.h"
+#include "win/util/Com.h"
 
 namespace tavelapp {
 namespace action {
@@ -49,6 +51,8 @@ protected:
 
 private:
     int notify_;
+    // The thread's COM, from begin to end.
+    std::unique_ptr<tavel::win::util::ComApartment> com_;
 };
 
 }  // namespace action

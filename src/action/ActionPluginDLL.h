@@ -57,6 +57,7 @@ public:
     RunActionProc runActionProc() const { return runAction_; }
     // Library actions still listed as running (finished ones are dropped lazily).
     std::size_t runningActions() const { return threads_.size(); }
+    bool waitForActions(unsigned int ms) { return threads_.waitAllFor(ms); }
 
 private:
     std::wstring readInfo(int kind);

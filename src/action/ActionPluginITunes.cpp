@@ -9,6 +9,7 @@
 #include "win/file/File.h"
 #include "win/file/FileSystem.h"
 #include "win/util/Com.h"
+#include "win/util/MainThread.h"
 
 namespace tavelapp {
 namespace {
@@ -28,8 +29,7 @@ ActionPluginITunes::ActionPluginITunes(void* window, int pluginIndex) {
     artwork.create();
     artworkPath_ = artwork.path() + L"\\iTunes.tmp";
     observation_ = itunes::PlayerHost::instance().openObserved(this);
-    if (!observation_->connected() && itunes::PlayerHost::instance().isRunning()) {
-        observation_->connect();
+    if (!observation_->connected() && itunes::PlayerHost::instance().isRunning() && observation_->connect()) {
         post(ActionPluginMgr::ObservationStarted);
     }
 }
@@ -60,10 +60,10 @@ int ActionPluginITunes::RunAction(const ActionListItemPtr& entry, const std::wst
     if (name == L"itunes_boot") {
         host.boot();
     } else if (name == L"itunes_quit") {
-        host.quit();
+        quitPlayerSoon();
     } else if (name == L"itunes_bootquit") {
         if (host.isRunning()) {
-            host.quit();
+            quitPlayerSoon();
         } else {
             host.boot();
         }
@@ -75,12 +75,27 @@ int ActionPluginITunes::RunAction(const ActionListItemPtr& entry, const std::wst
 
 void ActionPluginITunes::artworkChanged() { ++artworkGeneration; }
 
+void ActionPluginITunes::quitPlayerSoon() {
+    // Quitting is a player call, which may wait for a busy player: never on
+    // the main thread, which dispatches this.
+    class QuitThread : public Thread {
+    protected:
+        int run() override {
+            itunes::PlayerHost::instance().quit();
+            return 0;
+        }
+    };
+    runningThreads().start(std::make_shared<QuitThread>());
+}
+
 bool ActionPluginITunes::IsPlayerRunning() { return itunes::PlayerHost::instance().isRunning(); }
 
 bool ActionPluginITunes::StartObservation() {
+    tavel::win::util::MainThread::check("ActionPluginITunes::StartObservation");
     if (!itunes::PlayerHost::instance().isRunning() || observation_->connected()) return false;
-    observation_->connect();
-    post(ActionPluginMgr::ObservationStarted);
+    // "Started" only when it did: a player showing a dialog would otherwise
+    // announce a start on every retry while no event arrives.
+    if (observation_->connect()) post(ActionPluginMgr::ObservationStarted);
     return true;
 }
 
@@ -89,19 +104,22 @@ bool ActionPluginITunes::EndObservation() {
     return true;
 }
 
-bool ActionPluginITunes::IsObserving() { return observation_->connected(); }
+bool ActionPluginITunes::IsObserving() {
+    // The connection belongs to the main thread, which opens and closes it.
+    tavel::win::util::MainThread::check("ActionPluginITunes::IsObserving");
+    return observation_->connected();
+}
 
 bool ActionPluginITunes::GetCurrentPlayerState(std::wostream& stream) {
     itunes::PlayerHost& host = itunes::PlayerHost::instance();
     if (!host.isRunning()) return true;
-    tavel::win::util::comInitialize();
+    tavel::win::util::ComApartment com;
     try {
         std::unique_ptr<itunes::PlayerConnection> connection = host.open();
         writeState(connection->app(), stream);
     } catch (...) {
         // What was written stays; the rest of the snapshot is empty.
     }
-    tavel::win::util::comUninitialize();
     return true;
 }
 

@@ -46,9 +46,12 @@ public:
     void onSoundVolumeChanged() override { post(1); }
     void onQuitting() override { playerQuits(); }
     void onAboutToPromptUserToQuit() override { playerQuits(); }
+    // Artwork may have been replaced in the player itself.
+    void onDatabaseChanged() override { artworkChanged(); }
 
 private:
     void post(int code);
+    static void quitPlayerSoon();
     void playerQuits();
     void writeState(itunes::App& app, std::wostream& stream);
     bool saveArtwork(itunes::ArtworkCollection* artwork, long count, long trackId);

@@ -9,6 +9,7 @@
 #include "config/Ini.h"
 #include "config/Lang.h"
 #include "player/PlayerHost.h"
+#include "win/util/MainThread.h"
 #include "win/util/System.h"
 
 namespace tavelapp {
@@ -59,7 +60,7 @@ std::shared_ptr<ActionPlugin> ActionPluginMgr::findPlugin(const std::wstring& na
 }
 
 std::shared_ptr<ActionPlugin> ActionPluginMgr::getActionTarget() const {
-    const std::wstring& setting = Ini::instance().actionTarget.id;
+    const std::wstring setting = Ini::instance().actionTarget.id;
     if (setting != L"Auto") {
         if (auto plugin = findPlugin(setting)) return plugin;
     } else {
@@ -71,12 +72,14 @@ std::shared_ptr<ActionPlugin> ActionPluginMgr::getActionTarget() const {
 }
 
 void ActionPluginMgr::startObservationAll() {
+    tavel::win::util::MainThread::check("ActionPluginMgr observation");
     for (const auto& plugin : plugins_) {
         if (!plugin->IsObserving()) plugin->StartObservation();
     }
 }
 
 void ActionPluginMgr::endObservationAll() {
+    tavel::win::util::MainThread::check("ActionPluginMgr observation");
     for (const auto& plugin : plugins_) {
         if (plugin->IsObserving()) plugin->EndObservation();
     }
@@ -104,6 +107,8 @@ bool ActionPluginMgr::runWith(ActionPlugin& plugin, const ActionListItemPtr& ent
 
 ActionPluginMgr::Result ActionPluginMgr::dispatch(const ActionListItemPtr& entry, const std::wstring& name,
                                                   const std::vector<std::wstring>& params, bool playSound) {
+    // Plug-in libraries are called on the main thread only (the runner posts there).
+    tavel::win::util::MainThread::check("ActionPluginMgr::dispatch");
     Result result;
     bool cancelled = false;
     const std::shared_ptr<ActionPlugin> target = getActionTarget();
@@ -141,7 +146,7 @@ ActionPluginMgr::Result ActionPluginMgr::dispatch(const ActionListItemPtr& entry
             break;
         }
     }
-    lastDispatchTime_ = tavel::win::util::tickCount();
+    lastDispatchTime_.store(tavel::win::util::tickCount());
 
     if (result.outcome != Outcome::Ran) {
         if (result.outcome != Outcome::NotAvailable && cancelled) result.outcome = Outcome::Cancelled;

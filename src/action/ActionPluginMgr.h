@@ -1,4 +1,5 @@
 #pragma once
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -58,7 +59,12 @@ public:
     // failure notification when nothing ran.
     Result dispatch(const ActionListItemPtr& entry, const std::wstring& name, const std::vector<std::wstring>& params,
                     bool playSound);
-    std::uint32_t lastDispatchTime() const { return lastDispatchTime_; }
+    // Written on the main thread, read by change detection on workers.
+    std::uint32_t lastDispatchTime() const { return lastDispatchTime_.load(); }
+
+    // Waits up to ms for the plug-in libraries' running actions (at exit,
+    // while the settings and the libraries still exist); true when all ended.
+    bool waitForActions(unsigned int ms);
 
     // A plug-in's notification, as it arrives at the window.
     void onPluginMessage(std::uintptr_t index, std::intptr_t code);
@@ -81,7 +87,7 @@ private:
     std::shared_ptr<void> windowObject_;  // the platform's window object, if any
     int nextIndex_ = 0;
     ActionPluginMgrListener* listener_ = nullptr;
-    std::uint32_t lastDispatchTime_ = 0;
+    std::atomic<std::uint32_t> lastDispatchTime_{0};
 };
 
 // Posts a plug-in notification to the manager's window; off Windows it is

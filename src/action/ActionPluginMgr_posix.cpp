@@ -8,6 +8,7 @@ void ActionPluginMgr::createWindow() { window_ = this; }
 void ActionPluginMgr::destroyWindow() { window_ = nullptr; }
 
 std::shared_ptr<ActionPlugin> ActionPluginMgr::loadLibrary(const std::wstring&, int) { return nullptr; }
+bool ActionPluginMgr::waitForActions(unsigned int) { return true; }
 
 void postPluginNotification(void* window, int index, int code) {
     if (window != nullptr)

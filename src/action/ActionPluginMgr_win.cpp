@@ -47,7 +47,19 @@ std::shared_ptr<ActionPlugin> ActionPluginMgr::loadLibrary(const std::wstring& p
     return std::make_shared<ActionPluginDLL>(window_, index, path);
 }
 
+bool ActionPluginMgr::waitForActions(unsigned int ms) {
+    const DWORD start = ::GetTickCount();
+    for (const auto& plugin : plugins_) {
+        auto* library = dynamic_cast<ActionPluginDLL*>(plugin.get());
+        if (library == nullptr) continue;
+        const DWORD spent = ::GetTickCount() - start;
+        if (!library->waitForActions(spent < ms ? ms - spent : 0)) return false;
+    }
+    return true;
+}
+
 void postPluginNotification(void* window, int index, int code) {
+    // Nothing to free when it fails: the manager's window is gone at exit only.
     ::PostMessageW(static_cast<HWND>(window), WM_USER, static_cast<WPARAM>(index), static_cast<LPARAM>(code));
 }
 

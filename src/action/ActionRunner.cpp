@@ -6,11 +6,13 @@
 #include "action/ActionList.h"
 #include "action/ActionPluginMgr.h"
 #include "config/Ini.h"
+#include "win/util/MainThread.h"
 #include "win/util/StringUtil.h"
 #include "win/util/System.h"
 
 namespace tavelapp {
 namespace {
+using tavel::win::util::MainThread;
 std::atomic<ActionRunner::ActionRunnerListener*> runnerListener{nullptr};
 }  // namespace
 
@@ -33,10 +35,21 @@ void ActionRunner::playStartSound() {
 }
 
 void ActionRunner::actionFinished() {
-    if (ActionRunnerListener* listener = runnerListener.load()) listener->onActionFinished(*this);
+    // The listener (the controller) lives on the main thread and may be gone by
+    // the time a worker ends; it is asked there.
+    MainThread::run([this] {
+        if (ActionRunnerListener* listener = runnerListener.load()) listener->onActionFinished(*this);
+    });
 }
 
 void ActionRunner::runByName(const std::wstring& name, bool playSound) {
+    // An empty reference means no action, not an unknown one.
+    if (name.empty()) return;
+    // Dispatch calls plug-in libraries and reads the manager: main thread only.
+    if (!MainThread::isCurrent()) {
+        MainThread::post([this, name, playSound] { runByName(name, playSound); });
+        return;
+    }
     if (ActionListItemPtr entry = ActionList::instance().find(name)) {
         dispatch(entry, entry->actionName, entry->params, playSound);
     } else {

@@ -1,10 +1,12 @@
 #include "action/KolibrixActions.h"
 
 #include "action/RunActionDlg.h"
+#include "app/AppException.h"
 #include "app/AppPaths.h"
 #include "app/Util.h"
 #include "player/PlayerHost.h"
 #include "win/util/Com.h"
+#include "win/util/MainThread.h"
 #include "win/util/Shell.h"
 
 namespace tavelapp {
@@ -72,19 +74,21 @@ int QuickPlay::run() {
     // Without a search text the quick-play dialog would ask for one; it does
     // not exist yet, so such a run does nothing.
     if (param(0).empty()) return 0;
-    tavel::win::util::comInitialize();
+    tavel::win::util::ComApartment com;
     try {
         auto connection = itunes::PlayerHost::instance().open();
         playOn(connection->app(), param(0), param(1));
+    } catch (const AppException& e) {
+        // An unreachable player ends quick play silently; a busy one is told.
+        e.tellUser();
     } catch (...) {
-        // An unreachable player ends quick play silently.
     }
-    tavel::win::util::comUninitialize();
     return 0;
 }
 
 int RunAction::run() {
-    showRunActionDlg();
+    // The dialog and the actions its buttons start belong to the main thread.
+    tavel::win::util::MainThread::post([] { showRunActionDlg(); });
     return 0;
 }
 

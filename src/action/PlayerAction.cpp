@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 
+#include "app/AppException.h"
 #include "player/PlayerHost.h"
 
 namespace tavelapp {
@@ -24,8 +25,12 @@ long clampPercent(long long value) {
 int PlayerAction::run() {
     try {
         perform();
+    } catch (const AppException& e) {
+        // A player that went away ends the action silently; one that stayed
+        // busy or refused the command is told, once for this action.
+        e.tellUser();
     } catch (...) {
-        // The player went away or an object was missing: the action just ends.
+        // An object was missing: the action just ends.
     }
     return 0;
 }

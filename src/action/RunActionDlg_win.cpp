@@ -6,6 +6,7 @@
 #include "action/RunActionDlg.h"
 #include "config/DialogLocalizer.h"
 #include "res/resource.h"
+#include "win/util/MainThread.h"
 
 namespace tavelapp {
 namespace {
@@ -28,9 +29,10 @@ void runSelected(HWND dialog) {
     }
 }
 
-INT_PTR CALLBACK dialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+INT_PTR CALLBACK dialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_INITDIALOG: {
+            *reinterpret_cast<HWND*>(lParam) = dialog;
             localizeDialog(dialog, L"RunActionDlg");
             HWND combo = ::GetDlgItem(dialog, IDC_RUNACTION_COMBO);
             for (const ActionListItemPtr& entry : entries()) {
@@ -76,8 +78,16 @@ INT_PTR CALLBACK dialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
 }  // namespace
 
 int showRunActionDlg() {
-    const INT_PTR result =
-        ::DialogBoxParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_RUNACTION), nullptr, &dialogProc, 0);
+    tavel::win::util::MainThread::check("showRunActionDlg");
+    // A second request brings the open dialog forward instead of stacking another.
+    static HWND open = nullptr;
+    if (open != nullptr && ::IsWindow(open)) {
+        ::SetForegroundWindow(open);
+        return 2;
+    }
+    const INT_PTR result = ::DialogBoxParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_RUNACTION), nullptr,
+                                             &dialogProc, reinterpret_cast<LPARAM>(&open));
+    open = nullptr;
     return result == IDOK ? 1 : 2;
 }
 

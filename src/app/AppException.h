@@ -10,6 +10,8 @@ public:
     explicit AppException(std::wstring key = std::wstring()) : messageKey(std::move(key)) {}
     // The language text of the key, or the key itself when no language has it.
     std::wstring text() const;
+    // Shows the text as a warning notification; nothing for the empty key.
+    void tellUser() const;
 
     std::wstring messageKey;
 };

@@ -38,6 +38,11 @@ LRESULT AppWnd::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_QUERYENDSESSION:
             if (controller_ != nullptr) controller_->endObservation();
             return TRUE;
+        case WM_ENDSESSION:
+            // The session ends without the quit message: what was chosen from
+            // the tray since start would be lost.
+            if (wParam != FALSE && controller_ != nullptr) controller_->saveSettings();
+            return 0;
         case WM_DESTROY:
             // A top-level frame ends the message loop when it goes.
             ::PostQuitMessage(1);

@@ -1,6 +1,8 @@
 #include "app/RunningThreads.h"
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 
 namespace tavelapp {
 
@@ -35,6 +37,25 @@ void RunningThreads::waitAll() {
         // Wait before releasing: a derived object must not die under its running thread.
         for (auto& t : batch)
             t->wait();
+    }
+}
+
+bool RunningThreads::waitAllFor(unsigned int ms) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    for (;;) {
+        bool allFinished = true;
+        {
+            std::lock_guard<std::mutex> guard(lock_);
+            for (const auto& t : threads_)
+                allFinished = allFinished && (!t->started() || t->finished());
+        }
+        // Finished threads only have their last instructions left: joining is quick.
+        if (allFinished) {
+            waitAll();
+            return true;
+        }
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
 }
 

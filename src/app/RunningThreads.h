@@ -22,6 +22,9 @@ public:
     void start(const std::shared_ptr<Thread>& thread);
     // Waits for every listed thread (also ones added meanwhile) and empties the list.
     void waitAll();
+    // The same, but gives up after ms (threads that do not end are left
+    // running and listed); true when every thread ended.
+    bool waitAllFor(unsigned int ms);
     std::size_t size() const;
 
 private:

@@ -3,11 +3,12 @@
 #include <shellapi.h>
 
 #include "app/ShellExecuteThread.h"
+#include "win/util/Shell.h"
 
 namespace tavelapp {
 
 int ShellExecuteThread::run() {
-    ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    const bool com = SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
     SHELLEXECUTEINFOW info{};
     info.cbSize = sizeof(info);
     info.fMask = SEE_MASK_NOCLOSEPROCESS;
@@ -18,10 +19,10 @@ int ShellExecuteThread::run() {
     info.lpDirectory = folder_.empty() ? nullptr : folder_.c_str();
     info.nShow = show_;
     if (::ShellExecuteExW(&info) && info.hProcess != nullptr) {
-        ::WaitForSingleObject(info.hProcess, INFINITE);
+        tavel::win::util::waitForProgram(info.hProcess);
         ::CloseHandle(info.hProcess);
     }
-    ::CoUninitialize();
+    if (com) ::CoUninitialize();
     return 0;
 }
 

@@ -1,5 +1,7 @@
 #include "app/Thread.h"
 
+#include <functional>
+
 namespace tavelapp {
 
 Thread::~Thread() {
@@ -25,14 +27,41 @@ void Thread::wait() {
     handle_.join();
 }
 
+namespace {
+
+// Runs end() however run() leaves: end() releases locks that every later
+// action waits for.
+class EndGuard {
+public:
+    explicit EndGuard(std::function<void()> end) : end_(std::move(end)) {}
+    ~EndGuard() {
+        try {
+            end_();
+        } catch (...) {
+            // Nothing may leave a thread entry.
+        }
+    }
+    EndGuard(const EndGuard&) = delete;
+    EndGuard& operator=(const EndGuard&) = delete;
+
+private:
+    std::function<void()> end_;
+};
+
+}  // namespace
+
 void Thread::procedure() {
     int code = 0;
     try {
         begin();
-        code = run();
-        end();
+        EndGuard guard([this] { end(); });
+        try {
+            code = run();
+        } catch (...) {
+            code = -1;
+        }
     } catch (...) {
-        // Nothing may leave a thread entry.
+        // begin() failed: nothing was taken that end() would give back.
         code = -1;
     }
     exitCode_ = code;

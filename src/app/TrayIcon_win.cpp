@@ -2,6 +2,7 @@
 
 #include <cwchar>
 
+#include "win/util/MainThread.h"
 #include "win/util/Window.h"
 
 namespace tavelapp {
@@ -58,6 +59,7 @@ TrayIcon::~TrayIcon() {
 HWND TrayIcon::hwnd() const { return window_->hwnd(); }
 
 bool TrayIcon::addIcon() {
+    tavel::win::util::MainThread::check("TrayIcon::addIcon");
     std::lock_guard<std::recursive_mutex> guard(lock_);
     if (added_) ::Shell_NotifyIconW(NIM_DELETE, &record_);
     record_.cbSize = kRecordSize;
@@ -70,6 +72,7 @@ bool TrayIcon::addIcon() {
 }
 
 void TrayIcon::updateIcon() {
+    tavel::win::util::MainThread::check("TrayIcon::updateIcon");
     std::lock_guard<std::recursive_mutex> guard(lock_);
     if (added_) ::Shell_NotifyIconW(NIM_MODIFY, &record_);
 }

@@ -4,6 +4,7 @@
 #include <shared_mutex>
 
 #include "player/PlayerStateFactory.h"
+#include "win/util/MainThread.h"
 
 namespace tavelapp {
 namespace {
@@ -66,14 +67,19 @@ void Util::onPlayerStateChanged(const PlayerState& state) {
     if (call.controller() != nullptr) call.controller()->onPlayerStateChanged(state);
 }
 
+// Both re-create servers and windows: main-thread work, posted from elsewhere.
 void Util::restartWiimoteServer() {
-    ControllerCall call;
-    if (call.controller() != nullptr) call.controller()->restartWiimoteServer();
+    tavel::win::util::MainThread::run([] {
+        ControllerCall call;
+        if (call.controller() != nullptr) call.controller()->restartWiimoteServer();
+    });
 }
 
 void Util::showOption() {
-    ControllerCall call;
-    if (call.controller() != nullptr) call.controller()->showOption();
+    tavel::win::util::MainThread::run([] {
+        ControllerCall call;
+        if (call.controller() != nullptr) call.controller()->showOption();
+    });
 }
 
 }  // namespace tavelapp

@@ -59,6 +59,8 @@ public:
 
     ZEvared();
     ~ZEvared() override;
+    // The controller while it lives; main thread only.
+    static ZEvared* live();
     ZEvared(const ZEvared&) = delete;
     ZEvared& operator=(const ZEvared&) = delete;
 
@@ -80,6 +82,8 @@ public:
 
     // Tells the player plug-ins to end observation (session end).
     void endObservation();
+    // Writes Option.ini now (the session ends; tray choices must not be lost).
+    void saveSettings();
 
     // TrayIcon::TrayIconListener
     void onLButtonDblClk(TrayIcon& icon) override;

@@ -17,11 +17,17 @@
 #include "notify/NotifyThreads.h"
 #include "notify/NotifyWndSkinMgr.h"
 #include "win/file/File.h"
+#include "win/util/MainThread.h"
 
 namespace tavelapp {
 namespace {
 
+using tavel::win::util::MainThread;
+
 const unsigned int kSoonMs = 200;
+// The live controller, set and cleared on the main thread: work posted from
+// workers finds it there, or finds it gone.
+ZEvared* liveController = nullptr;
 const unsigned int kBackupDelayMs = 600000;
 
 }  // namespace
@@ -33,8 +39,14 @@ ZEvared::Servers::~Servers() {
     hotKey.reset();
 }
 
+ZEvared* ZEvared::live() {
+    MainThread::check("ZEvared::live");
+    return liveController;
+}
+
 ZEvared::ZEvared() {
     std::srand(static_cast<unsigned int>(std::time(nullptr)));
+    liveController = this;
 
     Util::setController(this);
     ActionPluginMgr::instance().setListener(this);
@@ -74,10 +86,7 @@ ZEvared::ZEvared() {
     trayIcon_->setIcon(trayImage_);
     trayIcon_->updateIcon();
     trayIcon_->addIcon();
-    {
-        PlayerStateFactory::Guard guard;
-        updateToolTip(*PlayerStateFactory::instance().current());
-    }
+    updateToolTip(*PlayerStateFactory::instance().latest());
 
     if (settings.detail.backupEnabled && !backupTimerStarted_) {
         backupTimer_.start(kBackupDelayMs);
@@ -86,7 +95,9 @@ ZEvared::ZEvared() {
 }
 
 ZEvared::~ZEvared() {
-    // The icon leaves the notification area first.
+    // Nothing from a worker may reach the tray icon while it goes: the icon's
+    // users run on this thread and find the controller gone first.
+    liveController = nullptr;
     trayIcon_->setListener(nullptr);
     trayIcon_.reset();
     if (trayImage_ != nullptr) ::DestroyIcon(trayImage_);
@@ -100,13 +111,16 @@ ZEvared::~ZEvared() {
     notifyWndMgr_.setListener(nullptr);
     ActionRunner::instance().setListener(nullptr);
     ActionPluginMgr::instance().setListener(nullptr);
+    // Waits for a worker's call in progress (they only queue and post).
     Util::setController(nullptr);
     listener_ = nullptr;
     releaseServers();
 
-    Ini::instance().save();
+    saveSettings();
     endObservation();
 }
+
+void ZEvared::saveSettings() { Ini::instance().save(); }
 
 void ZEvared::createServers() {
     const Ini& settings = Ini::instance();
@@ -158,11 +172,17 @@ void ZEvared::showOption() {
 }
 
 void ZEvared::onTrackChanged(const PlayerState& state) {
-    updateToolTip(state);
+    // Called on the worker that detected the change: the tool tip belongs to
+    // the main thread and is set there from a copy.
+    auto copy = std::make_shared<const PlayerState>(state);
+    MainThread::run([copy] {
+        if (ZEvared* controller = live()) controller->updateToolTip(*copy);
+    });
     if (Ini::instance().notify.notifyTrack) showTrackNotification();
 }
 
 void ZEvared::updateToolTip(const PlayerState& state) {
+    MainThread::check("ZEvared::updateToolTip");
     std::shared_ptr<ActionPlugin> target = ActionPluginMgr::instance().getActionTarget();
     const bool observing = target && target->IsObserving();
     if (TrayIcon* icon = trayIcon_.get()) icon->setTip(ControllerRules::toolTipText(state, observing));

@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -9,7 +10,11 @@
 #include "app/AppWnd.h"
 #include "app/ControllerRules.h"
 #include "app/NullModule.h"
+#include "action/ActionPluginMgr.h"
 #include "app/RunningThreads.h"
+#include "win/util/Com.h"
+#include "win/util/MainThread.h"
+#include "win/util/Shell.h"
 #include "win/util/Handle.h"
 
 // Plug-in entry points, so the program file loads like an action plug-in library.
@@ -22,6 +27,9 @@ std::int32_t __stdcall GetPluginInfo(std::uint32_t a, std::uint32_t b, std::uint
 }
 
 namespace {
+
+// How long the exit waits for each group of workers still running.
+const unsigned int kExitWaitMs = 10000;
 
 std::wstring moduleFileName() {
     std::vector<wchar_t> buffer(MAX_PATH);
@@ -43,7 +51,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
         if (::GetLastError() == ERROR_ALREADY_EXISTS) return 0;
     }
 
-    ::CoInitialize(nullptr);
+    auto com = std::make_unique<tavel::win::util::ComApartment>();
+    tavel::win::util::MainThread::attach();
     tavelapp::AppPaths::setProgramPath(moduleFileName());
 
     int exitCode = 0;
@@ -66,9 +75,19 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
         window->destroy();
         // The window object goes here, and the controller with it.
     }
-    // Workers may still use COM: let them end before it goes.
-    tavelapp::runningThreads().waitAll();
-    ::CoUninitialize();
-    if (mutex) ::ReleaseMutex(mutex.get());
+    // The settings are saved: a new start need not wait for our workers.
+    mutex.reset();
+    // Workers waiting for a program they started (a browser, a script) stop
+    // waiting; the programs run on.
+    tavel::win::util::stopWaitingForPrograms();
+    // Workers and library actions end while the settings, the plug-in
+    // libraries and COM still exist. One that never ends must not keep an
+    // invisible process alive, nor die under the static destructors.
+    const bool ended = tavelapp::runningThreads().waitAllFor(kExitWaitMs) &&
+                       tavelapp::ActionPluginMgr::instance().waitForActions(kExitWaitMs) &&
+                       tavelapp::runningThreads().waitAllFor(kExitWaitMs);
+    if (!ended) ::TerminateProcess(::GetCurrentProcess(), static_cast<UINT>(exitCode));
+    tavel::win::util::MainThread::detach();
+    com.reset();
     return exitCode;
 }

@@ -255,7 +255,9 @@ void Ini::serialize() {
     }
     string(L"Lang", L"Id", lang.id, Item::Lang().id);
     string(L"Skin", L"Id", skin.id, Item::Skin().id);
-    string(L"ActionTarget", L"Id", actionTarget.id, Item::ActionTarget().id);
+    std::wstring target = actionTarget.id;
+    string(L"ActionTarget", L"Id", target, Item::ActionTarget().id);
+    actionTarget.id = target;
 }
 
 const std::vector<std::wstring>& Ini::trackTextPresets() {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "config/SharedText.h"
 #include "win/file/Ini.h"
 
 namespace tavelapp {
@@ -118,7 +119,8 @@ public:
             std::wstring id = L"default";
         };
         struct ActionTarget {
-            std::wstring id;
+            // Chosen from the tray menu while workers capture snapshots.
+            SharedText id;
         };
     };
 

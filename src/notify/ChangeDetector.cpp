@@ -89,7 +89,11 @@ void ChangeDetector::detectChanges(PlayerStateFactory& factory, ActionPluginMgr&
     const std::shared_ptr<ActionPlugin> target = manager.getActionTarget();
     const bool targetRunning = target && target->IsPlayerRunning();
     const std::wstring targetName = target ? target->GetName() : std::wstring();
-    const bool recently = dispatchedRecently(manager.lastDispatchTime(), tavel::win::util::tickCount());
+    // The dispatch time first: read after the clock, a dispatch in between would
+    // lie in the future and wrap to "long ago".
+    const std::uint32_t lastDispatch = manager.lastDispatchTime();
+    const std::uint32_t now = tavel::win::util::tickCount();
+    const bool recently = dispatchedRecently(lastDispatch, now);
 
     const Decision d = decide(*previous, *current, Switches::fromSettings(), recently, targetName, targetRunning);
     for (const std::string& key : d.keys)

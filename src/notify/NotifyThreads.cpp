@@ -66,11 +66,7 @@ int NotifyTrackThread::run() {
 void showTrackNotification() { showTrackNotification(PlayerStateFactory::instance()); }
 
 void showTrackNotification(PlayerStateFactory& factory) {
-    PlayerState latest;
-    {
-        PlayerStateFactory::Guard guard;
-        latest = *factory.latest();
-    }
+    const PlayerState latest = *factory.latest();
     // Only a track that just started: not one found playing for a while, nor a stop.
     if (latest.position() > 10 || latest.playerState() == 0) return;
     Util::notify(NotificationTexts::kTrack, NotificationTexts::trackText(latest),

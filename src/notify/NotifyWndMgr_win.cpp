@@ -3,6 +3,7 @@
 #include "config/Ini.h"
 #include "notify/NotifyLayout.h"
 #include "notify/NotifyWndSkinMgr.h"
+#include "win/util/MainThread.h"
 
 namespace tavelapp {
 
@@ -36,6 +37,7 @@ NotifyWndMgr::~NotifyWndMgr() {
 
 void NotifyWndMgr::show(const std::string& key, const std::wstring& text, const PicturePtr& picture, int kind,
                         int displayTime) {
+    tavel::win::util::MainThread::check("NotifyWndMgr::show");
     WindowList kept;
     for (const auto& window : windows_) {
         if (!window->isClosed()) kept.push_back(window);

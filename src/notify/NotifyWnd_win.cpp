@@ -57,8 +57,8 @@ NotifyWnd::NotifyWnd(NotifyWndSkinPtr skin, std::string key, std::wstring text, 
     if (artwork) prepareArtwork(*artwork);
 
     // Only copy from a factory that exists; a notification never starts the player link.
+    // The latest copy needs no factory lock: a capture holding it must never stall a window.
     if (PlayerStateFactory* factory = PlayerStateFactory::instanceIfCreated()) {
-        PlayerStateFactory::Guard guard;
         if (PlayerStateFactory::StatePtr latest = factory->latest()) {
             playerStateFrame_ = latest->playerState() == 1 ? 1 : 0;
             shuffle_ = latest->isShuffle() ? 1 : 0;

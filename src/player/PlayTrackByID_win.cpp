@@ -1,20 +1,23 @@
 #include <objbase.h>
 
 #include "player/PlayTrackByID.h"
+#include "app/AppException.h"
 #include "player/com/ITunesCom.h"
+#include "win/util/Com.h"
 
 namespace tavelapp {
 namespace itunes {
 
 int PlayTrackByID::run() {
-    ::CoInitialize(nullptr);
+    tavel::win::util::ComApartment apartment;
     try {
         ITunesCom com;
         playOn(*com.app(), target_);
+    } catch (const AppException& e) {
+        // An unreachable player ends the command silently; a busy one is told.
+        e.tellUser();
     } catch (...) {
-        // An unreachable player ends the command silently.
     }
-    ::CoUninitialize();
     return 0;
 }
 

@@ -45,7 +45,7 @@ void PlayerStateFactory::lock() { factoryLock().lock(); }
 void PlayerStateFactory::unlock() { factoryLock().unlock(); }
 
 PlayerStateFactory::PlayerStateFactory(ActionPluginMgr& manager)
-    : manager_(manager), latest_(std::make_shared<PlayerState>()) {
+    : manager_(manager), latest_(std::make_shared<const PlayerState>()) {
     for (const std::shared_ptr<ActionPlugin>& plugin : manager.plugins())
         sources_.push_back({plugin, plugin->GetName()});
     current_ = std::make_shared<const PlayerState>();
@@ -58,8 +58,16 @@ void PlayerStateFactory::update() {
     StatePtr fresh = std::make_shared<const PlayerState>(capture());
     previous_ = std::move(current_);
     current_ = fresh;
-    *latest_ = *fresh;
-    latestVisuals_ = latest_->isVisuals();
+    {
+        std::lock_guard<std::mutex> guard(latestLock_);
+        latest_ = fresh;
+    }
+    latestVisuals_ = fresh->isVisuals();
+}
+
+PlayerStateFactory::StatePtr PlayerStateFactory::latest() const {
+    std::lock_guard<std::mutex> guard(latestLock_);
+    return latest_;
 }
 
 void PlayerStateFactory::reset() {

@@ -1,6 +1,7 @@
 #pragma once
 #include <atomic>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -15,9 +16,10 @@ class ActionPluginMgr;
 // one before it for change detection, plus a long-lived copy of the newest for
 // readers that only want a recent value.
 //
-// Nothing here locks by itself: hold the factory lock around update() and
-// around every read that must see the same snapshots (current(), previous(),
-// changed(), and copying fields out of latest()).
+// Hold the factory lock around update() and around every read that must see
+// the same snapshots (current(), previous(), changed()). latest() needs no
+// lock: it hands out the newest snapshot itself, which never changes, so the
+// main thread never waits behind a capture's player calls.
 class PlayerStateFactory {
 public:
     using StatePtr = std::shared_ptr<const PlayerState>;
@@ -54,8 +56,8 @@ public:
 
     StatePtr current() const { return current_; }
     StatePtr previous() const { return previous_; }
-    // Overwritten in place by every update().
-    StatePtr latest() const { return latest_; }
+    // The newest capture; safe from any thread without the factory lock.
+    StatePtr latest() const;
 
     // Field differs between previous and current (exact text comparison).
     bool changed(int index) const;
@@ -78,7 +80,8 @@ private:
 
     ActionPluginMgr& manager_;
     std::vector<Source> sources_;
-    std::shared_ptr<PlayerState> latest_;
+    mutable std::mutex latestLock_;  // guards latest_ alone, held for a pointer copy
+    StatePtr latest_;
     std::atomic<bool> latestVisuals_{false};
     StatePtr current_;
     StatePtr previous_;

@@ -53,8 +53,12 @@ private:
 };
 
 class ThrowingThread : public Thread {
+public:
+    bool ended = false;
+
 protected:
     int run() override { throw 42; }
+    void end() override { ended = true; }
 };
 
 void waitUntilFinished(const Thread& t) {
@@ -84,6 +88,8 @@ TEST(Thread, AnExceptionDoesNotLeaveTheThread) {
     t.wait();
     EXPECT_TRUE(t.finished());
     EXPECT_EQ(-1, t.exitCode());
+    // end() gives back what begin() took (the action lock), whatever run() did.
+    EXPECT_TRUE(t.ended);
 }
 
 TEST(RunningThreads, AddingPrunesFinishedThreadsOnly) {

@@ -8,6 +8,7 @@
 
 #include "WinTestSupport.h"
 #include "app/AppPaths.h"
+#include "app/AppWnd.h"
 #include "app/Util.h"
 #include "app/ZEvared.h"
 #include "config/Ini.h"
@@ -118,4 +119,23 @@ TEST_F(ControllerTest, WarnsOfTheOldVersionFile) {
     EXPECT_EQ("", owner.shown[0].key);
     EXPECT_EQ(NotifyWndInfo::kWarning, owner.shown[0].kind);
     EXPECT_NE(std::wstring::npos, owner.shown[0].text.find(L"brunvelt.dll"));
+}
+
+TEST_F(ControllerTest, TrayChoicesSurviveTheSessionEnding) {
+    AppWnd window;
+    ASSERT_TRUE(window.create());
+    // Chosen from the tray menu: saved with the next save, which at log-off is now.
+    Ini::instance().skin.id = L"card";
+    Ini::instance().actionTarget.id = L"Player/Other";
+    EXPECT_EQ(TRUE, ::SendMessageW(window.hwnd(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF));
+    ::SendMessageW(window.hwnd(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+    std::ifstream in(settingsFile.c_str(), std::ios::binary);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(std::string::npos, text.find("[Skin]\r\nId=card"));
+    EXPECT_NE(std::string::npos, text.find("[ActionTarget]\r\nId=Player/Other"));
+    window.destroy();
+    // The frame posts the quit message as it goes; not for the tests after this.
+    MSG quit;
+    while (::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
 }

@@ -20,6 +20,9 @@ TEST(Exports, TheProgramAnswersThePluginEntryPointsWithZero) {
     EXPECT_EQ(0, init(1));
     EXPECT_EQ(0, info(1, 2, 3));
     EXPECT_EQ(0, term());
-    EXPECT_EQ(nullptr, ::GetProcAddress(program, "_Initialize@4"));
+    // The stdcall-decorated names lead to the same functions.
+    EXPECT_EQ(reinterpret_cast<void*>(init), reinterpret_cast<void*>(::GetProcAddress(program, "_Initialize@4")));
+    EXPECT_EQ(reinterpret_cast<void*>(term), reinterpret_cast<void*>(::GetProcAddress(program, "_Terminate@0")));
+    EXPECT_EQ(reinterpret_cast<void*>(info), reinterpret_cast<void*>(::GetProcAddress(program, "_GetPluginInfo@12")));
     ::FreeLibrary(program);
 }

@@ -8,7 +8,9 @@
 
 #include "WinTestSupport.h"
 #include "app/AppPaths.h"
+#include "action/ActionPluginMgr.h"
 #include "config/Ini.h"
+#include "player/PlayerStateFactory.h"
 #include "notify/NotifyWnd.h"
 #include "notify/NotifyWndMgr.h"
 #include "notify/NotifyWndSkinMgr.h"
@@ -204,14 +206,20 @@ protected:
         Ini::instance().notify.slideDir = 0;
         Ini::instance().notify.arrowContinuousNotify = false;
         owner = ::CreateWindowExW(0, L"STATIC", L"owner", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+        // Windows read the player's state; here a player with nothing to say,
+        // whatever other tests left in the process-wide factory.
+        PlayerStateFactory::install(&noPlayer);
     }
     void TearDown() override {
+        PlayerStateFactory::install(nullptr);
         Ini::instance().notify = saved;
         ::DestroyWindow(owner);
     }
     static NotifyWndSkinPtr skin(const wchar_t* name) { return std::make_shared<const NotifyWndSkin>(name); }
     Ini::Item::Notify saved;
     HWND owner = nullptr;
+    ActionPluginMgr noPlugins{std::vector<std::shared_ptr<ActionPlugin>>()};
+    PlayerStateFactory noPlayer{noPlugins};
 };
 
 }  // namespace

@@ -9,7 +9,12 @@ namespace {
 
 class ComConnection : public PlayerConnection {
 public:
-    explicit ComConnection(ITunesEventsListener* listener = nullptr) { com_.setListener(listener); }
+    explicit ComConnection(ITunesEventsListener* listener = nullptr) {
+        com_.setListener(listener);
+        // The observed connection is made on the main thread: one try, the
+        // observation timer retries.
+        com_.setSingleAttempt(listener != nullptr);
+    }
     App& app() override { return *com_.app(); }
     bool connect() override { return com_.connect(); }
     void disconnect() override { com_.disconnect(); }

@@ -8,6 +8,13 @@ namespace tavelapp {
 namespace itunes {
 namespace {
 
+// Calls whose failure the caller handles itself; a player that stays busy is
+// still an error the user hears of.
+bool succeeded(HRESULT hr) {
+    if (Dispatch::isBusy(hr)) Dispatch::check(hr);
+    return SUCCEEDED(hr);
+}
+
 template <typename T, typename... Extra>
 std::shared_ptr<T> wrap(ComPtr<IDispatch> object, Extra&&... extra) {
     if (!object) return nullptr;
@@ -23,7 +30,7 @@ public:
     long trackId() override { return d_.getLong(L"TrackID"); }
 
 protected:
-    void method(const wchar_t* member) const { d_.call(member); }
+    void method(const wchar_t* member) const { Dispatch::check(d_.call(member)); }
     Dispatch d_;
 };
 
@@ -32,9 +39,9 @@ public:
     explicit ComArtwork(ComPtr<IDispatch> object) : d_(std::move(object), Dispatch::KindArtwork) {}
     bool saveArtworkToFile(const std::wstring& path) override {
         Variant file(path);
-        return SUCCEEDED(d_.call(L"SaveArtworkToFile", {&file}));
+        return succeeded(d_.call(L"SaveArtworkToFile", {&file}));
     }
-    bool deleteArtwork() override { return SUCCEEDED(d_.call(L"Delete")); }
+    bool deleteArtwork() override { return succeeded(d_.call(L"Delete")); }
 
 private:
     Dispatch d_;
@@ -66,7 +73,7 @@ public:
     long playedCount() override { return d_.getLong(L"PlayedCount"); }
     long playOrderIndex() override { return d_.getLong(L"PlayOrderIndex"); }
     long rating() override { return d_.getLong(L"Rating"); }
-    void setRating(long rating) override { d_.putLong(L"Rating", rating); }
+    void setRating(long rating) override { Dispatch::check(d_.putLong(L"Rating", rating)); }
     std::wstring time() override { return d_.getString(L"Time"); }
     long trackCount() override { return d_.getLong(L"TrackCount"); }
     long trackNumber() override { return d_.getLong(L"TrackNumber"); }
@@ -75,7 +82,7 @@ public:
     ArtworkPtr addArtworkFromFile(const std::wstring& path) override {
         Variant file(path);
         Variant result;
-        if (FAILED(d_.call(L"AddArtworkFromFile", {&file}, &result))) return nullptr;
+        if (!succeeded(d_.call(L"AddArtworkFromFile", {&file}, &result))) return nullptr;
         return wrap<ComArtwork>(result.toDispatch());
     }
 };
@@ -106,13 +113,13 @@ public:
         Variant what(text);
         Variant fields(0L);  // all fields
         Variant result;
-        if (FAILED(d_.call(L"Search", {&what, &fields}, &result))) return nullptr;
+        if (!succeeded(d_.call(L"Search", {&what, &fields}, &result))) return nullptr;
         return wrap<ComTrackCollection>(result.toDispatch());
     }
     bool shuffle() override { return d_.getBool(L"Shuffle"); }
-    void setShuffle(bool on) override { d_.putBool(L"Shuffle", on); }
+    void setShuffle(bool on) override { Dispatch::check(d_.putBool(L"Shuffle", on)); }
     long songRepeat() override { return d_.getLong(L"SongRepeat"); }
-    void setSongRepeat(long repeat) override { d_.putLong(L"SongRepeat", repeat); }
+    void setSongRepeat(long repeat) override { Dispatch::check(d_.putLong(L"SongRepeat", repeat)); }
     IDispatch* dispatch() const { return d_.get(); }
 };
 
@@ -139,12 +146,12 @@ public:
 class ComBrowserWindow : public BrowserWindow {
 public:
     explicit ComBrowserWindow(ComPtr<IDispatch> object) : d_(std::move(object), Dispatch::KindBrowserWindow) {}
-    void setVisible(bool visible) override { d_.putBool(L"Visible", visible); }
+    void setVisible(bool visible) override { Dispatch::check(d_.putBool(L"Visible", visible)); }
     bool miniPlayer() override { return d_.getBool(L"MiniPlayer"); }
-    void setMiniPlayer(bool mini) override { d_.putBool(L"MiniPlayer", mini); }
+    void setMiniPlayer(bool mini) override { Dispatch::check(d_.putBool(L"MiniPlayer", mini)); }
     void setSelectedPlaylist(const PlaylistPtr& playlist) override {
         Variant v(playlist ? dispatchOf(*playlist) : nullptr);
-        d_.put(L"SelectedPlaylist", v);
+        Dispatch::check(d_.put(L"SelectedPlaylist", v));
     }
 
 private:
@@ -154,25 +161,25 @@ private:
 class ComApp : public App {
 public:
     explicit ComApp(ComPtr<IDispatch> object) : d_(std::move(object), Dispatch::KindApp) {}
-    void play() override { d_.call(L"Play"); }
-    void pause() override { d_.call(L"Pause"); }
-    void playPause() override { d_.call(L"PlayPause"); }
-    void stop() override { d_.call(L"Stop"); }
-    void resume() override { d_.call(L"Resume"); }
-    void backTrack() override { d_.call(L"BackTrack"); }
-    void previousTrack() override { d_.call(L"PreviousTrack"); }
-    void nextTrack() override { d_.call(L"NextTrack"); }
-    void fastForward() override { d_.call(L"FastForward"); }
-    void rewind() override { d_.call(L"Rewind"); }
-    void quit() override { d_.call(L"Quit"); }
+    void play() override { Dispatch::check(d_.call(L"Play")); }
+    void pause() override { Dispatch::check(d_.call(L"Pause")); }
+    void playPause() override { Dispatch::check(d_.call(L"PlayPause")); }
+    void stop() override { Dispatch::check(d_.call(L"Stop")); }
+    void resume() override { Dispatch::check(d_.call(L"Resume")); }
+    void backTrack() override { Dispatch::check(d_.call(L"BackTrack")); }
+    void previousTrack() override { Dispatch::check(d_.call(L"PreviousTrack")); }
+    void nextTrack() override { Dispatch::check(d_.call(L"NextTrack")); }
+    void fastForward() override { Dispatch::check(d_.call(L"FastForward")); }
+    void rewind() override { Dispatch::check(d_.call(L"Rewind")); }
+    void quit() override { Dispatch::check(d_.call(L"Quit")); }
     long soundVolume() override { return d_.getLong(L"SoundVolume"); }
-    void setSoundVolume(long volume) override { d_.putLong(L"SoundVolume", volume); }
+    void setSoundVolume(long volume) override { Dispatch::check(d_.putLong(L"SoundVolume", volume)); }
     bool mute() override { return d_.getBool(L"Mute"); }
-    void setMute(bool on) override { d_.putBool(L"Mute", on); }
+    void setMute(bool on) override { Dispatch::check(d_.putBool(L"Mute", on)); }
     bool eqEnabled() override { return d_.getBool(L"EQEnabled"); }
-    void setEQEnabled(bool on) override { d_.putBool(L"EQEnabled", on); }
+    void setEQEnabled(bool on) override { Dispatch::check(d_.putBool(L"EQEnabled", on)); }
     bool visualsEnabled() override { return d_.getBool(L"VisualsEnabled"); }
-    void setVisualsEnabled(bool on) override { d_.putBool(L"VisualsEnabled", on); }
+    void setVisualsEnabled(bool on) override { Dispatch::check(d_.putBool(L"VisualsEnabled", on)); }
     bool fullScreenVisuals() override { return d_.getBool(L"FullScreenVisuals"); }
     long playerState() override { return d_.getLong(L"PlayerState"); }
     long playerPosition() override { return d_.getLong(L"PlayerPosition"); }

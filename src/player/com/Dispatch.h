@@ -80,7 +80,15 @@ public:
     HRESULT putLong(const wchar_t* member, long value) const;
     HRESULT putBool(const wchar_t* member, bool value) const;
 
-    // Getters that leave the result empty when the call fails.
+    // A command's result: nothing on success; otherwise throws the exception the
+    // user hears of ("PlayerIsBusy", "PlayerCommandFailed"), or the empty-key one
+    // when the player is gone.
+    static void check(HRESULT hr);
+    // The player is busy: it rejected the call until the retry bound passed.
+    static bool isBusy(HRESULT hr);
+
+    // Getters that leave the result empty when the call fails; a player that
+    // stays busy throws instead (an empty value would be taken for a real one).
     long getLong(const wchar_t* member) const;
     bool getBool(const wchar_t* member) const;
     std::wstring getString(const wchar_t* member) const;

@@ -5,6 +5,7 @@
 #include <mutex>
 
 #include "app/AppException.h"
+#include "win/util/Com.h"
 #include "win/util/StringUtil.h"
 
 using tavel::win::util::ComPtr;
@@ -84,11 +85,41 @@ DISPID Dispatch::dispId(const wchar_t* member) const {
     return id;
 }
 
+bool Dispatch::isBusy(HRESULT hr) { return hr == RPC_E_CALL_REJECTED || hr == RPC_E_SERVERCALL_RETRYLATER; }
+
+void Dispatch::check(HRESULT hr) {
+    if (SUCCEEDED(hr)) return;
+    if (isBusy(hr)) throw AppException(L"PlayerIsBusy");
+    switch (hr) {
+        case RPC_E_DISCONNECTED:
+        case RPC_E_SERVER_DIED:
+        case RPC_E_SERVER_DIED_DNE:
+        case CO_E_OBJNOTCONNECTED:
+        case HRESULT_FROM_WIN32(RPC_S_SERVER_UNAVAILABLE):
+        case HRESULT_FROM_WIN32(RPC_S_CALL_FAILED):
+            // The player quit under us: as unreachable as if it never ran.
+            throw AppException();
+        default:
+            throw AppException(L"PlayerCommandFailed");
+    }
+}
+
 HRESULT Dispatch::invoke(const wchar_t* member, WORD flags, std::vector<Variant*>& args, Variant* result) const {
     if (!object_) throw AppException();
     LARGE_INTEGER start, end;
     ::QueryPerformanceCounter(&start);
-    const HRESULT hr = invokeMember(member, flags, args, result);
+    HRESULT hr = invokeMember(member, flags, args, result);
+    // A busy player answers with a rejection (the message filter retries those
+    // COM turns down itself; this covers a server that returns it as the call's
+    // result). Try again for a bounded time; the thread is a worker.
+    if (isBusy(hr)) {
+        const DWORD first = ::GetTickCount();
+        const DWORD bound = static_cast<DWORD>(tavel::win::util::busyRetryMs());
+        while (isBusy(hr) && ::GetTickCount() - first < bound) {
+            ::Sleep(50);
+            hr = invokeMember(member, flags, args, result);
+        }
+    }
     ::QueryPerformanceCounter(&end);
     ++calls;
     ticksInCalls += end.QuadPart - start.QuadPart;
@@ -140,24 +171,33 @@ HRESULT Dispatch::putBool(const wchar_t* member, bool value) const {
     return put(member, v);
 }
 
+namespace {
+
+bool gotValue(HRESULT hr) {
+    if (Dispatch::isBusy(hr)) Dispatch::check(hr);
+    return SUCCEEDED(hr);
+}
+
+}  // namespace
+
 long Dispatch::getLong(const wchar_t* member) const {
     Variant v;
-    return SUCCEEDED(get(member, v)) ? v.toLong() : 0;
+    return gotValue(get(member, v)) ? v.toLong() : 0;
 }
 
 bool Dispatch::getBool(const wchar_t* member) const {
     Variant v;
-    return SUCCEEDED(get(member, v)) ? v.toBool() : false;
+    return gotValue(get(member, v)) ? v.toBool() : false;
 }
 
 std::wstring Dispatch::getString(const wchar_t* member) const {
     Variant v;
-    return SUCCEEDED(get(member, v)) ? v.toString() : std::wstring();
+    return gotValue(get(member, v)) ? v.toString() : std::wstring();
 }
 
 ComPtr<IDispatch> Dispatch::getObject(const wchar_t* member, std::vector<Variant*> args) const {
     Variant v;
-    return SUCCEEDED(get(member, v, std::move(args))) ? v.toDispatch() : ComPtr<IDispatch>();
+    return gotValue(get(member, v, std::move(args))) ? v.toDispatch() : ComPtr<IDispatch>();
 }
 
 }  // namespace itunes

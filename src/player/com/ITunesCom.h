@@ -21,6 +21,11 @@ public:
     virtual ~ITunesCom();
 
     void setListener(itunes::ITunesEventsListener* listener) { listener_ = listener; }
+    // One attempt to create the application object, no waiting: for the
+    // main thread, which must not sleep while the player shows a dialog.
+    void setSingleAttempt(bool single) { singleAttempt_ = single; }
+    // With a listener, true only when the events are advised too; a failed
+    // advise leaves the connection closed, so the next attempt starts afresh.
     bool connect();
     void disconnect();
     bool connected() const { return static_cast<bool>(app_); }
@@ -43,6 +48,7 @@ private:
     itunes::ITunesEventsListener* listener_ = nullptr;
     std::shared_ptr<ITunesEvents> sink_;
     HRESULT adviseResult_ = S_OK;
+    bool singleAttempt_ = false;
 };
 
 // The player runs while its top-level window of class "iTunes" exists.

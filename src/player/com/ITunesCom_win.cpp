@@ -8,6 +8,7 @@
 #include "app/AppException.h"
 #include "player/com/ComPlayer.h"
 #include "player/com/ITunesEvents.h"
+#include "win/util/Com.h"
 #include "win/util/ComPtr.h"
 
 using tavel::win::util::ComPtr;
@@ -41,6 +42,7 @@ bool ITunesCom::connect() {
     const Waits w = currentWaits();
 
     if (!isITunesRunning()) {
+        if (singleAttempt_) return false;
         // When the player cannot even be started, waiting for its window only
         // holds every other action up for minutes.
         if (!bootITunes(false)) return false;
@@ -53,7 +55,7 @@ bool ITunesCom::connect() {
     HRESULT hr =
         ::CoCreateInstance(kITunesApp, nullptr, CLSCTX_ALL, IID_IDispatch, reinterpret_cast<void**>(dispatch_.put()));
     for (int retries = 0; FAILED(hr) || !dispatch_; ++retries) {
-        if (retries >= w.createTries) return false;
+        if (singleAttempt_ || retries >= w.createTries) return false;
         ::Sleep(w.pauseMs);
         hr = ::CoCreateInstance(kITunesApp, nullptr, CLSCTX_ALL, IID_IDispatch,
                                 reinterpret_cast<void**>(dispatch_.put()));
@@ -62,20 +64,33 @@ bool ITunesCom::connect() {
     if (listener_ == nullptr) return true;
 
     ITunesEvents* sink = ITunesEvents::create();
-    if (sink == nullptr) return false;
+    if (sink == nullptr) {
+        disconnect();
+        return false;
+    }
     sink_.reset(sink, [](ITunesEvents* s) { s->Release(); });
     sink->setListener(listener_);
     if (sink->cookie != ITunesEvents::kNotAdvised) {
         adviseResult_ = E_FAIL;
+        disconnect();
         return false;
     }
     auto container = dispatch_.as<IConnectionPointContainer>(IID_IConnectionPointContainer);
     ComPtr<IConnectionPoint> point;
     adviseResult_ = container ? container->FindConnectionPoint(ITunesEvents::kEventsIid, point.put()) : E_NOINTERFACE;
-    if (SUCCEEDED(adviseResult_) && point) {
+    if (SUCCEEDED(adviseResult_) && !point) adviseResult_ = E_NOINTERFACE;
+    if (SUCCEEDED(adviseResult_)) {
         DWORD cookie = 0;
         adviseResult_ = point->Advise(static_cast<IDispatch*>(sink), &cookie);
         if (SUCCEEDED(adviseResult_)) sink->cookie = cookie;
+    }
+    if (FAILED(adviseResult_)) {
+        // Connected without events would count as observing while every
+        // event is lost; closed, the observation timer tries again.
+        const HRESULT failure = adviseResult_;
+        disconnect();
+        adviseResult_ = failure;
+        return false;
     }
     return true;
 }
@@ -134,6 +149,7 @@ bool bootITunes(bool wait) {
 
 bool quitITunes() {
     if (!isITunesRunning()) return true;
+    tavel::win::util::ComApartment apartment;
     try {
         ITunesCom com;
         com.app()->quit();

@@ -5,6 +5,8 @@ namespace win {
 namespace util {
 
 bool shellOpenAndWait(const std::wstring&, const std::wstring&) { return false; }
+bool waitForProgram(void*) { return true; }
+void stopWaitingForPrograms() {}
 
 }  // namespace util
 }  // namespace win

@@ -19,8 +19,28 @@ bool shellOpenAndWait(const std::wstring& file, const std::wstring& parameters) 
     if (!::ShellExecuteExW(&info)) return false;
     // A document opened in an already running program yields no process.
     Handle process(info.hProcess);
-    if (process) ::WaitForSingleObject(process.get(), INFINITE);
+    if (process) waitForProgram(process.get());
     return true;
+}
+
+namespace {
+
+HANDLE stopEvent() {
+    // Manual reset: once set, every present and later wait ends.
+    static HANDLE event = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    return event;
+}
+
+}  // namespace
+
+bool waitForProgram(void* process) {
+    HANDLE handles[2] = {static_cast<HANDLE>(process), stopEvent()};
+    const DWORD count = handles[1] != nullptr ? 2 : 1;
+    return ::WaitForMultipleObjects(count, handles, FALSE, INFINITE) == WAIT_OBJECT_0;
+}
+
+void stopWaitingForPrograms() {
+    if (HANDLE event = stopEvent()) ::SetEvent(event);
 }
 
 }  // namespace util

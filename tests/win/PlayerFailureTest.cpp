@@ -1,0 +1,229 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstring>
+#include <map>
+#include <mutex>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "SimPlayerControl.h"
+#include "WinTestSupport.h"
+#include "action/ActionPluginITunes.h"
+#include "action/ActionRunner.h"
+#include "app/AppException.h"
+#include "app/NotifyWndInfo.h"
+#include "app/RunningThreads.h"
+#include "app/TrayIcon.h"
+#include "app/Util.h"
+#include "config/Ini.h"
+#include "player/com/ITunesCom.h"
+#include "win/util/Com.h"
+
+using namespace tavelapp;
+
+namespace {
+
+// Stands in for the controller: records what would be shown.
+struct NotifyRecorder : Util::UtilListener {
+    void onTrackChanged(const PlayerState&) override {}
+    void onPlayerStateChanged(const PlayerState&) override {}
+    void notify(const std::string& key, const std::wstring&, const PicturePtr&, int kind) override {
+        std::lock_guard<std::mutex> guard(lock);
+        notes.push_back({key, kind});
+    }
+    void checkObservationSoon() override {}
+    void restartWiimoteServer() override {}
+    void showOption() override {}
+    int count(const std::string& key) {
+        std::lock_guard<std::mutex> guard(lock);
+        int n = 0;
+        for (const auto& note : notes)
+            n += note.first == key ? 1 : 0;
+        return n;
+    }
+    std::mutex lock;
+    std::vector<std::pair<std::string, int>> notes;
+};
+
+class PlayerFailureTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { ASSERT_EQ(0u, runSimPlayer(L"/regserver")); }
+    static void TearDownTestSuite() {
+        quitITunes();
+        pumpUntil([] { return !isITunesRunning(); }, 10000);
+        runSimPlayer(L"/unregserver");
+    }
+    void SetUp() override {
+        saved = Ini::instance();
+        Ini::instance().detail.soundEnabled = false;
+        Ini::instance().notify.notifyVolume = false;
+        ASSERT_TRUE(com.connect());
+        app = com.app().get();
+        Util::setController(&recorder);
+    }
+    void TearDown() override {
+        simPlayerControl(L"busy 0");
+        simPlayerControl(L"modal off");
+        simPlayerControl(L"refuse-advise off");
+        runningThreads().waitAll();
+        pumpFor(100);
+        Util::setController(nullptr);
+        tavel::win::util::setBusyRetryMs(5000);
+        Ini::instance() = saved;
+    }
+    long currentTrackId() { return app->currentTrack() ? app->currentTrack()->trackId() : 0; }
+
+    Ini saved{L""};
+    ITunesCom com;
+    itunes::App* app = nullptr;
+    NotifyRecorder recorder;
+};
+
+}  // namespace
+
+TEST_F(PlayerFailureTest, AKeyPressOnABusyPlayerIsRetriedOrReportedOnce) {
+    app->libraryPlaylist()->tracks()->item(1)->play();
+    const long first = currentTrackId();
+
+    // Busy for a moment: the press waits and lands.
+    ASSERT_TRUE(simPlayerControl(L"busy 1500"));
+    ActionRunner::instance().runByName(L"NextTrack", true);
+    runningThreads().waitAll();
+    EXPECT_NE(first, currentTrackId());
+    EXPECT_EQ(0, recorder.count("PlayerIsBusy"));
+
+    // Busy beyond the bound: nothing changes, the user hears of it once.
+    const long second = currentTrackId();
+    tavel::win::util::setBusyRetryMs(400);
+    ASSERT_TRUE(simPlayerControl(L"busy 4000"));
+    ActionRunner::instance().runByName(L"NextTrack", true);
+    runningThreads().waitAll();
+    ASSERT_TRUE(simPlayerControl(L"busy 0"));
+    EXPECT_EQ(second, currentTrackId());
+    EXPECT_EQ(1, recorder.count("PlayerIsBusy"));
+}
+
+TEST_F(PlayerFailureTest, ARefusedAdviseIsNoObservationAndTheNextTryObserves) {
+    pumpFor(100);
+    ActionPluginITunes plugin(nullptr, 0);
+    plugin.EndObservation();
+    ASSERT_FALSE(plugin.IsObserving());
+    // Its reports go to this thread's queue (no manager window here).
+    MSG message;
+    while (::PeekMessageW(&message, nullptr, WM_USER, WM_USER, PM_REMOVE)) {
+    }
+
+    ASSERT_TRUE(simPlayerControl(L"refuse-advise on"));
+    plugin.StartObservation();
+    EXPECT_FALSE(plugin.IsObserving()) << "connected without events would lose every event";
+
+    ASSERT_TRUE(simPlayerControl(L"refuse-advise off"));
+    plugin.StartObservation();
+    EXPECT_TRUE(plugin.IsObserving());
+    // Nothing was announced for the failed try.
+    int started = 0;
+    while (::PeekMessageW(&message, nullptr, WM_USER, WM_USER, PM_REMOVE))
+        started += message.lParam == 2 ? 1 : 0;
+    EXPECT_EQ(1, started);
+}
+
+TEST_F(PlayerFailureTest, ThePlayersModalDialogNeverHoldsTheMainThread) {
+    ActionPluginITunes plugin(nullptr, 0);
+    plugin.EndObservation();
+    TrayIcon tray;
+    ASSERT_TRUE(simPlayerControl(L"modal on"));
+
+    // Another program's message to the tray window while observation is tried.
+    std::atomic<DWORD> answeredInMs{0xFFFFFFFF};
+    std::atomic<bool> go{false};
+    std::thread sender([&] {
+        while (!go)
+            std::this_thread::yield();
+        const DWORD start = ::GetTickCount();
+        DWORD_PTR result = 0;
+        if (::SendMessageTimeoutW(tray.hwnd(), TrayIcon::kCallbackMessage, 0, WM_MOUSEMOVE, SMTO_NORMAL, 2000,
+                                  &result)) {
+            answeredInMs = ::GetTickCount() - start;
+        }
+    });
+    go = true;
+    const DWORD start = ::GetTickCount();
+    plugin.StartObservation();
+    const DWORD spent = ::GetTickCount() - start;
+    pumpUntil([&] { return answeredInMs.load() != 0xFFFFFFFF; }, 3000);
+    sender.join();
+
+    EXPECT_TRUE(isITunesRunning());
+    EXPECT_FALSE(plugin.IsObserving());
+    EXPECT_LT(spent, 1000u) << "one attempt, no sleeping retries";
+    EXPECT_LT(answeredInMs.load(), 100u);
+
+    ASSERT_TRUE(simPlayerControl(L"modal off"));
+    plugin.StartObservation();
+    EXPECT_TRUE(plugin.IsObserving());
+}
+
+TEST_F(PlayerFailureTest, EveryEventReachesTheSinkWithItsArguments) {
+    struct Counter : itunes::ITunesEventsListener {
+        void onDatabaseChanged() override { ++seen["database-changed"]; }
+        void onPlayerPlay() override { ++seen["play"]; }
+        void onPlayerStop() override { ++seen["stop"]; }
+        void onPlayingTrackChanged() override { ++seen["track-changed"]; }
+        void onCOMCallsDisabled() override { ++seen["com-calls-disabled"]; }
+        void onCOMCallsEnabled() override { ++seen["com-calls-enabled"]; }
+        void onQuitting() override { ++seen["quitting"]; }
+        void onAboutToPromptUserToQuit() override { ++seen["about-to-prompt-user-to-quit"]; }
+        void onSoundVolumeChanged() override { ++seen["volume-changed"]; }
+        std::map<std::string, int> seen;
+    } counter;
+    ITunesCom observed;
+    observed.setListener(&counter);
+    ASSERT_TRUE(observed.connect());
+    pumpFor(200);
+    const char* events[] = {"database-changed",
+                            "play",
+                            "stop",
+                            "track-changed",
+                            "com-calls-disabled 1",
+                            "com-calls-enabled",
+                            "quitting",
+                            "about-to-prompt-user-to-quit",
+                            "volume-changed 40"};
+    for (const char* command : events) {
+        const std::string name = std::string(command).substr(0, std::string(command).find(' '));
+        counter.seen.clear();
+        ASSERT_TRUE(simPlayerControl(L"fire " + std::wstring(command, command + std::strlen(command))));
+        EXPECT_TRUE(pumpUntil([&] { return counter.seen[name] > 0; }, 3000)) << name;
+    }
+    observed.disconnect();
+}
+
+TEST_F(PlayerFailureTest, ArtworkReplacedInThePlayerIsSavedAgain) {
+    ActionPluginITunes plugin(nullptr, 0);
+    plugin.EndObservation();
+    plugin.StartObservation();
+    ASSERT_TRUE(plugin.IsObserving());
+    // The first track with artwork.
+    itunes::TrackCollectionPtr tracks = app->libraryPlaylist()->tracks();
+    for (long n = 1; n <= tracks->count(); ++n) {
+        itunes::TrackPtr track = tracks->item(n);
+        itunes::ArtworkCollectionPtr artwork = track->artwork();
+        if (artwork && artwork->count() > 0) {
+            track->play();
+            break;
+        }
+    }
+    std::wostringstream first, second, third;
+    plugin.GetCurrentPlayerState(first);
+    plugin.GetCurrentPlayerState(second);
+    const unsigned long saves = plugin.artworkSaves();
+    ASSERT_GT(saves, 0u) << "no track with artwork in the library";
+
+    ASSERT_TRUE(simPlayerControl(L"fire database-changed"));
+    pumpFor(300);
+    plugin.GetCurrentPlayerState(third);
+    EXPECT_EQ(saves + 1, plugin.artworkSaves());
+}
