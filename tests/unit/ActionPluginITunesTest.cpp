@@ -8,6 +8,7 @@
 #include "PostedMessages.h"
 #include "TempFolder.h"
 #include "action/ActionPluginITunes.h"
+#include "app/RunningThreads.h"
 #include "action/ActionPluginKolibrix.h"
 #include "action/ActionPluginMgr.h"
 #include "action/ActionPluginSystem.h"
@@ -176,11 +177,14 @@ TEST_F(ActionPluginITunesTest, BootQuitAndTheActionsItOffers) {
     EXPECT_FALSE(plugin.IsPlayerAction(L"itunes_boot"));
     EXPECT_TRUE(plugin.IsPlayerAction(L"unknown")) << "anything else counts as a player action";
 
+    // Quitting is a player call: it runs on a worker of its own.
     plugin.RunAction(nullptr, L"itunes_quit", {});
+    runningThreads().waitAll();
     EXPECT_FALSE(host.isRunning()) << "quitting never starts the player";
     plugin.RunAction(nullptr, L"itunes_bootquit", {});
     EXPECT_TRUE(host.isRunning());
     plugin.RunAction(nullptr, L"itunes_bootquit", {});
+    runningThreads().waitAll();
     EXPECT_FALSE(host.isRunning());
 }
 
