@@ -18,8 +18,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     }
     if (dib.bitsPerPixel() != 32 || dib.width() < 1 || dib.height() < 1) __builtin_trap();
-    // At least one bit per pixel had to be in the file.
-    if (static_cast<uint64_t>(dib.width()) * static_cast<uint64_t>(dib.height()) > uint64_t{size} * 8) __builtin_trap();
+    // At least one bit per pixel had to be in the file, unless it is run-length
+    // encoded (compression 1 or 2 in an info header), whose limit is wider.
+    const bool rle = size >= 34 && data[14] >= 40 && (data[30] == 1 || data[30] == 2) && data[31] == 0 &&
+                     data[32] == 0 && data[33] == 0;
+    const uint64_t perByte = rle ? static_cast<uint64_t>(kMaxRlePixelsPerByte) : 8;
+    if (static_cast<uint64_t>(dib.width()) * static_cast<uint64_t>(dib.height()) > uint64_t{size} * perByte)
+        __builtin_trap();
     for (int y = 0; y < dib.height(); ++y) {
         for (int x = 0; x < dib.width(); ++x) {
             if ((dib.pixel(x, y) >> 24) != 0) __builtin_trap();

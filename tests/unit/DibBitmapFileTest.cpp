@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -276,4 +277,156 @@ TEST(DibBitmapFileTest, LyingHeadersAreRefused) {
     many.rows.clear();
     EXPECT_FALSE(readBitmapFile(many.bytes(), dib)) << "palette and rows missing";
     EXPECT_TRUE(dib.empty());
+}
+
+namespace {
+
+std::string stream(std::initializer_list<int> bytes) {
+    std::string s;
+    for (int b : bytes)
+        s += static_cast<char>(b);
+    return s;
+}
+
+// An RLE8 (8 bits) or RLE4 (4 bits) file whose palette entry i is 0x8000ii,
+// so that every pixel tells which entry it shows.
+Bmp rleFile(std::uint32_t bpp, int width, int height, const std::string& data) {
+    Bmp bmp;
+    bmp.width = width;
+    bmp.height = height;
+    bmp.bpp = bpp;
+    bmp.compression = bpp == 8 ? 1 : 2;
+    for (std::uint32_t i = 0; i < (1u << bpp); ++i)
+        bmp.extra += bgra(static_cast<std::uint8_t>(i), 0, 0x80);
+    bmp.rows = data;
+    return bmp;
+}
+
+// The picture as rows of palette indices (hex digits), top row first; '?' for
+// a pixel that is no palette entry below 16.
+std::vector<std::string> indexRows(const DIB& dib) {
+    std::vector<std::string> rows;
+    for (int y = 0; y < dib.height(); ++y) {
+        std::string row;
+        for (std::uint32_t value : rowValues(dib, y))
+            row += (value & 0xFFFF00) == 0x800000 && (value & 0xFF) < 16 ? "0123456789ABCDEF"[value & 0xFF] : '?';
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+struct RleCase {
+    const char* what;
+    std::uint32_t bpp;
+    int width;
+    int height;
+    std::string data;
+    std::vector<std::string> picture;  // top row first
+};
+
+void expectRle(const RleCase& c) {
+    DIB dib;
+    ASSERT_TRUE(readBitmapFile(rleFile(c.bpp, c.width, c.height, c.data).bytes(), dib)) << c.what;
+    EXPECT_EQ(c.picture, indexRows(dib)) << c.what;
+}
+
+}  // namespace
+
+TEST(DibBitmapFileTest, RleCodesPaintTheirPixels) {
+    const RleCase cases[] = {
+        {"encoded runs, the bottom row first", 8, 4, 2, stream({3, 5, 1, 7, 0, 0, 2, 9, 0, 1}), {"9900", "5557"}},
+        {"an absolute run is padded to 16 bits", 8, 4, 1, stream({0, 3, 1, 2, 3, 0xEE, 1, 4, 0, 1}), {"1234"}},
+        {"a delta moves right and up; skipped pixels show entry 0",
+         8,
+         4,
+         2,
+         stream({1, 5, 0, 2, 2, 1, 1, 6, 0, 1}),
+         {"0006", "5000"}},
+        {"end of bitmap leaves the rest at entry 0", 8, 3, 2, stream({2, 3, 0, 1, 4, 4}), {"000", "330"}},
+        {"an RLE4 run alternates its two nibbles", 4, 6, 1, stream({5, 0x12, 0, 1}), {"121210"}},
+        {"an odd RLE4 absolute run ignores its last nibble and is padded",
+         4,
+         6,
+         1,
+         stream({0, 5, 0x34, 0x56, 0x7A, 0xEE, 1, 0xF0, 0, 1}),
+         {"34567F"}},
+        {"an RLE4 absolute run of two bytes needs no padding",
+         4,
+         6,
+         1,
+         stream({0, 4, 0x12, 0x34, 2, 0x56, 0, 1}),
+         {"123456"}},
+    };
+    for (const RleCase& c : cases)
+        expectRle(c);
+}
+
+// Streams that lie about the picture: nothing lands outside it (the
+// sanitizer build checks the writes) and what the stream did paint stays.
+TEST(DibBitmapFileTest, LyingRleStreamsAreClippedToThePicture) {
+    const RleCase cases[] = {
+        {"a run past the row end is clipped, not wrapped", 8, 4, 2, stream({6, 5, 0, 0, 1, 7, 0, 1}), {"7000", "5555"}},
+        {"an absolute run past the row end is clipped and its bytes skipped",
+         8,
+         4,
+         2,
+         stream({0, 6, 1, 2, 3, 4, 5, 6, 1, 7, 0, 0, 1, 8, 0, 1}),
+         {"8000", "1234"}},
+        {"past a delta beyond the right edge nothing shows until the end of line",
+         8,
+         4,
+         2,
+         stream({0, 2, 9, 0, 1, 5, 0, 0, 1, 6, 0, 1}),
+         {"6000", "0000"}},
+        {"a delta beyond the top ends decoding", 8, 2, 2, stream({1, 3, 0, 2, 0, 5, 2, 5, 0, 1}), {"00", "30"}},
+        {"ends of line beyond the top end decoding", 8, 2, 2, stream({0, 0, 0, 0, 0, 0, 2, 1, 0, 1}), {"00", "00"}},
+        {"no end of bitmap: what was painted stays", 8, 4, 2, stream({2, 5, 0, 0, 1, 6}), {"6000", "5500"}},
+        {"a cut delta", 8, 4, 1, stream({1, 5, 0, 2, 1}), {"5000"}},
+        {"a cut absolute run paints none of it", 8, 4, 1, stream({1, 5, 0, 4, 1, 2}), {"5000"}},
+        {"an RLE4 absolute run past the row end", 4, 3, 1, stream({0, 7, 0x12, 0x34, 0x56, 0x70, 0, 1}), {"123"}},
+        {"an index past a short palette is black", 8, 2, 1, stream({1, 0xFF, 0, 1}), {"?0"}},
+    };
+    for (const RleCase& c : cases)
+        expectRle(c);
+}
+
+TEST(DibBitmapFileTest, CutRleFilesKeepTheirFirstRows) {
+    const std::string whole =
+        rleFile(8, 5, 3, stream({5, 1, 0, 0, 0, 5, 2, 3, 4, 5, 6, 0, 0, 0, 0, 2, 2, 0, 3, 8, 0, 1})).bytes();
+    DIB full;
+    ASSERT_TRUE(readBitmapFile(whole, full));
+    ASSERT_EQ((std::vector<std::string>{"00888", "23456", "11111"}), indexRows(full));
+    const std::size_t streamStart = whole.size() - 22;
+    for (std::size_t length = 0; length < whole.size(); ++length) {
+        const std::string cut(whole.data(), length);
+        DIB dib;
+        if (length <= streamStart) {
+            EXPECT_FALSE(readBitmapFile(cut, dib)) << "headers, palette or the whole stream missing: " << length;
+            continue;
+        }
+        ASSERT_TRUE(readBitmapFile(cut, dib)) << length;
+        for (int y = 0; y < 3; ++y)
+            for (int x = 0; x < 5; ++x)
+                EXPECT_TRUE(dib.pixel(x, y) == full.pixel(x, y) || dib.pixel(x, y) == 0x800000)
+                    << "cut at " << length << ", pixel " << x << "," << y;
+    }
+}
+
+TEST(DibBitmapFileTest, RleHeadersMustFit) {
+    DIB dib;
+    const std::string lone = stream({0, 1});
+    Bmp wrongDepth = rleFile(8, 2, 2, lone);
+    wrongDepth.bpp = 4;
+    EXPECT_FALSE(readBitmapFile(wrongDepth.bytes(), dib)) << "RLE8 on 4 bits";
+    wrongDepth = rleFile(4, 2, 2, lone);
+    wrongDepth.bpp = 8;
+    EXPECT_FALSE(readBitmapFile(wrongDepth.bytes(), dib)) << "RLE4 on 8 bits";
+    EXPECT_FALSE(readBitmapFile(rleFile(8, 2, -2, lone).bytes(), dib)) << "top-down";
+    EXPECT_FALSE(readBitmapFile(rleFile(8, 2, 2, "").bytes(), dib)) << "no stream at all";
+    EXPECT_TRUE(dib.empty());
+
+    // Two bytes may stand for 512 pixels, no more: a tiny file never makes a huge picture.
+    EXPECT_TRUE(readBitmapFile(rleFile(8, 32, 16, lone).bytes(), dib));
+    EXPECT_FALSE(readBitmapFile(rleFile(8, 32, 17, lone).bytes(), dib));
+    EXPECT_FALSE(readBitmapFile(rleFile(4, 16384, 4096, lone).bytes(), dib));
 }

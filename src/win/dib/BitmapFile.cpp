@@ -2,6 +2,9 @@
 
 #include <cstdint>
 #include <utility>
+#include <vector>
+
+#include "win/dib/RleDecoder.h"
 
 namespace tavel {
 namespace win {
@@ -11,6 +14,8 @@ namespace {
 constexpr std::uint32_t kFileHeaderSize = 14;
 constexpr std::uint32_t kCoreHeaderSize = 12;
 constexpr std::uint32_t kBiRgb = 0;
+constexpr std::uint32_t kBiRle8 = 1;
+constexpr std::uint32_t kBiRle4 = 2;
 constexpr std::uint32_t kBiBitfields = 3;
 constexpr std::uint32_t kBiAlphaBitfields = 6;
 
@@ -81,6 +86,7 @@ struct Layout {
     std::uint64_t paletteOffset = 0;
     std::uint32_t paletteEntrySize = 4;
     bool bitfields = false;
+    bool rle = false;
     std::uint32_t masks[3] = {0, 0, 0};  // red, green, blue
 };
 
@@ -125,8 +131,12 @@ bool readHeader(const Bytes& file, Layout& layout) {
             for (int i = 0; i < 3; ++i) {
                 if (!file.u32(maskOffset + 4 * static_cast<std::uint64_t>(i), layout.masks[i])) return false;
             }
+        } else if (layout.compression == kBiRle8 || layout.compression == kBiRle4) {
+            // Each with its own depth, and only bottom-up: the format has no top-down RLE.
+            layout.rle = true;
+            if (layout.bitsPerPixel != (layout.compression == kBiRle8 ? 8u : 4u) || layout.topDown) return false;
         } else if (layout.compression != kBiRgb) {
-            return false;  // RLE and embedded JPEG/PNG are not read
+            return false;  // embedded JPEG/PNG are not read
         }
     } else {
         return false;
@@ -190,25 +200,40 @@ bool readBitmapFile(const std::string& bytes, DIB& out) {
     // Pixels start at the stored offset, after the headers, and every row must be in the file.
     const std::uint64_t width = static_cast<std::uint64_t>(layout.width);
     const std::uint64_t height = static_cast<std::uint64_t>(layout.height);
-    const std::uint64_t stride = (width * layout.bitsPerPixel + 31) / 32 * 4;
-    if (pixelOffset < layout.paletteOffset) return false;
-    if (!file.has(pixelOffset, stride * height)) return false;
+    if (pixelOffset < layout.paletteOffset || !file.has(pixelOffset, 0)) return false;
+    std::uint32_t bitsPerPixel = layout.bitsPerPixel;
+    std::uint64_t stride = (width * bitsPerPixel + 31) / 32 * 4;
+    const unsigned char* rows = file.pointer(pixelOffset);
+    std::vector<std::uint8_t> expanded;
+    if (layout.rle) {
+        // Rows of one index per pixel; what the stream skips stays at index 0.
+        const std::uint64_t streamSize = file.size() - pixelOffset;
+        if (width * height > streamSize * kMaxRlePixelsPerByte) return false;
+        expanded.assign(static_cast<std::size_t>(width * height), 0);
+        decodeRle(rows, static_cast<std::size_t>(streamSize), static_cast<int>(bitsPerPixel), static_cast<int>(width),
+                  static_cast<int>(height), expanded.data());
+        rows = expanded.data();
+        bitsPerPixel = 8;
+        stride = width;
+    } else if (!file.has(pixelOffset, stride * height)) {
+        return false;
+    }
 
     DIB result;
     if (!result.create(static_cast<int>(layout.width), static_cast<int>(layout.height), 32)) return false;
     for (std::uint64_t fileRow = 0; fileRow < height; ++fileRow) {
-        const unsigned char* in = file.pointer(pixelOffset + fileRow * stride);
+        const unsigned char* in = rows + fileRow * stride;
         const int y = static_cast<int>(layout.topDown ? fileRow : height - 1 - fileRow);
         std::uint8_t* outRow = result.row(y);
         for (std::uint64_t x = 0; x < width; ++x) {
             std::uint32_t value = 0;
-            switch (layout.bitsPerPixel) {
+            switch (bitsPerPixel) {
                 case 1:
                 case 4:
                 case 8: {
-                    const std::uint64_t bit = x * layout.bitsPerPixel;
-                    const unsigned shift = static_cast<unsigned>(8 - layout.bitsPerPixel - bit % 8);
-                    const std::uint32_t index = (in[bit / 8] >> shift) & ((1u << layout.bitsPerPixel) - 1);
+                    const std::uint64_t bit = x * bitsPerPixel;
+                    const unsigned shift = static_cast<unsigned>(8 - bitsPerPixel - bit % 8);
+                    const std::uint32_t index = (in[bit / 8] >> shift) & ((1u << bitsPerPixel) - 1);
                     value = index < paletteSize ? palette[index] : 0;  // beyond a short palette: black
                     break;
                 }
