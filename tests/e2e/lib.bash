@@ -10,7 +10,12 @@ e2e_setup() {
   rm -f "$WORK/Kolibrix/Option.ini"
   SETTINGS="$WORK/Kolibrix"
   APP_WIN=$(winepath -w "$WORK/Kolibrix.exe" 2>/dev/null)
-  "$(dirname "${BASH_SOURCE[0]}")/../../tools/wine-run" "$WINEPREFIX" cmd /c exit 0 >/dev/null 2>&1 || true
+  E2E_BUILD=$build
+  # Loudly: a prefix without the font set-up draws notifications nobody can read.
+  "$(dirname "${BASH_SOURCE[0]}")/../../tools/wine-run" "$WINEPREFIX" || {
+    echo "FAIL the Wine prefix $WINEPREFIX could not be prepared" >&2
+    exit 1
+  }
   if [ -z "${DISPLAY:-}" ]; then
     Xvfb :97 -screen 0 1024x768x24 >/dev/null 2>&1 &
     XVFB_PID=$!
@@ -97,4 +102,66 @@ wait_player() {
 press() {
   xdotool windowfocus --sync "$PLAYER_WIN" 2>/dev/null
   xdotool key "$1"
+}
+
+# Sets WINDOWS (one "left top right bottom" line per visible notification
+# window, bottom first), COUNT and WORKAREA (the work area), read inside Wine
+# by class name.
+probe() {
+  local out
+  out=$(wine "$E2E_BUILD/kolibrix_win_tests.exe" --gtest_also_run_disabled_tests \
+    --gtest_filter=NotifyWndProbe.DISABLED_ListWindows 2>/dev/null | tr -d '\r')
+  WINDOWS=$(sed -n 's/^NotifyWnd //p' <<<"$out" | sort -k4,4nr)
+  WORKAREA=$(sed -n 's/^WorkArea //p' <<<"$out")
+  COUNT=$(grep -c . <<<"$WINDOWS")
+}
+
+# Waits until the number of notification windows is $1 (about 12 s at most).
+wait_windows() {
+  local i
+  for i in $(seq 4); do
+    probe
+    [ "$COUNT" = "$1" ] && return 0
+    sleep 0.5
+  done
+  return 1
+}
+
+# The rectangle "left top right bottom" around all the rectangles on stdin.
+bounding_rect() {
+  awk 'NF == 4 { if (n++ == 0) { l = $1; t = $2; r = $3; b = $4 }
+                 if ($1 < l) l = $1; if ($2 < t) t = $2; if ($3 > r) r = $3; if ($4 > b) b = $4 }
+       END { if (n) print l, t, r, b }'
+}
+
+# Prints the text that OCR reads in the rectangle "left top right bottom" of
+# a screenshot, in tesseract's language $4 (jpn reads the Latin letters of
+# Japanese text too; jpn+eng misreads short Japanese words more often); the
+# crop, enlarged (tesseract misreads text as small as a notification's), is
+# kept as $3.
+ocr_rect() {
+  local l t r b
+  read -r l t r b <<<"$2"
+  convert "$1" -crop "$((r - l))x$((b - t))+$l+$t" +repage -resize 300% "$3" &&
+    tesseract "$3" - -l "$4" 2>/dev/null
+}
+
+# Text as compared: no white space (OCR puts spaces between Japanese letters
+# at will), ASCII letters in lower case, full-width digits, colon and percent
+# sign as ASCII.
+squash() {
+  LC_ALL=C sed -e 's/\xe3\x80\x80//g; s/\xef\xbc\x9a/:/g; s/\xef\xbc\x85/%/g' \
+    -e 's/\xef\xbc\x90/0/g; s/\xef\xbc\x91/1/g; s/\xef\xbc\x92/2/g; s/\xef\xbc\x93/3/g; s/\xef\xbc\x94/4/g' \
+    -e 's/\xef\xbc\x95/5/g; s/\xef\xbc\x96/6/g; s/\xef\xbc\x97/7/g; s/\xef\xbc\x98/8/g; s/\xef\xbc\x99/9/g' |
+    LC_ALL=C tr -d '[:space:]' | LC_ALL=C tr 'A-Z' 'a-z'
+}
+
+# Whether the OCR text $1 contains $2, compared as squash does.
+reads() { [[ "$(squash <<<"$1")" == *"$(squash <<<"$2")"* ]]; }
+
+# Whether tesseract and its Japanese and English data are there.
+have_ocr() {
+  local langs
+  langs=$(tesseract --list-langs 2>/dev/null) || return 1
+  [ "$(grep -c -x -e jpn -e eng <<<"$langs")" = 2 ]
 }

@@ -23,28 +23,6 @@ settings() {
     >>"$SETTINGS/Option.ini"
 }
 
-# Sets WINDOWS (one "left top right bottom" line per visible notification
-# window, bottom first) and WORKAREA (the work area), read inside Wine by class name.
-probe() {
-  local out
-  out=$(wine "$build/kolibrix_win_tests.exe" --gtest_also_run_disabled_tests \
-    --gtest_filter=NotifyWndProbe.DISABLED_ListWindows 2>/dev/null | tr -d '\r')
-  WINDOWS=$(sed -n 's/^NotifyWnd //p' <<<"$out" | sort -k4,4nr)
-  WORKAREA=$(sed -n 's/^WorkArea //p' <<<"$out")
-  COUNT=$(grep -c . <<<"$WINDOWS")
-}
-
-# Waits until the number of notification windows is $1 (about 12 s at most).
-wait_windows() {
-  local i
-  for i in $(seq 4); do
-    probe
-    [ "$COUNT" = "$1" ] && return 0
-    sleep 0.5
-  done
-  return 1
-}
-
 # Share of pixels in the rectangle "left top right bottom" of the screenshot
 # that are not the black root background, in percent.
 drawn_percent() {
