@@ -48,7 +48,8 @@ void ITunesAction::begin() {
 void ITunesAction::end() {
     if (notify_ == 1) {
         try {
-            ChangeDetector::detectChanges();
+            // Gathered with the player's events about the same change: one capture.
+            ChangeDetector::requestSoon();
         } catch (...) {
             // The lock below must be left whatever the detection met.
         }

@@ -15,8 +15,12 @@ namespace action {
 // Unless IgnoreWaitingAction is on, actions wait for each other on the action lock.
 class Action : public Thread {
 public:
+    // Runs on a long-lived worker: a key press costs no thread start, and the
+    // worker's player connection is reused.
     Action(ActionListItemPtr entry, std::vector<std::wstring> params)
-        : entry_(std::move(entry)), params_(std::move(params)) {}
+        : entry_(std::move(entry)), params_(std::move(params)) {
+        runOnWorker();
+    }
     // Parameter i, or "" when there is none.
     const std::wstring& param(std::size_t i) const;
     const ActionListItemPtr& entry() const { return entry_; }

@@ -6,6 +6,7 @@
 #include "action/ITunesActionFactory.h"
 #include "app/AppPaths.h"
 #include "app/RunningThreads.h"
+#include "app/WorkerPool.h"
 #include "win/file/File.h"
 #include "win/file/FileSystem.h"
 #include "win/util/Com.h"
@@ -43,6 +44,9 @@ ActionPluginITunes::~ActionPluginITunes() {
 void ActionPluginITunes::post(int code) { postPluginNotification(notifyWindow, index, code); }
 
 void ActionPluginITunes::playerQuits() {
+    // The player waits for its clients to let go before it quits; the workers
+    // keep connections of their own.
+    WorkerPool::instance().releasePlayerConnections();
     if (!observation_->connected()) return;
     observation_->disconnect();
     post(ActionPluginMgr::ObservationEnded);

@@ -3,6 +3,7 @@
 #include "action/KolibrixActionFactory.h"
 #include "app/RunningThreads.h"
 #include "app/Util.h"
+#include "notify/ChangeDetector.h"
 #include "notify/NotifyThreads.h"
 
 namespace tavelapp {
@@ -57,7 +58,8 @@ int ActionPluginKolibrix::RunAction(const ActionListItemPtr& entry, const std::w
             runningThreads().start(std::make_shared<NotifySettingThread>());
             return 0;
         case 8:
-            runningThreads().start(std::make_shared<NotifyChangesThread>());
+            // Player events come in bursts (stop, play, volume): one capture serves a burst.
+            ChangeDetector::requestSoon();
             return 0;
         default:
             break;

@@ -60,7 +60,7 @@ void RunActionThread::end() {
     if (notify_) {
         // What the library action changed is announced before the runner hears of it.
         try {
-            ChangeDetector::detectChanges();
+            ChangeDetector::requestSoon();
         } catch (...) {
             // The runner must still hear of the end.
         }

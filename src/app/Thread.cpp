@@ -1,6 +1,10 @@
 #include "app/Thread.h"
 
+#include <condition_variable>
 #include <functional>
+#include <mutex>
+
+#include "app/WorkerPool.h"
 
 namespace tavelapp {
 
@@ -10,14 +14,43 @@ Thread::~Thread() {
     wait();
 }
 
+struct Thread::Completion {
+    std::mutex lock;
+    std::condition_variable done;
+    bool over = false;
+    std::thread::id worker;
+};
+
 bool Thread::start() {
     if (started_) return false;
     started_ = true;
+    if (pooled_) {
+        completion_ = std::make_shared<Completion>();
+        WorkerPool::instance().submit([this, completion = completion_] {
+            {
+                std::lock_guard<std::mutex> guard(completion->lock);
+                completion->worker = std::this_thread::get_id();
+            }
+            procedure();
+            // Nothing of this object is touched from here on: it may be gone.
+            std::lock_guard<std::mutex> guard(completion->lock);
+            completion->over = true;
+            completion->done.notify_all();
+        });
+        return true;
+    }
     handle_ = std::thread(&Thread::procedure, this);
     return true;
 }
 
 void Thread::wait() {
+    if (completion_) {
+        std::unique_lock<std::mutex> guard(completion_->lock);
+        // Released on its own worker: it cannot wait for itself.
+        if (completion_->worker == std::this_thread::get_id()) return;
+        completion_->done.wait(guard, [this] { return completion_->over; });
+        return;
+    }
     if (!handle_.joinable()) return;
     if (handle_.get_id() == std::this_thread::get_id()) {
         // The last owner let go on the thread itself: it cannot wait for itself.

@@ -1,5 +1,6 @@
 #pragma once
 #include <atomic>
+#include <memory>
 #include <thread>
 
 namespace tavelapp {
@@ -19,9 +20,12 @@ public:
     bool started() const { return started_; }
     bool finished() const { return finished_.load(); }
     int exitCode() const { return exitCode_.load(); }
-    std::thread::id id() const { return handle_.get_id(); }
 
 protected:
+    // Runs on one of the long-lived workers (WorkerPool) instead of a thread
+    // of its own; call before start().
+    void runOnWorker() { pooled_ = true; }
+
     virtual void begin() {}
     virtual int run() = 0;
     virtual void end() {}
@@ -29,7 +33,13 @@ protected:
 private:
     void procedure();
 
+    // Signalled when a worker's run of procedure() is over; shared, because
+    // the object may go the moment its finished flag is set.
+    struct Completion;
+
     std::thread handle_;
+    std::shared_ptr<Completion> completion_;
+    bool pooled_ = false;
     bool started_ = false;
     std::atomic<bool> finished_{false};
     std::atomic<int> exitCode_{0};

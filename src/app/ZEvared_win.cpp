@@ -73,9 +73,12 @@ ZEvared::ZEvared() {
     }
 
     {
-        // Both snapshots filled, so the first change detection compares real states.
+        // Both snapshots filled, so the first change detection compares real
+        // states. A factory made just now took its two captures already.
         PlayerStateFactory::Guard guard;
-        PlayerStateFactory::instance().reset();
+        const bool existed = PlayerStateFactory::exists();
+        PlayerStateFactory& factory = PlayerStateFactory::instance();
+        if (existed) factory.reset();
     }
 
     createServers();

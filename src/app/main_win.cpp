@@ -12,6 +12,7 @@
 #include "app/NullModule.h"
 #include "action/ActionPluginMgr.h"
 #include "app/RunningThreads.h"
+#include "app/WorkerPool.h"
 #include "win/util/Com.h"
 #include "win/util/MainThread.h"
 #include "win/util/Shell.h"
@@ -87,6 +88,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
                        tavelapp::ActionPluginMgr::instance().waitForActions(kExitWaitMs) &&
                        tavelapp::runningThreads().waitAllFor(kExitWaitMs);
     if (!ended) ::TerminateProcess(::GetCurrentProcess(), static_cast<UINT>(exitCode));
+    // The workers let go of their player connections while COM still runs.
+    tavelapp::WorkerPool::instance().shutdown();
     tavel::win::util::MainThread::detach();
     com.reset();
     return exitCode;

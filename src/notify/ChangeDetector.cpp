@@ -1,5 +1,7 @@
 #include "notify/ChangeDetector.h"
 
+#include <atomic>
+
 #include "action/ActionPluginMgr.h"
 #include "app/Util.h"
 #include "config/Ini.h"
@@ -80,8 +82,23 @@ ChangeDetector::Decision ChangeDetector::decide(const PlayerState& previous, con
 
 void ChangeDetector::detectChanges() { detectChanges(PlayerStateFactory::instance(), ActionPluginMgr::instance()); }
 
+namespace {
+std::atomic<int> waitingToCapture{0};
+std::atomic<unsigned long> droppedDetections{0};
+}  // namespace
+
+unsigned long ChangeDetector::dropped() { return droppedDetections.load(); }
+bool ChangeDetector::detectionWaiting() { return waitingToCapture.load() > 0; }
+
 void ChangeDetector::detectChanges(PlayerStateFactory& factory, ActionPluginMgr& manager) {
+    if (waitingToCapture.fetch_add(1) > 0) {
+        waitingToCapture.fetch_sub(1);
+        ++droppedDetections;
+        return;
+    }
     PlayerStateFactory::Guard guard;
+    // From here on a new request needs a capture of its own.
+    waitingToCapture.fetch_sub(1);
     factory.update();
     const PlayerStateFactory::StatePtr current = factory.current();
     const PlayerStateFactory::StatePtr previous = factory.previous();

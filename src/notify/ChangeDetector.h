@@ -47,8 +47,20 @@ public:
     // notifications through Util::notify and tells the controller of a new
     // track or player state.
     static void detectChanges();
-    // The same over a given factory and plug-in manager.
+    // The same over a given factory and plug-in manager. A detection asked
+    // for while another one still waits to capture is dropped: that one
+    // captures later, so it sees this change too.
     static void detectChanges(PlayerStateFactory& factory, ActionPluginMgr& manager);
+
+    // How the end of an action and each player event ask for a detection:
+    // the requests of a short moment (an action and the events its change
+    // raises) are served by one capture on a worker. Off Windows at once.
+    static void requestSoon();
+    // The moment, in milliseconds.
+    static const unsigned int kGatherMs = 60;
+    // Detections dropped as already served, and whether one waits to capture.
+    static unsigned long dropped();
+    static bool detectionWaiting();
 };
 
 // The change detection as actions and threads call it.

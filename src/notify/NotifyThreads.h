@@ -11,6 +11,9 @@ class PlayerStateFactory;
 
 // Captures a snapshot and announces what changed since the one before.
 class NotifyChangesThread : public Thread {
+public:
+    NotifyChangesThread() { runOnWorker(); }
+
 protected:
     int run() override;
 };
@@ -18,6 +21,8 @@ protected:
 // Announces the player's settings (or that it does not run).
 class NotifySettingThread : public Thread {
 public:
+    NotifySettingThread() { runOnWorker(); }
+
     // What run() does, over a given factory and manager.
     static void notifySetting(PlayerStateFactory& factory, ActionPluginMgr& manager);
 
@@ -28,6 +33,8 @@ protected:
 // Announces the current track (or that none plays), with its artwork.
 class NotifyTrackThread : public Thread {
 public:
+    NotifyTrackThread() { runOnWorker(); }
+
     // What run() does, over a given factory.
     static void notifyTrack(PlayerStateFactory& factory);
 

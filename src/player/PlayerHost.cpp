@@ -8,7 +8,11 @@ namespace tavelapp {
 namespace itunes {
 namespace {
 std::atomic<PlayerHost*> installed{nullptr};
+thread_local bool keepConnection = false;
 }  // namespace
+
+void PlayerHost::keepConnectionOnThisThread(bool keep) { keepConnection = keep; }
+bool PlayerHost::keepsConnectionOnThisThread() { return keepConnection; }
 
 bool PlayerConnection::connect() {
     try {

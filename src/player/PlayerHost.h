@@ -41,6 +41,13 @@ public:
     static PlayerHost& instance();
     // Replaces the platform's host (null restores it); for tests.
     static void install(PlayerHost* host);
+
+    // On a long-lived worker, open() hands out the thread's one connection,
+    // made again only when the player's window (or its process) changed.
+    static void keepConnectionOnThisThread(bool keep);
+    static bool keepsConnectionOnThisThread();
+    // Drops the thread's kept connection (on that thread).
+    static void releaseThreadConnection();
 };
 
 // The platform's own host (COM on Windows; an unreachable player elsewhere).

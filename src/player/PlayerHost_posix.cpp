@@ -27,5 +27,8 @@ PlayerHost& platformPlayerHost() {
     return host;
 }
 
+// Nothing is kept without COM.
+void PlayerHost::releaseThreadConnection() {}
+
 }  // namespace itunes
 }  // namespace tavelapp

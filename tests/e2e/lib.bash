@@ -45,13 +45,21 @@ wait_app() {
     if ! kill -0 "$APP_PID" 2>/dev/null; then break; fi
     sleep 0.1
   done
+  # A program that hangs at exit (or crashed into the debugger) is a failure,
+  # not a reason to hang the tests.
+  if kill -0 "$APP_PID" 2>/dev/null; then
+    echo "the program did not end within 30 s"
+    kill "$APP_PID" 2>/dev/null
+    wineserver -k 2>/dev/null
+  fi
   wait "$APP_PID"
   APP_EXIT=$?
 }
 
 e2e_teardown() {
   ctl quit 0 >/dev/null 2>&1 || true
-  wineserver -w 2>/dev/null || true
+  # Bounded: a process left hanging must not hold the tests.
+  timeout 60 wineserver -w 2>/dev/null || wineserver -k 2>/dev/null || true
   [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null
   return 0
 }

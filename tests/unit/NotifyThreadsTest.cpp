@@ -4,6 +4,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "PlayerStateSupport.h"
@@ -232,4 +233,25 @@ TEST_F(NotifyThreadsTest, OnlyAFreshlyStartedTrackIsAnnouncedAutomatically) {
     EXPECT_FALSE(announcedWith(L"1", L"11")) << "playing for a while";
     EXPECT_FALSE(announcedWith(L"0", L"0")) << "stopped";
     EXPECT_TRUE(announcedWith(L"2", L"0"));
+}
+
+TEST_F(NotifyThreadsTest, ADetectionAskedForWhileAnotherWaitsIsServedByIt) {
+    const unsigned long capturesBefore = factory->captureCount();
+    const unsigned long droppedBefore = ChangeDetector::dropped();
+    std::thread waiting;
+    {
+        // A capture in progress holds the lock; one detection queues behind it.
+        PlayerStateFactory::Guard inProgress;
+        waiting = std::thread([this] { detect(); });
+        while (!ChangeDetector::detectionWaiting())
+            std::this_thread::yield();
+        // The next request finds the first one waiting and leaves it the work.
+        player->fields[PlayerState::Volume] = L"70";
+        std::thread([this] { detect(); }).join();
+        EXPECT_EQ(droppedBefore + 1, ChangeDetector::dropped());
+    }
+    waiting.join();
+    EXPECT_EQ(capturesBefore + 1, factory->captureCount());
+    // The waiting detection captured after the change the dropped one was for.
+    EXPECT_EQ((std::vector<std::string>{"Notify_Volume"}), controller.keys());
 }

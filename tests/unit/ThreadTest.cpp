@@ -10,6 +10,7 @@
 
 #include "app/NotifyQueue.h"
 #include "app/RunningThreads.h"
+#include "app/WorkerPool.h"
 #include "app/Thread.h"
 
 using namespace tavelapp;
@@ -180,4 +181,51 @@ TEST(NotifyQueue, DrainsInArrivalOrderAndQueuesReentrantRequestsForLater) {
     queue.drain([&](const NotifyQueue::Item& item) { seen += item->messageKey; });
     EXPECT_EQ("d", seen);
     EXPECT_EQ(0u, queue.size());
+}
+
+namespace {
+
+// The same gate, run on a long-lived worker.
+class PooledGate : public GatedThread {
+public:
+    explicit PooledGate(std::vector<std::string>* log = nullptr, int code = 0) : GatedThread(log, code) {
+        runOnWorker();
+    }
+};
+
+}  // namespace
+
+TEST(WorkerPool, PooledThreadsKeepTheirOrderAndNeverQueueBehindEachOther) {
+    std::vector<std::string> log;
+    {
+        PooledGate t(&log, 5);
+        ASSERT_TRUE(t.start());
+        t.open();
+        t.wait();
+        EXPECT_TRUE(t.finished());
+        EXPECT_EQ(5, t.exitCode());
+    }
+    EXPECT_EQ((std::vector<std::string>{"begin", "run", "end"}), log);
+
+    // Two blocked at once each got a worker: neither waits for the other.
+    auto first = std::make_shared<PooledGate>();
+    auto second = std::make_shared<PooledGate>();
+    first->start();
+    second->start();
+    second->open();
+    second->wait();
+    EXPECT_TRUE(second->finished());
+    EXPECT_FALSE(first->finished());
+    first->open();
+    // The object going waits for its run to be over.
+    first.reset();
+
+    // Idle workers are used again rather than new ones made.
+    const std::size_t workers = WorkerPool::instance().workers();
+    for (int i = 0; i < 5; ++i) {
+        PooledGate t;
+        t.start();
+        t.open();
+    }
+    EXPECT_EQ(workers, WorkerPool::instance().workers());
 }

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "SimPlayerSuite.h"
 #include "WinTestSupport.h"
 #include "action/ActionList.h"
 #include "action/ActionPluginMgr.h"
@@ -28,14 +29,8 @@ struct CodeRecorder : ActionPluginMgrListener {
 // Every action runs on its own thread; wait for them all.
 void finishActions() { runningThreads().waitAll(); }
 
-class ActionPathTest : public ::testing::Test {
+class ActionPathTest : public SimPlayerSuite {
 protected:
-    static void SetUpTestSuite() { ASSERT_EQ(0u, runSimPlayer(L"/regserver")); }
-    static void TearDownTestSuite() {
-        quitITunes();
-        pumpUntil([] { return !isITunesRunning(); }, 10000);
-        runSimPlayer(L"/unregserver");
-    }
     void SetUp() override {
         saved = Ini::instance();
         Ini::instance().detail.soundEnabled = false;

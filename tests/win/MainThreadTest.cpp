@@ -9,6 +9,7 @@
 #include "WinTestSupport.h"
 #include "action/ActionPluginMgr.h"
 #include "action/ActionRunner.h"
+#include "action/UtilityActionPlugin.h"
 #include "app/AppPaths.h"
 #include "app/RunningThreads.h"
 #include "app/Util.h"
@@ -23,23 +24,14 @@ using tavel::win::util::MainThread;
 namespace {
 
 // A utility plug-in that notes the thread its action is dispatched on.
-class ThreadProbe : public ActionPlugin {
+class ThreadProbe : public UtilityActionPlugin {
 public:
     std::wstring GetName() override { return L"Utility/ThreadProbe"; }
-    std::wstring GetTargetName() override { return L""; }
     bool ActionExists(const std::wstring& name) override { return name == L"threadprobe"; }
-    bool IsActionAvailable(const std::wstring&) override { return true; }
-    bool IsPlayerAction(const std::wstring&) override { return false; }
     int RunAction(const ActionListItemPtr&, const std::wstring&, const std::vector<std::wstring>&) override {
         thread = ::GetCurrentThreadId();
         return 0;
     }
-    bool IsUtility() override { return true; }
-    bool IsPlayerRunning() override { return false; }
-    bool GetCurrentPlayerState(std::wostream&) override { return false; }
-    bool StartObservation() override { return false; }
-    bool EndObservation() override { return false; }
-    bool IsObserving() override { return false; }
     std::atomic<DWORD> thread{0};
 };
 

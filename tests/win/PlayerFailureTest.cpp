@@ -10,8 +10,11 @@
 #include <vector>
 
 #include "SimPlayerControl.h"
+#include "SimPlayerSuite.h"
 #include "WinTestSupport.h"
+#include "action/ActionList.h"
 #include "action/ActionPluginITunes.h"
+#include "action/ActionPluginMgr.h"
 #include "action/ActionRunner.h"
 #include "app/AppException.h"
 #include "app/NotifyWndInfo.h"
@@ -19,6 +22,7 @@
 #include "app/TrayIcon.h"
 #include "app/Util.h"
 #include "config/Ini.h"
+#include "player/PlayerStateFactory.h"
 #include "player/com/ITunesCom.h"
 #include "win/util/Com.h"
 
@@ -48,14 +52,8 @@ struct NotifyRecorder : Util::UtilListener {
     std::vector<std::pair<std::string, int>> notes;
 };
 
-class PlayerFailureTest : public ::testing::Test {
+class PlayerFailureTest : public SimPlayerSuite {
 protected:
-    static void SetUpTestSuite() { ASSERT_EQ(0u, runSimPlayer(L"/regserver")); }
-    static void TearDownTestSuite() {
-        quitITunes();
-        pumpUntil([] { return !isITunesRunning(); }, 10000);
-        runSimPlayer(L"/unregserver");
-    }
     void SetUp() override {
         saved = Ini::instance();
         Ini::instance().detail.soundEnabled = false;
@@ -226,4 +224,61 @@ TEST_F(PlayerFailureTest, ArtworkReplacedInThePlayerIsSavedAgain) {
     pumpFor(300);
     plugin.GetCurrentPlayerState(third);
     EXPECT_EQ(saves + 1, plugin.artworkSaves());
+}
+
+TEST_F(PlayerFailureTest, AnActionAndTheEventsItRaisesAreAnnouncedFromOneCapture) {
+    // The controller's part: a player event asks for a detection.
+    struct Forwarder : ActionPluginMgrListener {
+        void onActionPluginNotify(ActionPluginMgr&, const std::shared_ptr<ActionPlugin>&, int code) override {
+            if (code <= ActionPluginMgr::StateChanged) ActionRunner::instance().notifyChanges();
+        }
+    } forwarder;
+    struct Tracks : NotifyRecorder {
+        void onTrackChanged(const PlayerState&) override { ++changes; }
+        std::atomic<int> changes{0};
+    } recorder;
+    ActionPluginMgr& manager = ActionPluginMgr::instance();
+    // Withdrawn however the test ends: workers may still report.
+    struct Registration {
+        Registration(ActionPluginMgr& m, ActionPluginMgrListener& l, Util::UtilListener& u) : manager(m) {
+            manager.setListener(&l);
+            Util::setController(&u);
+        }
+        ~Registration() {
+            runningThreads().waitAll();
+            manager.setListener(nullptr);
+            Util::setController(nullptr);
+        }
+        ActionPluginMgr& manager;
+    } registration(manager, forwarder, recorder);
+    manager.startObservationAll();
+    ASSERT_TRUE(manager.findPlugin(L"Player/iTunes")->IsObserving());
+    Ini::instance().notify.notifyVolume = true;
+    app->libraryPlaylist()->tracks()->item(1)->play();
+    pumpFor(500);
+    recorder.changes = 0;
+
+    PlayerStateFactory& factory = PlayerStateFactory::instance();
+    unsigned long captures = factory.captureCount();
+    // NextTrack: the action's end, and the player's stop and play events.
+    ActionRunner::instance().runByName(L"NextTrack", true);
+    ASSERT_TRUE(pumpUntil([&] { return recorder.changes.load() > 0; }, 3000));
+    pumpFor(400);
+    EXPECT_EQ(1, recorder.changes.load()) << "the new track is announced once";
+    EXPECT_LE(factory.captureCount() - captures, 2u);
+
+    // A volume key: the action's end and the player's volume event.
+    app->setSoundVolume(50);
+    pumpFor(500);
+    {
+        std::lock_guard<std::mutex> guard(recorder.lock);
+        recorder.notes.clear();
+    }
+    captures = factory.captureCount();
+    ActionList::instance().parse(L"Test", L"[test]\nLouder\tVolume\t+5\n");
+    ActionRunner::instance().runByName(L"Louder", true);
+    ASSERT_TRUE(pumpUntil([&] { return recorder.count("Notify_Volume") > 0; }, 3000));
+    pumpFor(400);
+    EXPECT_EQ(1, recorder.count("Notify_Volume"));
+    EXPECT_LE(factory.captureCount() - captures, 2u);
 }
