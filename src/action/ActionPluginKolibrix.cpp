@@ -3,8 +3,10 @@
 #include "action/KolibrixActionFactory.h"
 #include "app/RunningThreads.h"
 #include "app/Util.h"
+#include "feature/FeatureDialogs.h"
 #include "notify/ChangeDetector.h"
 #include "notify/NotifyThreads.h"
+#include "win/util/MainThread.h"
 
 namespace tavelapp {
 
@@ -46,10 +48,17 @@ int ActionPluginKolibrix::RunAction(const ActionListItemPtr& entry, const std::w
         case 9:  // shellexecute
             return 0;
         case 2:
+            // Shown from the message loop, not from inside this dispatch.
+            tavel::win::util::MainThread::post(&showClockTimerDlg);
+            return 0;
         case 3:
+            tavel::win::util::MainThread::post(&showCountdownTimerDlg);
+            return 0;
         case 4:
+            tavel::win::util::MainThread::post(&showEventActionDlg);
+            return 0;
         case 5:
-            // The feature dialogs join with their features.
+            // The interrupt-play dialog joins with its feature.
             return 0;
         case 6:
             runningThreads().start(std::make_shared<NotifyTrackThread>());

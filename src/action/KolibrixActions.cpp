@@ -1,9 +1,19 @@
 #include "action/KolibrixActions.h"
 
+#include <chrono>
+#include <future>
+#include <memory>
+
 #include "action/RunActionDlg.h"
 #include "app/AppException.h"
 #include "app/AppPaths.h"
+#include "app/RunningThreads.h"
 #include "app/Util.h"
+#include "feature/ClockTimer.h"
+#include "feature/CountdownTimer.h"
+#include "feature/EventAction.h"
+#include "feature/QuickPlayDlg.h"
+#include "feature/Switch.h"
 #include "player/PlayerHost.h"
 #include "win/util/Com.h"
 #include "win/util/MainThread.h"
@@ -70,10 +80,46 @@ void QuickPlay::playOn(itunes::App& app, const std::wstring& searchText, const s
     if (itunes::TrackPtr first = found->item(1)) first->play();
 }
 
+void QuickPlay::readPlaylists(itunes::App& app, std::vector<std::wstring>& names, std::wstring& current) {
+    try {
+        if (itunes::SourcePtr source = app.librarySource()) {
+            itunes::PlaylistCollectionPtr playlists = source->playlists();
+            const long count = playlists ? playlists->count() : 0;
+            for (long n = 1; n <= count; ++n) {
+                if (itunes::PlaylistPtr playlist = playlists->item(n)) names.push_back(playlist->name());
+            }
+        }
+        if (itunes::PlaylistPtr playing = app.currentPlaylist()) current = playing->name();
+    } catch (...) {
+        // The dialog offers what was read.
+    }
+}
+
+void QuickPlay::ask() {
+    std::vector<std::wstring> names;
+    std::wstring current;
+    {
+        tavel::win::util::ComApartment com;
+        try {
+            auto connection = itunes::PlayerHost::instance().open();
+            readPlaylists(connection->app(), names, current);
+        } catch (...) {
+            // Unreachable player: the dialog still takes a search text.
+        }
+    }
+    tavel::win::util::MainThread::post([names, current] {
+        QuickPlayDlg dialog(names, current);
+        if (dialog.show() != 1) return;
+        runningThreads().start(std::make_shared<QuickPlay>(
+            nullptr, std::vector<std::wstring>{dialog.searchText(), dialog.playlistName()}, true));
+    });
+}
+
 int QuickPlay::run() {
-    // Without a search text the quick-play dialog would ask for one; it does
-    // not exist yet, so such a run does nothing.
-    if (param(0).empty()) return 0;
+    if (param(0).empty() && !answered_) {
+        ask();
+        return 0;
+    }
     tavel::win::util::ComApartment com;
     try {
         auto connection = itunes::PlayerHost::instance().open();
@@ -89,6 +135,39 @@ int QuickPlay::run() {
 int RunAction::run() {
     // The dialog and the actions its buttons start belong to the main thread.
     tavel::win::util::MainThread::post([] { showRunActionDlg(); });
+    return 0;
+}
+
+namespace {
+
+// The timers live on the main thread. The worker waits a little for the
+// switch, so the change notification after the action sees the new state.
+void onMainThreadAndWait(std::function<void()> work) {
+    auto done = std::make_shared<std::promise<void>>();
+    std::future<void> switched = done->get_future();
+    const bool queued = tavel::win::util::MainThread::run([work, done] {
+        work();
+        done->set_value();
+    });
+    if (queued) switched.wait_for(std::chrono::seconds(2));
+}
+
+}  // namespace
+
+int ClockTimer::run() {
+    const Switch s = parseSwitch(param(0));
+    if (s != Switch::None) onMainThreadAndWait([s] { applySwitch(tavelapp::ClockTimer::instance(), s); });
+    return 0;
+}
+
+int CountdownTimer::run() {
+    const Switch s = parseSwitch(param(0));
+    if (s != Switch::None) onMainThreadAndWait([s] { applySwitch(tavelapp::CountdownTimer::instance(), s); });
+    return 0;
+}
+
+int EventAction::run() {
+    applySwitch(tavelapp::EventAction::instance(), parseSwitch(param(0)));
     return 0;
 }
 

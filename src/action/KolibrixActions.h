@@ -25,19 +25,28 @@ protected:
 };
 
 // Searches and plays at once. Takes no action lock and sets up COM itself.
+// Without a search text it asks for one: the playlists are read here, the
+// dialog runs on the main thread, and its answer starts quick play again.
 class QuickPlay : public Action {
 public:
-    QuickPlay(ActionListItemPtr entry, std::vector<std::wstring> params)
-        : Action(std::move(entry), std::move(params)) {}
+    QuickPlay(ActionListItemPtr entry, std::vector<std::wstring> params, bool answered = false)
+        : Action(std::move(entry), std::move(params)), answered_(answered) {}
 
     // Selects the named playlist (when one is named) and plays the first match
     // of the search text in it, or in the current playlist.
     static void playOn(itunes::App& app, const std::wstring& searchText, const std::wstring& playlistName);
+    // The library's playlist names in order and the current playlist's name
+    // ("" when none); what could be read when the player fails part-way.
+    static void readPlaylists(itunes::App& app, std::vector<std::wstring>& names, std::wstring& current);
 
 protected:
     void begin() override {}
     int run() override;
     void end() override {}
+
+private:
+    void ask();
+    bool answered_;
 };
 
 // Shows the run-action dialog; modal, so it takes no action lock.
@@ -65,15 +74,15 @@ protected:
     void end() override {}
 };
 
-// The clock timer, countdown timer and event action features do not exist
-// yet: their switches are registered without effect until then.
+// Switch the clock timer, the countdown timer and the event action by their
+// parameter: "On", "Off" or "OnOff".
 class ClockTimer : public ITunesAction {
 public:
     ClockTimer(ActionListItemPtr entry, std::vector<std::wstring> params)
         : ITunesAction(std::move(entry), std::move(params), 1) {}
 
 protected:
-    int run() override { return 0; }
+    int run() override;
 };
 
 class CountdownTimer : public ITunesAction {
@@ -82,7 +91,7 @@ public:
         : ITunesAction(std::move(entry), std::move(params), 1) {}
 
 protected:
-    int run() override { return 0; }
+    int run() override;
 };
 
 class EventAction : public ITunesAction {
@@ -91,7 +100,7 @@ public:
         : ITunesAction(std::move(entry), std::move(params), 1) {}
 
 protected:
-    int run() override { return 0; }
+    int run() override;
 };
 
 // Asks the controller to look for Wii remotes again.

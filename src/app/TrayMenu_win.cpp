@@ -11,6 +11,9 @@
 #include "config/Ini.h"
 #include "config/Lang.h"
 #include "config/LangMgr.h"
+#include "feature/ClockTimer.h"
+#include "feature/CountdownTimer.h"
+#include "feature/EventAction.h"
 #include "notify/NotifyWndSkinMgr.h"
 #include "win/file/FileSystem.h"
 #include "win/file/IniDocument.h"
@@ -118,10 +121,9 @@ HMENU TrayMenu::build() const {
     ::CheckMenuRadioItem(targets, ActionTarget, ActionTarget + static_cast<UINT>(players_.size()), marked,
                          MF_BYCOMMAND);
 
-    // The timers and the event action are off until their features run.
-    HMENU clock = buildTimerMenu(L"ClockTimer", ClockTimerStart, false);
-    HMENU countdown = buildTimerMenu(L"CountdownTimer", CountdownTimerStart, false);
-    HMENU event = buildTimerMenu(L"EventAction", EventActionStart, false);
+    HMENU clock = buildTimerMenu(L"ClockTimer", ClockTimerStart, ClockTimer::instance().isRunning());
+    HMENU countdown = buildTimerMenu(L"CountdownTimer", CountdownTimerStart, CountdownTimer::instance().isRunning());
+    HMENU event = buildTimerMenu(L"EventAction", EventActionStart, EventAction::instance().isRunning());
     separator(event);
     appendPopup(event, actionTree(EventActionLastPlay), menuText(L"EventAction_LastPlay"));
 
@@ -232,6 +234,24 @@ void TrayMenu::dispatch(UINT command) {
         case EventActionOption:
             runner.runByName(L"ShowEventActionOption", false);
             return;
+        case ClockTimerStart:
+            ClockTimer::instance().start();
+            return;
+        case ClockTimerStop:
+            ClockTimer::instance().stop();
+            return;
+        case CountdownTimerStart:
+            CountdownTimer::instance().start();
+            return;
+        case CountdownTimerStop:
+            CountdownTimer::instance().stop();
+            return;
+        case EventActionStart:
+            EventAction::instance().start();
+            return;
+        case EventActionStop:
+            EventAction::instance().stop();
+            return;
         default:
             break;
     }
@@ -276,8 +296,17 @@ void TrayMenu::dispatch(UINT command) {
             if (index < items.size()) runner.runByName(items[index]->key, false);
             return;
         }
+        case EventActionLastPlay: {
+            const std::vector<ActionListItemPtr>& items = ActionList::instance().items();
+            if (index < items.size()) {
+                EventAction& eventAction = EventAction::instance();
+                eventAction.setAction(items[index]->key);
+                eventAction.start();
+                EventActionIni::instance().save();
+            }
+            return;
+        }
         default:
-            // Timer start/stop and the event action's action take effect once those features run.
             return;
     }
 }

@@ -12,6 +12,10 @@
 #include "res/resource.h"
 #include "config/Ini.h"
 #include "config/Lang.h"
+#include "feature/ClockTimer.h"
+#include "feature/CountdownTimerIni.h"
+#include "feature/EventAction.h"
+#include "feature/InterruptPlay.h"
 #include "player/PlayerStateFactory.h"
 #include "input/HotKeyServer.h"
 #include "notify/NotifyThreads.h"
@@ -61,6 +65,10 @@ ZEvared::ZEvared() {
     Ini& settings = Ini::instance();
     settings.load();
     Lang::instance().reload();
+    ClockTimerIni::instance().load();
+    if (ClockTimerIni::instance().alwaysEnabled) ClockTimer::instance().start();
+    CountdownTimerIni::instance().load();
+    EventActionIni::instance().load();
     ActionList::instance().load();
 
     observationTimer_.start(kSoonMs);
@@ -175,12 +183,15 @@ void ZEvared::showOption() {
 }
 
 void ZEvared::onTrackChanged(const PlayerState& state) {
+    // A change the program caused itself is not the player moving on.
+    const bool ownChange = InterruptPlay::instance().takeOwnChange();
     // Called on the worker that detected the change: the tool tip belongs to
     // the main thread and is set there from a copy.
     auto copy = std::make_shared<const PlayerState>(state);
     MainThread::run([copy] {
         if (ZEvared* controller = live()) controller->updateToolTip(*copy);
     });
+    EventAction::instance().onTrackChanged(ownChange);
     if (Ini::instance().notify.notifyTrack) showTrackNotification();
 }
 
@@ -200,7 +211,7 @@ void ZEvared::onRButtonUp(TrayIcon& icon) {
 
 void ZEvared::onMButtonDown(TrayIcon&) { runTrayAction(Ini::instance().detail.trayIconWheelClickAction); }
 
-void ZEvared::onPlayerStateChanged(const PlayerState& state) { (void)state; }
+void ZEvared::onPlayerStateChanged(const PlayerState& state) { EventAction::instance().onPlayerStateChanged(state); }
 
 void ZEvared::notify(const std::string& key, const std::wstring& text, const PicturePtr& picture, int kind) {
     auto info = std::make_shared<NotifyWndInfo>();

@@ -7,6 +7,9 @@
 
 #include "action/ActionPlugin.h"
 #include "action/ActionPluginMgr.h"
+#include "feature/ClockTimer.h"
+#include "feature/CountdownTimer.h"
+#include "feature/EventAction.h"
 #include "player/PlayerHost.h"
 
 namespace tavelapp {
@@ -102,8 +105,9 @@ PlayerState PlayerStateFactory::capture() const {
     text << targetName << L'\n' << target->GetTargetName() << L'\n';
     // System volume and mute: the mixer joins later; until then both read 0.
     text << L"0\n0\n";
-    // Clock timer, countdown timer, event action: none of them exists yet, so never armed.
-    text << L"0\n0\n0\n";
+    text << (ClockTimer::instance().isRunning() ? L"1\n" : L"0\n");
+    text << (CountdownTimer::instance().isRunning() ? L"1\n" : L"0\n");
+    text << (EventAction::instance().isRunning() ? L"1\n" : L"0\n");
     try {
         source->plugin->GetCurrentPlayerState(text);
     } catch (...) {

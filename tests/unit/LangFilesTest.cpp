@@ -168,6 +168,7 @@ const std::map<SectionKey, int>& formattedTexts() {
         {{"Notification", "ActionDoesNotExist"}, 1},    // action name
         {{"Artwork", "ApplyStart_Text"}, 2},            // artist, album
         {{"Artwork", "ApplyEnd_Text"}, 2},              // artist, album
+        {{"QuickPlayDlg", "PlayingPlaylistText"}, 1},   // playlist name
     };
     return texts;
 }
@@ -175,6 +176,10 @@ const std::map<SectionKey, int>& formattedTexts() {
 std::vector<SectionKey> requiredKeys() {
     const std::map<std::string, std::vector<std::string>> table = {
         {"Info", {"Name"}},
+        {"ClockTimerDlg", {"Caption", "Time", "Action", "Menu", "AlwaysEnabled", "Start", "Stop", "Close"}},
+        {"CountdownTimerDlg", {"Caption", "Minute", "Action", "Menu", "Start", "Stop", "Close"}},
+        {"EventActionDlg", {"Caption", "Method", "Method0", "Method1", "Action", "Menu", "Start", "Stop", "Close"}},
+        {"QuickPlayDlg", {"Caption", "Search", "Playlist", "Hint", "PlayingPlaylistText", "OK", "Cancel"}},
         {"TrayIconMenu",
          {"OnlineHelp",
           "Link",

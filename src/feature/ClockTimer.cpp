@@ -1,0 +1,114 @@
+#include "feature/ClockTimer.h"
+
+#include <algorithm>
+#include <chrono>
+
+#include "action/ActionRunner.h"
+#include "feature/LocalTime.h"
+#include "win/util/MainThread.h"
+
+namespace tavelapp {
+
+using tavel::win::util::MainThread;
+
+ClockTimer& ClockTimer::instance() {
+    static ClockTimer timer(ClockTimerIni::instance(), Alarm::create(), &ClockTimer::systemClock,
+                            [](const std::wstring& action) { ActionRunner::instance().runByName(action, true); });
+    return timer;
+}
+
+std::int64_t ClockTimer::systemClock() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::system_clock::now().time_since_epoch())
+        .count();
+}
+
+ClockTimer::ClockTimer(ClockTimerIni& settings, std::unique_ptr<Alarm> alarm, Clock clock, Runner runner)
+    : settings_(settings), alarm_(std::move(alarm)), clock_(std::move(clock)), runner_(std::move(runner)) {
+    alarm_->setListener(this);
+}
+
+ClockTimer::~ClockTimer() { alarm_->setListener(nullptr); }
+
+std::int64_t ClockTimer::nextTarget(std::int64_t nowSeconds, int hour, int minute) {
+    const LocalTime now = LocalTime::fromUtc(nowSeconds);
+    LocalTime wanted = now;
+    wanted.hour = hour;
+    wanted.minute = minute;
+    wanted.second = 0;
+    std::int64_t target = LocalTime::toUtc(wanted);
+    // At or after today's moment it is the next day's; a repeated hour when
+    // the clocks go back may need one more day.
+    for (int days = 1; target <= nowSeconds && days <= 3; ++days) {
+        LocalTime next = wanted;
+        next.day += days;
+        target = LocalTime::toUtc(next);
+    }
+    return target;
+}
+
+void ClockTimer::start() {
+    MainThread::check("ClockTimer::start");
+    target_ = nextTarget(clock_() / 1000, settings_.hour, settings_.minute);
+    arm();
+    setRunning(true);
+}
+
+void ClockTimer::stop() {
+    MainThread::check("ClockTimer::stop");
+    alarm_->stop();
+    setRunning(false);
+}
+
+void ClockTimer::arm() {
+    // Measured against the wall clock at every wake-up, never as one long
+    // interval: a sleeping computer or a changed clock would make that late.
+    const std::int64_t remaining = target_ * 1000 - clock_();
+    alarm_->start(
+        static_cast<unsigned int>(std::max<std::int64_t>(0, std::min<std::int64_t>(remaining, kLongestWaitMs))));
+}
+
+void ClockTimer::onAlarm() {
+    if (!running_) return;
+    if (clock_() < target_ * 1000) {
+        arm();
+        return;
+    }
+    fire();
+}
+
+void ClockTimer::onClockChanged() {
+    if (!running_) return;
+    // A time that passed while the clock jumped (or the computer slept) is
+    // run now; otherwise the wall-clock time is found again, the time zone
+    // may be a new one.
+    if (clock_() >= target_ * 1000) {
+        fire();
+        return;
+    }
+    target_ = nextTarget(clock_() / 1000, settings_.hour, settings_.minute);
+    arm();
+}
+
+void ClockTimer::fire() {
+    runner_(settings_.action);
+    alarm_->stop();
+    setRunning(false);
+    if (settings_.alwaysEnabled) start();
+}
+
+void ClockTimer::setRunning(bool running) {
+    if (running_.exchange(running) == running) return;
+    const std::vector<ClockTimerListener*> listeners = listeners_;
+    for (ClockTimerListener* listener : listeners)
+        listener->onStateChanged(*this);
+}
+
+void ClockTimer::addListener(ClockTimerListener* listener) {
+    if (std::find(listeners_.begin(), listeners_.end(), listener) == listeners_.end()) listeners_.push_back(listener);
+}
+
+void ClockTimer::removeListener(ClockTimerListener* listener) {
+    listeners_.erase(std::remove(listeners_.begin(), listeners_.end(), listener), listeners_.end());
+}
+
+}  // namespace tavelapp

@@ -1,0 +1,80 @@
+#include "feature/CountdownTimer.h"
+
+#include <algorithm>
+
+#include "action/ActionRunner.h"
+#include "win/util/MainThread.h"
+#include "win/util/System.h"
+
+namespace tavelapp {
+
+using tavel::win::util::MainThread;
+
+namespace {
+// The window timer's longest interval.
+const std::int64_t kLongestInterval = 0x7FFFFFFF;
+}  // namespace
+
+CountdownTimer& CountdownTimer::instance() {
+    static CountdownTimer timer(CountdownTimerIni::instance(), Alarm::create(), &tavel::win::util::tickCount,
+                                [](const std::wstring& action) { ActionRunner::instance().runByName(action, true); });
+    return timer;
+}
+
+CountdownTimer::CountdownTimer(CountdownTimerIni& settings, std::unique_ptr<Alarm> alarm, TickClock ticks,
+                               Runner runner)
+    : settings_(settings), alarm_(std::move(alarm)), ticks_(std::move(ticks)), runner_(std::move(runner)) {
+    alarm_->setListener(this);
+}
+
+CountdownTimer::~CountdownTimer() { alarm_->setListener(nullptr); }
+
+void CountdownTimer::start() {
+    MainThread::check("CountdownTimer::start");
+    alarm_->stop();
+    setRunning(false);
+    startTick_ = ticks_();
+    finished_ = false;
+    const std::int64_t length = static_cast<std::int64_t>(std::max(0, settings_.minute)) * msPerMinute_;
+    alarm_->start(static_cast<unsigned int>(std::min(length, kLongestInterval)));
+    setRunning(true);
+}
+
+void CountdownTimer::stop() {
+    MainThread::check("CountdownTimer::stop");
+    alarm_->stop();
+    setRunning(false);
+}
+
+void CountdownTimer::onAlarm() {
+    if (!running_ || finished_) return;
+    finished_ = true;
+    runner_(settings_.action);
+    alarm_->stop();
+}
+
+int CountdownTimer::progress() const {
+    if (!running_) return 0;
+    const std::int64_t total = static_cast<std::int64_t>(settings_.minute) * msPerMinute_;
+    // Nothing to count down: the bar is full once the action ran.
+    if (total <= 0) return finished_ ? kProgressRange : 0;
+    const std::int64_t elapsed = static_cast<std::uint32_t>(ticks_() - startTick_);
+    return static_cast<int>(std::min(total, elapsed) * kProgressRange / total);
+}
+
+void CountdownTimer::setRunning(bool running) {
+    if (running_.exchange(running) == running) return;
+    const std::vector<CountdownTimerListener*> listeners = listeners_;
+    for (CountdownTimerListener* listener : listeners)
+        listener->onStateChanged(*this);
+}
+
+void CountdownTimer::addListener(CountdownTimerListener* listener) {
+    if (std::find(listeners_.begin(), listeners_.end(), listener) == listeners_.end()) listeners_.push_back(listener);
+}
+
+void CountdownTimer::removeListener(CountdownTimerListener* listener) {
+    listeners_.erase(std::remove(listeners_.begin(), listeners_.end(), listener), listeners_.end());
+}
+
+}  // namespace tavelapp

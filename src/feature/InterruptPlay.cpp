@@ -1,0 +1,10 @@
+#include "feature/InterruptPlay.h"
+
+namespace tavelapp {
+
+InterruptPlay& InterruptPlay::instance() {
+    static InterruptPlay interruptPlay;
+    return interruptPlay;
+}
+
+}  // namespace tavelapp

@@ -1,0 +1,14 @@
+#include "feature/SettingsFolder.h"
+
+#include "app/AppPaths.h"
+#include "win/file/File.h"
+
+namespace tavelapp {
+
+std::wstring featureSettingsPath(const std::wstring& fileName) {
+    const std::wstring folder = AppPaths::settingsFolder() + L"\\Settings";
+    tavel::win::file::Dir(folder).create();
+    return folder + L"\\" + fileName;
+}
+
+}  // namespace tavelapp
