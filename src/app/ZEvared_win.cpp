@@ -18,6 +18,7 @@
 #include "feature/InterruptPlay.h"
 #include "player/PlayerStateFactory.h"
 #include "input/HotKeyServer.h"
+#include "input/IRServer.h"
 #include "notify/NotifyThreads.h"
 #include "notify/NotifyWndSkinMgr.h"
 #include "win/file/File.h"
@@ -148,6 +149,13 @@ void ZEvared::createServers() {
             servers_->hotKey = std::make_shared<HotKeyServer>();
         } catch (const AppException&) {
             // No window, no hot keys; keys that failed the server reports itself.
+        }
+    }
+    if (!settings.irCom.disable) {
+        try {
+            servers_->irCom = std::make_shared<IRServer>();
+        } catch (const AppException& e) {
+            notify("IRServer_InitError", e.text(), nullptr, NotifyWndInfo::kWarning);
         }
     }
 }

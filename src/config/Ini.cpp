@@ -175,7 +175,14 @@ void Ini::serialize() {
     boolean(L"HotKey", L"Disable", hotKey.disable, Item::HotKey().disable);
 
     serializeKeyList(L"IRComKeys", irComKeys);
-    boolean(L"IRCom", L"Disable", irCom.disable, Item::IRCom().disable);
+    {
+        const Item::IRCom d;
+        boolean(L"IRCom", L"Disable", irCom.disable, d.disable);
+        integer(L"IRCom", L"TcpPort", irCom.tcpPort, d.tcpPort);
+        string(L"IRCom", L"TcpAddress", irCom.tcpAddress, d.tcpAddress);
+        string(L"IRCom", L"TcpAllow", irCom.tcpAllow, d.tcpAllow);
+        boolean(L"IRCom", L"TcpAllowAllActions", irCom.tcpAllowAllActions, d.tcpAllowAllActions);
+    }
 
     serializeKeyList(L"JoyKeys", joyKeys);
     {
@@ -411,6 +418,8 @@ bool Ini::operator==(const Ini& other) const {
            sameList(joyKeys, other.joyKeys, sameCodedKey<Item::Joy::Key>) &&
            sameList(wiimoteKeys, other.wiimoteKeys, sameCodedKey<Item::Wiimote::Key>) &&
            hotKey.disable == other.hotKey.disable && irCom.disable == other.irCom.disable &&
+           irCom.tcpPort == other.irCom.tcpPort && irCom.tcpAddress == other.irCom.tcpAddress &&
+           irCom.tcpAllow == other.irCom.tcpAllow && irCom.tcpAllowAllActions == other.irCom.tcpAllowAllActions &&
            fields(joy) == fields(other.joy) && fields(wiimote) == fields(other.wiimote) &&
            fields(artwork) == fields(other.artwork) && fields(detail) == fields(other.detail) &&
            fields(notify) == fields(other.notify) && lang.id == other.lang.id && skin.id == other.skin.id &&

@@ -32,6 +32,13 @@ public:
                 std::wstring action;
             };
             bool disable = true;
+            // The same OBEX server over TCP; port 0 = none.
+            std::uint32_t tcpPort = 0;
+            std::wstring tcpAddress = L"127.0.0.1";
+            // Blank-separated addresses and prefixes that may connect.
+            std::wstring tcpAllow = L"127.0.0.0/8 ::1";
+            // Network peers may run any action, also programs and log-off.
+            bool tcpAllowAllActions = false;
         };
         struct Joy {
             // Low byte the direction or button, 0x100 = with the shift button.

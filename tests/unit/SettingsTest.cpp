@@ -77,6 +77,10 @@ void customise(Ini& ini) {
     ini.wiimoteKeys = {key<Ini::Item::Wiimote::Key>(0x800A, L"Volume_Up5")};
     ini.hotKey.disable = true;
     ini.irCom.disable = false;
+    ini.irCom.tcpPort = 650;
+    ini.irCom.tcpAddress = L"::";
+    ini.irCom.tcpAllow = L"192.168.1.0/24";
+    ini.irCom.tcpAllowAllActions = true;
     ini.joy = {false, false, 11, 0xFFFFFFFFu, 0xFFFF, 0x1234, {{0, 1, 2, 0x7F, 0x80, 0xAB, 0xFE, 0xFF}}};
     ini.wiimote = {false, false, 0x8003, {{0, 17, 99, -1}}, {{10, 9, 8, 7, 6, 255}}};
     ini.artwork = {true, false, 3, false, false, 12};
@@ -112,6 +116,10 @@ const char* const defaultSingleSections = R"([HotKey]
 Disable=0
 [IRCom]
 Disable=1
+TcpPort=0
+TcpAddress=127.0.0.1
+TcpAllow=127.0.0.0/8 ::1
+TcpAllowAllActions=0
 [Joy]
 Disable=1
 UseShift=1

@@ -1,0 +1,41 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "config/Ini.h"
+
+namespace tavelapp {
+
+// The infrared server's rules that need no socket, kept apart to be tested natively.
+namespace IRRules {
+
+const std::uint32_t kShift = 0x100;
+
+// One line of a received object.
+struct Command {
+    enum Kind { kNone, kKey, kRun };
+    Kind kind = kNone;
+    std::uint32_t key = 0;   // kKey: the key code
+    std::wstring reference;  // kRun: the action reference
+};
+
+// "KEY:" plus a decimal key code (leading digits after blanks; none reads as 0),
+// "RUN:" plus an action reference; anything else is no command.
+Command parseLine(const std::wstring& line);
+
+// The action references a command runs: every binding of its key in list
+// order, or the reference it names.
+std::vector<std::wstring> actionsFor(const Command& command, const Ini::IRComKeyList& bindings);
+
+// Over the network a named action must be harmless unless the user allowed
+// all: player actions and notifications, directly or through a list entry.
+bool allowedOverNetwork(const std::wstring& reference, bool allowAll);
+
+// The key index's name ("IRComKeyUp" ... "#"), empty above 16.
+std::wstring keyName(std::uint32_t index);
+// "<shift> + <name>" with the shift flag, else the name.
+std::wstring displayName(std::uint32_t code);
+
+}  // namespace IRRules
+}  // namespace tavelapp

@@ -1,0 +1,138 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "TempFolder.h"
+#include "action/ActionList.h"
+#include "config/Lang.h"
+#include "input/AddressFilter.h"
+#include "input/IRRules.h"
+
+using namespace tavelapp;
+
+namespace {
+
+std::shared_ptr<Ini::Item::IRCom::Key> binding(std::uint32_t key, const std::wstring& action) {
+    auto record = std::make_shared<Ini::Item::IRCom::Key>();
+    record->key = key;
+    record->action = action;
+    return record;
+}
+
+}  // namespace
+
+TEST(IRRules, LinesBecomeTheActionsTheyName) {
+    const Ini::IRComKeyList bindings = {binding(1, L"NextTrack"), binding(0, L"Volume_Up5"), binding(1, L"NotifyTrack"),
+                                        binding(0x100, L"PrevPlaylist"), binding(5, L"Rating_1")};
+    const struct {
+        std::wstring line;
+        std::vector<std::wstring> actions;
+    } cases[] = {
+        {L"KEY:1", {L"NextTrack", L"NotifyTrack"}},  // same code: both, in list order
+        {L"KEY:  1  ", {L"NextTrack", L"NotifyTrack"}},
+        {L"KEY:   ", {L"Volume_Up5"}},  // no digits reads as 0
+        {L"KEY:x5", {L"Volume_Up5"}},
+        {L"KEY:256", {L"PrevPlaylist"}},
+        {L"KEY:5\r", {L"Rating_1"}},  // digits lead, the rest is ignored
+        {L"KEY:-1", {L"Volume_Up5"}},
+        {L"KEY:4294967297", {}},  // huge numbers do not wrap onto a binding
+        {L"KEY:7", {}},
+        {L"RUN: Volume_Down5 ", {L"Volume_Down5"}},
+        {L"RUN:Volume_Down5\r", {L"Volume_Down5\r"}},  // only blanks are trimmed
+        {L"RUN:", {}},                                 // the empty reference runs nothing
+        {L"key:1", {}},
+        {L" KEY:1", {}},
+        {L"KEY", {}},
+        {L"", {}},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::wstring> actions = IRRules::actionsFor(IRRules::parseLine(c.line), bindings);
+        // The runner takes "no action" for an empty reference; drop it here for the comparison.
+        if (actions.size() == 1 && actions[0].empty()) actions.clear();
+        EXPECT_EQ(c.actions, actions) << std::string(c.line.begin(), c.line.end());
+    }
+}
+
+TEST(IRRules, NetworkPeersRunOnlyHarmlessActions) {
+    ActionList::instance().clear();
+    ActionList::instance().parse(L"Default",
+                                 L"[volume]\nVolume_Down5\tVolume\t-5\n[system]\nShutdown\tExitSystem\tShutdown\n"
+                                 L"Browser\tShellExecute\thttp://example.invalid/\n");
+    const struct {
+        const wchar_t* reference;
+        bool allowed;
+    } cases[] = {
+        {L"Volume_Down5", true},      {L"volume_down5", true},  {L"NextTrack", true},   {L"NotifyTrack", true},
+        {L"DoNothing", true},         {L"Shutdown", false},     {L"ExitSystem", false}, {L"RunScript", false},
+        {L"Browser", false},          {L"ShellExecute", false}, {L"ShowOption", false}, {L"QuickPlay", false},
+        {L"SomePluginAction", false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.allowed, IRRules::allowedOverNetwork(c.reference, false)) << c.reference;
+        EXPECT_TRUE(IRRules::allowedOverNetwork(c.reference, true)) << c.reference;
+    }
+    ActionList::instance().clear();
+}
+
+TEST(IRRules, KeyNamesFromTheLanguageFileAndFixedTexts) {
+    TempFolder dir;
+    dir.write("en.lng", "[Others]\r\nIRComKeyUp=Up\r\nIRComKeySelect=Select\r\nIRComKeyShift=Shift\r\n");
+    Lang::instance().setFiles(dir.winPath("en.lng"), {});
+    EXPECT_EQ(L"Up", IRRules::displayName(0));
+    EXPECT_EQ(L"Shift + Select", IRRules::displayName(0x104));
+    EXPECT_EQ(L"1", IRRules::displayName(5));
+    EXPECT_EQ(L"Shift + 9", IRRules::displayName(0x10D));
+    EXPECT_EQ(L"*", IRRules::displayName(14));
+    EXPECT_EQ(L"0", IRRules::displayName(15));
+    EXPECT_EQ(L"#", IRRules::displayName(16));
+    EXPECT_EQ(L"", IRRules::displayName(17));
+    EXPECT_EQ(L"Shift + ", IRRules::displayName(0x1FF));
+    Lang::instance().setFiles(std::wstring(), {});
+}
+
+TEST(AddressFilter, AllowsListedAddressesAndPrefixesOnly) {
+    AddressFilter filter;
+    ASSERT_TRUE(filter.parse(L"127.0.0.0/8  ::1\t192.168.1.0/24 10.1.2.3 fe80::/10 2001:db8::1:0:0:1"));
+    const struct {
+        const char* address;
+        bool allowed;
+    } cases[] = {
+        {"127.0.0.1", true},    {"127.255.1.2", true},      {"128.0.0.1", false},      {"192.168.1.77", true},
+        {"192.168.2.1", false}, {"10.1.2.3", true},         {"10.1.2.4", false},       {"::1", true},
+        {"::2", false},         {"fe80::1234", true},       {"fec0::1", false},        {"2001:db8:0:0:1::1", true},
+        {"2001:db8::2", false}, {"::ffff:127.0.0.3", true}, {"::ffff:8.8.8.8", false}, {"0.0.0.0", false},
+    };
+    for (const auto& c : cases) {
+        AddressFilter::Address address;
+        ASSERT_TRUE(AddressFilter::parseAddress(c.address, address)) << c.address;
+        EXPECT_EQ(c.allowed, filter.allows(address.bytes.data(), address.family == 4 ? 4 : 16)) << c.address;
+    }
+    // Odd sizes are nobody.
+    const std::uint8_t bytes[8] = {127, 0, 0, 1};
+    EXPECT_FALSE(filter.allows(bytes, 8));
+
+    AddressFilter single;
+    ASSERT_TRUE(single.parse(L"127.0.0.2"));
+    const std::uint8_t two[4] = {127, 0, 0, 2}, three[4] = {127, 0, 0, 3};
+    EXPECT_TRUE(single.allows(two, 4));
+    EXPECT_FALSE(single.allows(three, 4));
+}
+
+TEST(AddressFilter, ListsThatDoNotReadAllowNobody) {
+    for (const wchar_t* list :
+         {L"127.0.0.1 localhost", L"127.0.0.0/33", L"1.2.3", L"1.2.3.4.5", L"256.1.1.1", L"::1::2",
+          L"1:2:3:4:5:6:7:8:9", L"12345::", L"fe80::/129", L"127.0.0.1/", L"/8", L"1.2.3.4/x"}) {
+        AddressFilter filter;
+        std::wstring bad;
+        EXPECT_FALSE(filter.parse(list, &bad)) << std::string(list, list + wcslen(list));
+        EXPECT_FALSE(bad.empty());
+        const std::uint8_t loopback[4] = {127, 0, 0, 1};
+        EXPECT_FALSE(filter.allows(loopback, 4));
+    }
+    AddressFilter empty;
+    EXPECT_TRUE(empty.parse(L"  "));
+    const std::uint8_t loopback[4] = {127, 0, 0, 1};
+    EXPECT_FALSE(empty.allows(loopback, 4));
+}
