@@ -22,6 +22,7 @@
 #include "action/ActionRunner.h"
 #include "app/AppPaths.h"
 #include "app/RunningThreads.h"
+#include "app/WorkerPool.h"
 #include "app/ZEvared.h"
 #include "player/PlayerStateFactory.h"
 #include "player/com/Dispatch.h"
@@ -297,12 +298,15 @@ int wmain(int argc, wchar_t** argv) {
                         static_cast<double>(calls) / bareReads);
         }
         runningThreads().waitAll();
+        std::fflush(stdout);
         probe.quit();
     }
     if (player != nullptr) {
         ::WaitForSingleObject(player, 10000);
         ::CloseHandle(player);
     }
+    // The workers let go of their connections while COM still runs.
+    WorkerPool::instance().shutdown();
     tavel::win::util::MainThread::detach();
     ::CoUninitialize();
     return result;
