@@ -30,7 +30,7 @@ const std::vector<DispMember<AppObject>>& AppObject::members() {
         {L"VisualsEnabled", h::get<&App::visualsEnabled>, h::put<&App::setVisualsEnabled>},
         {L"FullScreenVisuals", h::get<&App::fullScreenVisuals>},
         {L"PlayerState", h::get<&App::playerState>},
-        {L"PlayerPosition", h::get<&App::playerPosition>},
+        {L"PlayerPosition", h::get<&App::playerPosition>, h::put<&App::setPlayerPosition>},
         {L"CurrentTrack", h::get<&App::currentTrack>},
         {L"CurrentPlaylist", h::get<&App::currentPlaylist>},
         {L"LibrarySource", h::get<&App::librarySource>},

@@ -9,6 +9,9 @@
 //   kxctl player                      prints the running player's state as one line
 //                                     "state=<n> volume=<n> track=<id> name=<name>"
 //                                     or "not-running"; never starts the player
+//   kxctl player-play [s]             makes a running player play and, given s, puts
+//                                     it s seconds before the current track's end;
+//                                     prints "ok" or "failed"
 //   kxctl player-quit [ms]            asks a running player to quit and waits for
 //                                     its window to go; prints "gone" or "running"
 //   kxctl hold-hotkey <mods> <vk> <ms> holds a global hot key as another program
@@ -89,6 +92,29 @@ int printPlayer() {
     } catch (...) {
         std::printf("unreachable\n");
     }
+    ::CoUninitialize();
+    return result;
+}
+
+int playNearEnd(long secondsBeforeEnd) {
+    if (!tavelapp::isITunesRunning()) {
+        std::printf("failed\n");
+        return 1;
+    }
+    useShortWaits();
+    ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    int result = 1;
+    try {
+        tavelapp::ITunesCom com;
+        auto& app = com.app();
+        app->play();
+        if (secondsBeforeEnd >= 0) {
+            if (auto current = app->currentTrack()) app->setPlayerPosition(current->duration() - secondsBeforeEnd);
+        }
+        result = 0;
+    } catch (...) {
+    }
+    std::printf(result == 0 ? "ok\n" : "failed\n");
     ::CoUninitialize();
     return result;
 }
@@ -206,6 +232,7 @@ int wmain(int argc, wchar_t** argv) {
         return found ? 0 : 1;
     }
     if (command == L"player") return printPlayer();
+    if (command == L"player-play") return playNearEnd(argc > 2 ? std::wcstol(argv[2], nullptr, 10) : -1);
     if (command == L"player-quit") return quitPlayer(argc > 2 ? std::wcstoul(argv[2], nullptr, 10) : 10000);
     if (command == L"sim" && argc > 2) {
         std::wstring words = argv[2];

@@ -142,6 +142,8 @@ public:
     virtual bool fullScreenVisuals() = 0;
     virtual long playerState() = 0;     // PlayerState
     virtual long playerPosition() = 0;  // seconds
+    // Within the current track; the player keeps it inside the track's length.
+    virtual void setPlayerPosition(long seconds) = 0;
     virtual TrackPtr currentTrack() = 0;
     virtual PlaylistPtr currentPlaylist() = 0;
     virtual SourcePtr librarySource() = 0;

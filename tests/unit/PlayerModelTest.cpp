@@ -114,6 +114,23 @@ TEST_F(PlayerModelTest, PlayStartsTheLibraryAndFinishedTracksMoveOn) {
     EXPECT_EQ(rec.take(), (Events{"stop", "play", "stop", "play"}));
 }
 
+TEST_F(PlayerModelTest, PositionIsSetWithinTheCurrentTrack) {
+    app->setPlayerPosition(5);
+    EXPECT_EQ(app->playerPosition(), 0) << "nothing to place without a track";
+    app->play();
+    struct Case {
+        long set, read;
+    } cases[] = {{7, 7}, {-3, 0}, {99, 10}, {0, 0}};
+    for (const Case& c : cases) {
+        app->setPlayerPosition(c.set);
+        EXPECT_EQ(app->playerPosition(), c.read) << c.set;
+    }
+    app->setPlayerPosition(8);
+    model->advance(2500);
+    EXPECT_EQ(current(), 2);
+    EXPECT_EQ(model->status().positionMs, 500);
+}
+
 TEST_F(PlayerModelTest, TheEndOfThePlaylistFollowsTheRepeatMode) {
     const PlaylistPtr library = app->libraryPlaylist();
     library->setSongRepeat(RepeatOne);

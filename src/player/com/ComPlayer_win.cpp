@@ -183,6 +183,7 @@ public:
     bool fullScreenVisuals() override { return d_.getBool(L"FullScreenVisuals"); }
     long playerState() override { return d_.getLong(L"PlayerState"); }
     long playerPosition() override { return d_.getLong(L"PlayerPosition"); }
+    void setPlayerPosition(long seconds) override { Dispatch::check(d_.putLong(L"PlayerPosition", seconds)); }
     TrackPtr currentTrack() override { return wrap<ComTrack>(d_.getObject(L"CurrentTrack")); }
     PlaylistPtr currentPlaylist() override { return wrap<ComPlaylist>(d_.getObject(L"CurrentPlaylist")); }
     SourcePtr librarySource() override { return wrap<ComSource>(d_.getObject(L"LibrarySource")); }

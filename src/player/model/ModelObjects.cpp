@@ -429,6 +429,13 @@ public:
     long playerPosition() override {
         return impl_.call([&](Events&) { return static_cast<long>(impl_.positionMs / 1000); });
     }
+    void setPlayerPosition(long seconds) override {
+        impl_.call([&](Events&) {
+            if (!impl_.track(impl_.currentTrackId)) return;
+            const long long length = impl_.trackLengthMs(impl_.currentTrackId);
+            impl_.positionMs = std::max<long long>(0, std::min<long long>(length, seconds * 1000LL));
+        });
+    }
 
     TrackPtr currentTrack() override {
         return impl_.call([&](Events&) -> TrackPtr {
