@@ -200,3 +200,21 @@ TEST_F(FeatureTimersWinTest, SwitchActionsRunThroughTheRunner) {
     pumpFor(500);
     EXPECT_EQ(target, ClockTimer::instance().target());
 }
+
+namespace {
+
+std::int64_t utcOf(int y, int mo, int d, int h, int mi) { return daysFromCivil(y, mo, d) * 86400 + h * 3600 + mi * 60; }
+
+}  // namespace
+
+// Run by CTest in a process whose time zone keeps summer time (Wine takes
+// the Windows zone from TZ, central European rules): the alarm set on the evening
+// before the change rings at 07:00 summer time, not at 08:00.
+TEST(ClockTimerZoneProbe, DISABLED_KeepsTheWallClockAcrossDaylightSaving) {
+    EXPECT_EQ(utcOf(2026, 3, 29, 5, 0), ClockTimer::nextTarget(utcOf(2026, 3, 28, 22, 0), 7, 0));
+    EXPECT_EQ(utcOf(2026, 10, 25, 6, 0), ClockTimer::nextTarget(utcOf(2026, 10, 24, 21, 0), 7, 0));
+    const LocalTime winter = LocalTime::fromUtc(utcOf(2026, 1, 10, 12, 0));
+    const LocalTime summer = LocalTime::fromUtc(utcOf(2026, 7, 10, 12, 0));
+    EXPECT_EQ(13, winter.hour);
+    EXPECT_EQ(14, summer.hour);
+}
