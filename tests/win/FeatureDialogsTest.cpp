@@ -77,9 +77,9 @@ void screenshot(HWND window, const std::wstring& name) {
     ::DeleteDC(memory);
     ::ReleaseDC(nullptr, screen);
 
-    const std::wstring folder = moduleFolder() + L"\\screenshots";
+    const std::wstring folder = moduleFolder() + L"\\artefacts";
     ::CreateDirectoryW(folder.c_str(), nullptr);
-    const std::wstring path = folder + L"\\" + name + L".bmp";
+    const std::wstring path = folder + L"\\dialog-" + name + L".bmp";
     BITMAPFILEHEADER file{};
     file.bfType = 0x4D42;
     file.bfOffBits = sizeof(file) + sizeof(header);
