@@ -12,6 +12,8 @@
 #include "res/resource.h"
 #include "config/Ini.h"
 #include "config/Lang.h"
+#include "app/RunningThreads.h"
+#include "feature/BackupThread.h"
 #include "feature/ClockTimer.h"
 #include "feature/CountdownTimerIni.h"
 #include "feature/EventAction.h"
@@ -242,8 +244,10 @@ void ZEvared::onTimer(tavel::win::timer::Timer& timer) {
         observationCheck();
     } else if (&timer == &notifyQueueTimer_) {
         drainNotifyQueue();
+    } else if (&timer == &backupTimer_) {
+        // Fires once per run; the thread decides whether a set is due.
+        runningThreads().start(std::make_shared<BackupThread>());
     }
-    // The backup timer fires once; the backup itself starts from here when it exists.
 }
 
 void ZEvared::observationCheck() {

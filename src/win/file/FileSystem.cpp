@@ -13,6 +13,11 @@ std::function<bool(SaveStep)>& faultHook() {
     return hook;
 }
 
+std::function<bool(CopyStep)>& copyHook() {
+    static std::function<bool(CopyStep)> hook;
+    return hook;
+}
+
 wchar_t asciiLower(wchar_t c) { return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c - L'A' + L'a') : c; }
 
 }  // namespace
@@ -22,12 +27,25 @@ void setSaveFaultHook(std::function<bool(SaveStep)> hook) {
     faultHook() = std::move(hook);
 }
 
+void setCopyFaultHook(std::function<bool(CopyStep)> hook) {
+    std::lock_guard<std::mutex> guard(hookLock);
+    copyHook() = std::move(hook);
+}
+
 namespace detail {
 bool saveStepAllowed(SaveStep step) {
     std::function<bool(SaveStep)> hook;
     {
         std::lock_guard<std::mutex> guard(hookLock);
         hook = faultHook();
+    }
+    return !hook || hook(step);
+}
+bool copyStepAllowed(CopyStep step) {
+    std::function<bool(CopyStep)> hook;
+    {
+        std::lock_guard<std::mutex> guard(hookLock);
+        hook = copyHook();
     }
     return !hook || hook(step);
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <vector>
@@ -36,6 +37,18 @@ bool writeFileAtomically(const std::wstring& path, const std::string& bytes);
 enum class SaveStep { CreateTemp, WriteTemp, FlushTemp, Replace };
 void setSaveFaultHook(std::function<bool(SaveStep)> hook);
 
+// Copies the source (opened so that others may go on reading and writing it)
+// to target + ".tmp" in large chunks, flushes it, checks that it holds as many
+// bytes as the source has now and then puts it in place of the target in one
+// step. On any failure the target is untouched and the temporary file removed,
+// so a half copy never carries the target's name.
+bool copyFileWhole(const std::wstring& target, const std::wstring& source);
+
+// Test hook for copyFileWhole, as for saves. WriteTemp is asked after the
+// first chunk went out; CompareSize failing stands for a size mismatch.
+enum class CopyStep { OpenSource, CreateTemp, WriteTemp, FlushTemp, CompareSize, Replace };
+void setCopyFaultHook(std::function<bool(CopyStep)> hook);
+
 // Case-insensitive (ASCII) match of a name against a '*'/'?' pattern; "*.*"
 // matches every name, as on Windows.
 bool matchesWildcard(const std::wstring& name, const std::wstring& pattern);
@@ -43,6 +56,9 @@ bool matchesWildcard(const std::wstring& name, const std::wstring& pattern);
 namespace detail {
 // True unless the fault hook says to fail `step`.
 bool saveStepAllowed(SaveStep step);
+bool copyStepAllowed(CopyStep step);
+// Chunk size of copyFileWhole: big enough that a large library copies at disk speed.
+const std::size_t kCopyChunk = 4 * 1024 * 1024;
 }  // namespace detail
 
 }  // namespace file

@@ -221,6 +221,52 @@ bool writeFileAtomically(const std::wstring& path, const std::string& bytes) {
     return true;
 }
 
+bool copyFileWhole(const std::wstring& target, const std::wstring& source) {
+    if (!detail::copyStepAllowed(CopyStep::OpenSource)) return false;
+    Fd in(::open(resolve(source).c_str(), O_RDONLY | O_CLOEXEC));
+    if (!in.valid()) return false;
+
+    const std::string finalPath = resolve(target);
+    const std::string temp = resolve(target + L".tmp");
+    if (!detail::copyStepAllowed(CopyStep::CreateTemp)) return false;
+    Fd out(::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+    if (!out.valid()) return false;
+    const auto fail = [&out, &temp]() {
+        out.close();
+        ::unlink(temp.c_str());
+        return false;
+    };
+
+    std::string buffer(detail::kCopyChunk, '\0');
+    long long copied = 0;
+    bool first = true;
+    for (;;) {
+        const ssize_t n = ::read(in.get(), &buffer[0], buffer.size());
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return fail();
+        }
+        if (n == 0) break;
+        if (!writeAll(out.get(), buffer.data(), static_cast<std::size_t>(n))) return fail();
+        copied += n;
+        if (first && !detail::copyStepAllowed(CopyStep::WriteTemp)) return fail();
+        first = false;
+    }
+    if (first && !detail::copyStepAllowed(CopyStep::WriteTemp)) return fail();
+
+    if (!detail::copyStepAllowed(CopyStep::FlushTemp) || ::fsync(out.get()) != 0) return fail();
+    // The source may have grown or shrunk meanwhile (the player saving it):
+    // such a copy is no faithful picture of either version.
+    struct stat sourceStat, tempStat;
+    if (!detail::copyStepAllowed(CopyStep::CompareSize) || ::fstat(in.get(), &sourceStat) != 0 ||
+        ::fstat(out.get(), &tempStat) != 0 || sourceStat.st_size != copied || tempStat.st_size != copied)
+        return fail();
+    if (!out.close()) return fail();
+
+    if (!detail::copyStepAllowed(CopyStep::Replace) || ::rename(temp.c_str(), finalPath.c_str()) != 0) return fail();
+    return true;
+}
+
 }  // namespace file
 }  // namespace win
 }  // namespace tavel

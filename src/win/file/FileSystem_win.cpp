@@ -131,6 +131,61 @@ bool writeFileAtomically(const std::wstring& path, const std::string& bytes) {
     return true;
 }
 
+bool copyFileWhole(const std::wstring& target, const std::wstring& source) {
+    if (!detail::copyStepAllowed(CopyStep::OpenSource)) return false;
+    // The player may hold its library open: share reading and writing with it.
+    FileHandle in(::CreateFileW(source.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (in.get() == INVALID_HANDLE_VALUE) return false;
+
+    const std::wstring temp = target + L".tmp";
+    if (!detail::copyStepAllowed(CopyStep::CreateTemp)) return false;
+    FileHandle out(::CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (out.get() == INVALID_HANDLE_VALUE) return false;
+    const auto fail = [&out, &temp]() {
+        out.reset();
+        ::DeleteFileW(temp.c_str());
+        return false;
+    };
+
+    std::unique_ptr<char[]> buffer(new char[detail::kCopyChunk]);
+    long long copied = 0;
+    bool first = true;
+    for (;;) {
+        DWORD read = 0;
+        if (!::ReadFile(in.get(), buffer.get(), static_cast<DWORD>(detail::kCopyChunk), &read, nullptr)) return fail();
+        if (read == 0) break;
+        const char* data = buffer.get();
+        DWORD left = read;
+        while (left > 0) {
+            DWORD written = 0;
+            if (!::WriteFile(out.get(), data, left, &written, nullptr) || written == 0) return fail();
+            data += written;
+            left -= written;
+        }
+        copied += read;
+        if (first && !detail::copyStepAllowed(CopyStep::WriteTemp)) return fail();
+        first = false;
+    }
+    if (first && !detail::copyStepAllowed(CopyStep::WriteTemp)) return fail();
+
+    if (!detail::copyStepAllowed(CopyStep::FlushTemp) || !::FlushFileBuffers(out.get())) return fail();
+    // The source may have grown or shrunk meanwhile (the player saving it):
+    // such a copy is no faithful picture of either version.
+    LARGE_INTEGER sourceSize, tempSize;
+    if (!detail::copyStepAllowed(CopyStep::CompareSize) || !::GetFileSizeEx(in.get(), &sourceSize) ||
+        !::GetFileSizeEx(out.get(), &tempSize) || sourceSize.QuadPart != copied || tempSize.QuadPart != copied)
+        return fail();
+    HANDLE raw = out.release();
+    if (!::CloseHandle(raw)) return fail();
+
+    if (!detail::copyStepAllowed(CopyStep::Replace) ||
+        !::MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return fail();
+    return true;
+}
+
 }  // namespace file
 }  // namespace win
 }  // namespace tavel

@@ -1,0 +1,43 @@
+#include "feature/BackupThread.h"
+
+#include <ctime>
+
+#include "app/AppPaths.h"
+#include "config/Ini.h"
+#include "feature/BackupMgr.h"
+#include "win/util/MainThread.h"
+
+namespace tavelapp {
+
+BackupThread::BackupThread() : BackupThread(AppPaths::settingsFolder() + L"\\Backups", playerLibraryFolder()) {}
+
+BackupThread::BackupThread(std::wstring backupFolder, std::wstring playerFolder)
+    : backupFolder_(std::move(backupFolder)), playerFolder_(std::move(playerFolder)) {}
+
+std::mutex& BackupThread::backupLock() {
+    static std::mutex lock;
+    return lock;
+}
+
+void BackupThread::begin() { lowerThreadPriority(); }
+
+int BackupThread::run() {
+    std::lock_guard<std::mutex> guard(backupLock());
+    // Plain numbers only: the texts of the settings may change meanwhile.
+    const Ini::Item::Detail& detail = Ini::instance().detail;
+    const bool enabled = detail.backupEnabled;
+    const std::int64_t last = detail.lastBackupedTime;
+    const std::int32_t interval = detail.intervalOfBackup;
+    const std::int32_t keep = detail.numberOfBackups;
+    const std::int64_t now = static_cast<std::int64_t>(std::time(nullptr));
+    if (!BackupMgr::due(enabled, now, last, interval)) return 0;
+    BackupMgr manager(backupFolder_, playerFolder_);
+    if (!manager.backup(keep)) return 0;
+    madeAt_ = now;
+    // The settings belong to the main thread; they are saved with the next save.
+    tavel::win::util::MainThread::post(
+        [now] { Ini::instance().detail.lastBackupedTime = static_cast<std::int32_t>(now); });
+    return 0;
+}
+
+}  // namespace tavelapp
