@@ -98,17 +98,11 @@ void ClockTimer::fire() {
 
 void ClockTimer::setRunning(bool running) {
     if (running_.exchange(running) == running) return;
-    const std::vector<ClockTimerListener*> listeners = listeners_;
-    for (ClockTimerListener* listener : listeners)
-        listener->onStateChanged(*this);
+    listeners_.tell(*this);
 }
 
-void ClockTimer::addListener(ClockTimerListener* listener) {
-    if (std::find(listeners_.begin(), listeners_.end(), listener) == listeners_.end()) listeners_.push_back(listener);
-}
+void ClockTimer::addListener(ClockTimerListener* listener) { listeners_.add(listener); }
 
-void ClockTimer::removeListener(ClockTimerListener* listener) {
-    listeners_.erase(std::remove(listeners_.begin(), listeners_.end(), listener), listeners_.end());
-}
+void ClockTimer::removeListener(ClockTimerListener* listener) { listeners_.remove(listener); }
 
 }  // namespace tavelapp

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "feature/Alarm.h"
+#include "feature/ListenerList.h"
 #include "feature/ClockTimerIni.h"
 
 namespace tavelapp {
@@ -64,7 +65,7 @@ private:
     Runner runner_;
     std::atomic<bool> running_{false};
     std::int64_t target_ = 0;
-    std::vector<ClockTimerListener*> listeners_;
+    ListenerList<ClockTimerListener> listeners_;
 };
 
 }  // namespace tavelapp

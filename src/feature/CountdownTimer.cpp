@@ -64,17 +64,11 @@ int CountdownTimer::progress() const {
 
 void CountdownTimer::setRunning(bool running) {
     if (running_.exchange(running) == running) return;
-    const std::vector<CountdownTimerListener*> listeners = listeners_;
-    for (CountdownTimerListener* listener : listeners)
-        listener->onStateChanged(*this);
+    listeners_.tell(*this);
 }
 
-void CountdownTimer::addListener(CountdownTimerListener* listener) {
-    if (std::find(listeners_.begin(), listeners_.end(), listener) == listeners_.end()) listeners_.push_back(listener);
-}
+void CountdownTimer::addListener(CountdownTimerListener* listener) { listeners_.add(listener); }
 
-void CountdownTimer::removeListener(CountdownTimerListener* listener) {
-    listeners_.erase(std::remove(listeners_.begin(), listeners_.end(), listener), listeners_.end());
-}
+void CountdownTimer::removeListener(CountdownTimerListener* listener) { listeners_.remove(listener); }
 
 }  // namespace tavelapp

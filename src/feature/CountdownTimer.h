@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "feature/Alarm.h"
+#include "feature/ListenerList.h"
 #include "feature/CountdownTimerIni.h"
 
 namespace tavelapp {
@@ -65,7 +66,7 @@ private:
     bool finished_ = false;
     std::uint32_t startTick_ = 0;
     std::uint32_t msPerMinute_ = 60000;
-    std::vector<CountdownTimerListener*> listeners_;
+    ListenerList<CountdownTimerListener> listeners_;
 };
 
 }  // namespace tavelapp

@@ -78,19 +78,17 @@ void EventAction::setRunning(bool running) {
 void EventAction::tellListeners() {
     // Held during the calls, so a listener that leaves waits for them.
     std::lock_guard<std::recursive_mutex> guard(lock_);
-    const std::vector<EventActionListener*> listeners = listeners_;
-    for (EventActionListener* listener : listeners)
-        listener->onStateChanged(*this);
+    listeners_.tell(*this);
 }
 
 void EventAction::addListener(EventActionListener* listener) {
     std::lock_guard<std::recursive_mutex> guard(lock_);
-    if (std::find(listeners_.begin(), listeners_.end(), listener) == listeners_.end()) listeners_.push_back(listener);
+    listeners_.add(listener);
 }
 
 void EventAction::removeListener(EventActionListener* listener) {
     std::lock_guard<std::recursive_mutex> guard(lock_);
-    listeners_.erase(std::remove(listeners_.begin(), listeners_.end(), listener), listeners_.end());
+    listeners_.remove(listener);
 }
 
 }  // namespace tavelapp

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "feature/EventActionIni.h"
+#include "feature/ListenerList.h"
 
 namespace tavelapp {
 
@@ -63,7 +64,7 @@ private:
     Runner runner_;
     std::atomic<bool> running_{false};
     mutable std::recursive_mutex lock_;  // the settings and the listener list
-    std::vector<EventActionListener*> listeners_;
+    ListenerList<EventActionListener> listeners_;
 };
 
 }  // namespace tavelapp
