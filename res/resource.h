@@ -38,3 +38,8 @@
 
 // The tray icon.
 #define IDI_TRAY 104
+
+// The countdown before the system exits.
+#define IDD_EXITSYSTEM 214
+#define IDC_EXITSYSTEM_TEXT 1140
+#define IDC_EXITSYSTEM_PROGRESS 1141

@@ -7,36 +7,35 @@
 namespace tavelapp {
 namespace action {
 
-// The exit-system countdown and the master mixer do not exist yet: these
-// actions are registered so that bindings to them stay valid, and do nothing
-// until then.
-
-// Leaves the player state alone, so no change notification follows it.
+// Shows the countdown and returns: the action lock is not held while the
+// user decides. Leaves the player state alone, so no change notification follows it.
 class ExitSystem : public ITunesAction {
 public:
     ExitSystem(ActionListItemPtr entry, std::vector<std::wstring> params)
         : ITunesAction(std::move(entry), std::move(params), 0) {}
 
 protected:
-    int run() override { return 0; }
+    int run() override;
 };
 
+// "+N", "-N" or "=N" percent of the master volume.
 class SystemVolume : public ITunesAction {
 public:
     SystemVolume(ActionListItemPtr entry, std::vector<std::wstring> params)
         : ITunesAction(std::move(entry), std::move(params), 1) {}
 
 protected:
-    int run() override { return 0; }
+    int run() override;
 };
 
+// "On", "Off" or a toggle of the master mute.
 class SystemMute : public ITunesAction {
 public:
     SystemMute(ActionListItemPtr entry, std::vector<std::wstring> params)
         : ITunesAction(std::move(entry), std::move(params), 1) {}
 
 protected:
-    int run() override { return 0; }
+    int run() override;
 };
 
 }  // namespace action

@@ -11,6 +11,8 @@
 #include "feature/CountdownTimer.h"
 #include "feature/EventAction.h"
 #include "player/PlayerHost.h"
+#include "win/mixer/MixerRules.h"
+#include "win/mixer/SystemMixer.h"
 
 namespace tavelapp {
 namespace {
@@ -103,8 +105,8 @@ PlayerState PlayerStateFactory::capture() const {
     text << (itunes::PlayerHost::instance().isRunning() ? L"1\n" : L"0\n");
     text << (target->IsPlayerRunning() ? L"1\n" : L"0\n");
     text << targetName << L'\n' << target->GetTargetName() << L'\n';
-    // System volume and mute: the mixer joins later; until then both read 0.
-    text << L"0\n0\n";
+    text << tavel::win::mixer::wholePercent(tavel::win::mixer::getSystemVolume()) << L'\n';
+    text << (tavel::win::mixer::getSystemMute() ? L"1\n" : L"0\n");
     text << (ClockTimer::instance().isRunning() ? L"1\n" : L"0\n");
     text << (CountdownTimer::instance().isRunning() ? L"1\n" : L"0\n");
     text << (EventAction::instance().isRunning() ? L"1\n" : L"0\n");
