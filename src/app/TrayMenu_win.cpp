@@ -15,6 +15,7 @@
 #include "feature/CountdownTimer.h"
 #include "feature/EventAction.h"
 #include "notify/NotifyWndSkinMgr.h"
+#include "win/file/File.h"
 #include "win/file/FileSystem.h"
 #include "win/file/IniDocument.h"
 #include "win/util/StringUtil.h"
@@ -38,6 +39,9 @@ void appendPopup(HMENU menu, HMENU popup, const std::wstring& text) {
 }
 
 void separator(HMENU menu) { ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr); }
+
+// Opens the library backups' folder; restoring one is the user's copy.
+const UINT kBackupFolder = 0x166;
 
 // Language and skin identifiers name files and folders: their case does not matter.
 bool sameId(const std::wstring& a, const std::wstring& b) {
@@ -154,6 +158,7 @@ HMENU TrayMenu::build() const {
     appendPopup(menu, languages, menuText(L"Lang"));
     separator(menu);
     append(menu, Option, menuText(L"Option"));
+    append(menu, kBackupFolder, menuText(L"BackupFolder"));
     bool anyRunning = false;
     bool runningButNotObserved = false;
     for (const auto& player : players_) {
@@ -197,6 +202,12 @@ void TrayMenu::show(HWND owner) {
 void TrayMenu::dispatch(UINT command) {
     Ini& settings = Ini::instance();
     ActionRunner& runner = ActionRunner::instance();
+    if (command == kBackupFolder) {
+        const std::wstring folder = AppPaths::settingsFolder() + L"\\Backups";
+        tavel::win::file::Dir(folder).create();
+        runningThreads().start(std::make_shared<ShellExecuteThread>(owner_, L"open", folder));
+        return;
+    }
     switch (command) {
         case Option:
             controller_.showOption();
