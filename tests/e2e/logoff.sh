@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# "ExitSystem" "Logoff" for real: after a one-second countdown the simulated
+# player is quit first, then the session ends, and the program hears of it
+# (the end-of-session query) and saves its settings. Ending the session ends
+# every process of the Wine prefix, so this runs in a throwaway prefix of its own.
+set -uo pipefail
+build=$1
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/lib.bash"
+e2e_setup "$build" logoff
+
+failures=0
+check() { if eval "$2"; then echo "ok   $1"; else echo "FAIL $1"; failures=$((failures + 1)); fi; }
+
+# Never the build's prefix: other tests' processes live there.
+WINEPREFIX="$WORK/wineprefix"
+export WINEPREFIX
+"$here/../../tools/wine-run" "$WINEPREFIX" || { echo "FAIL the throwaway prefix could not be made"; exit 1; }
+
+check "the simulated player starts" 'start_player "$build"'
+
+mkdir -p "$SETTINGS/Actions/Test"
+printf '[test]\r\nLogoffSoon\tExitSystem\tLogoff\t1\r\n' >"$SETTINGS/Actions/Test/Test.act"
+# The start-up action asks for the log-off; the rest of the settings file is
+# written only when the program saves.
+printf '[Detail]\r\nStartupAction=LogoffSoon\r\n' >"$SETTINGS/Option.ini"
+
+started=$(date +%s%N)
+start_app
+player_end=""; app_end=""
+for i in $(seq 400); do
+  now=$(( ($(date +%s%N) - started) / 1000000 ))
+  [ -z "$player_end" ] && ! kill -0 "$PLAYER_PID" 2>/dev/null && player_end=$now
+  [ -z "$app_end" ] && ! kill -0 "$APP_PID" 2>/dev/null && app_end=$now
+  [ -n "$player_end" ] && [ -n "$app_end" ] && break
+  sleep 0.05
+done
+echo "player ended after ${player_end:-never} ms, the program after ${app_end:-never} ms"
+check "the player ended" '[ -n "$player_end" ]'
+check "the program ended without being told to quit" '[ -n "$app_end" ]'
+wait "$PLAYER_PID"; player_code=$?
+check "the player quit normally (exit code $player_code)" '[ "$player_code" = 0 ]'
+# The program checks once a second whether the player is gone, so it ends
+# the session at least a little after the player went.
+check "the player was quit before the session ended" \
+  '[ -n "$player_end" ] && [ -n "$app_end" ] && [ "$app_end" -gt "$((player_end + 200))" ]'
+check "the countdown came first (more than a second after the start)" '[ -n "$player_end" ] && [ "$player_end" -gt 1000 ]'
+check "the settings were saved at the end of the session" \
+  'grep -q "^\[ActionTarget\]" "$SETTINGS/Option.ini" && grep -q "^StartupAction=LogoffSoon" "$SETTINGS/Option.ini"'
+check "no temporary settings file is left" '[ ! -e "$SETTINGS/Option.ini.tmp" ]'
+check "the session is over: no program is left in the prefix" \
+  'timeout 20 wineserver -w 2>/dev/null'
+
+[ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null
+wineserver -k 2>/dev/null || true
+rm -rf "$WINEPREFIX" "$WINEPREFIX.lock"
+[ "$failures" = 0 ]
