@@ -30,6 +30,13 @@ BackupMgr::BackupMgr(const std::wstring& backupFolder, std::wstring playerFolder
       playerFolder_(std::move(playerFolder)),
       retryWait_([] { std::this_thread::sleep_for(std::chrono::milliseconds(1000)); }) {
     folder_.create();
+    // A copy cut short by the end of the program leaves its temporary file.
+    for (const std::wstring& file : fs::listFiles(folder_.path(), L"*.tmp")) {
+        const std::wstring rest = startsWithEightDigits(file) ? file.substr(8) : std::wstring();
+        if (rest == std::wstring(L" ") + kLibraryFile + L".tmp" ||
+            rest == std::wstring(L" ") + kLibraryXmlFile + L".tmp")
+            fs::deleteFile(folder_.path() + L"\\" + file);
+    }
     for (const std::wstring& file : fs::listFiles(folder_.path(), L"*.itl")) {
         if (!startsWithEightDigits(file)) continue;
         const std::wstring name = file.substr(0, 8);

@@ -110,6 +110,10 @@ TEST(Backup, PruningKeepsTheNewestSetsAndLeavesOtherFilesAlone) {
     f.root.write("Backups/2026x101 iTunes Library.itl", "mine");
     // A half set is no backup: not counted, not deleted.
     f.root.write("Backups/20251231 iTunes Library.itl", "half");
+    // Temporary files of a copy cut short go; someone else's stay.
+    f.root.write("Backups/20251230 iTunes Library.itl.tmp", "cut");
+    f.root.write("Backups/20251230 iTunes Music Library.xml.tmp", "cut");
+    f.root.write("Backups/20251230 mine.tmp", "mine");
 
     BackupMgr manager = f.manager();
     EXPECT_EQ(manager.backupNames().size(), 5u);
@@ -122,6 +126,9 @@ TEST(Backup, PruningKeepsTheNewestSetsAndLeavesOtherFilesAlone) {
     EXPECT_TRUE(f.hasFile("notes.itl"));
     EXPECT_TRUE(f.hasFile("2026x101 iTunes Library.itl"));
     EXPECT_TRUE(f.hasFile("20251231 iTunes Library.itl"));
+    EXPECT_FALSE(f.hasFile("20251230 iTunes Library.itl.tmp"));
+    EXPECT_FALSE(f.hasFile("20251230 iTunes Music Library.xml.tmp"));
+    EXPECT_TRUE(f.hasFile("20251230 mine.tmp"));
 
     // Fewer kept sets prune several at once; the one just made always stays,
     // even when a clock set back makes it the smallest name.
