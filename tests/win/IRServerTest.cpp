@@ -7,12 +7,15 @@
 #include <algorithm>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "WinTestSupport.h"
 #include "app/AppException.h"
+#include "app/AppPaths.h"
+#include "app/ZEvared.h"
 #include "app/Util.h"
 #include "config/Ini.h"
 #include "config/Lang.h"
@@ -486,4 +489,68 @@ TEST_F(IRServerTest, KeyNamesForTheBindingLists) {
     Lang::instance().setFiles(langFile, {});
     EXPECT_EQ(L"Shift + Right", IRServer::displayName(0x101));
     EXPECT_EQ(L"#", IRServer::displayName(16));
+}
+
+namespace {
+
+struct ControllerOwner : ZEvared::ZEvaredListener {
+    void showNotifyWnd(ZEvared&, const NotifyWndInfo& info) override { shown.push_back({info.messageKey, info.text}); }
+    void onPluginChange0(ZEvared&) override {}
+    void onPluginChange1(ZEvared&) override {}
+    std::vector<Notice> shown;
+};
+
+class IRControllerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        WSADATA data;
+        ::WSAStartup(MAKEWORD(2, 2), &data);
+        settingsFile = AppPaths::settingsFolder() + L"\\Option.ini";
+    }
+    void TearDown() override {
+        ::DeleteFileW(settingsFile.c_str());
+        Ini::instance() = Ini(settingsFile);
+        ::WSACleanup();
+    }
+    // What the controller shows within a second of its start with these settings.
+    std::vector<Notice> start(const std::string& settings, const std::function<void()>& whileRunning) {
+        std::ofstream(settingsFile.c_str(), std::ios::binary) << settings;
+        ControllerOwner owner;
+        ZEvared controller;
+        controller.setListener(&owner);
+        pumpFor(500);
+        whileRunning();
+        controller.setListener(nullptr);
+        return owner.shown;
+    }
+    std::wstring settingsFile;
+};
+
+bool socketWindowExists() { return ::FindWindowW(L"tavel_win_winsock_Winsock_EventHandlerWnd", nullptr) != nullptr; }
+
+}  // namespace
+
+TEST_F(IRControllerTest, TheControllerRunsTheServerOnlyWhenEnabled) {
+    bool window = true;
+    std::vector<Notice> shown = start("", [&] { window = socketWindowExists(); });
+    EXPECT_FALSE(window);
+    for (const Notice& n : shown)
+        EXPECT_NE("IRServer_InitError", n.key);
+
+    // No IrDA here and no network listener: the server fails and says why.
+    shown = start("[IRCom]\r\nDisable=0\r\n", [&] { window = socketWindowExists(); });
+    EXPECT_FALSE(window);
+    ASSERT_EQ(1,
+              std::count_if(shown.begin(), shown.end(), [](const Notice& n) { return n.key == "IRServer_InitError"; }));
+
+    // With a network port the server runs there; the IrDA failure is told once.
+    const u_short port = freePort();
+    bool answered = false;
+    shown = start("[IRCom]\r\nDisable=0\r\nTcpPort=" + std::to_string(port) + "\r\n", [&] {
+        Peer peer(port);
+        answered = peer.ask(kConnect, 7) == kConnectReply;
+    });
+    EXPECT_TRUE(answered);
+    EXPECT_EQ(1,
+              std::count_if(shown.begin(), shown.end(), [](const Notice& n) { return n.key == "IRServer_InitError"; }));
 }
