@@ -6,6 +6,7 @@
 
 #include "action/SystemActionFactory.h"
 #include "app/RunningThreads.h"
+#include "player/PlayerStateFactory.h"
 #include "win/mixer/Device.h"
 #include "win/mixer/MixerRules.h"
 #include "win/mixer/SystemMixer.h"
@@ -84,4 +85,29 @@ TEST(MixerProbe, DISABLED_StepsFromManyThreadsAreNotLost) {
     for (std::thread& t : threads)
         t.join();
     EXPECT_EQ(percent(), 50);
+}
+
+TEST(MixerProbe, DISABLED_SnapshotShowsTheMasterVolumeAndMute) {
+    mixer::setSystemVolume(0.37);
+    mixer::setSystemMute(true);
+    {
+        tavelapp::PlayerStateFactory::Guard guard;
+        tavelapp::PlayerStateFactory::instance().update();
+    }
+    auto state = tavelapp::PlayerStateFactory::instance().latest();
+    EXPECT_EQ(state->systemVolume(), 37);
+    EXPECT_TRUE(state->isSystemMute());
+    mixer::setSystemMute(false);
+}
+
+TEST(Mixer, WithoutASoundDeviceReadsAreZeroAndTheActionsEndQuietly) {
+    if (::mixerGetNumDevs() != 0) GTEST_SKIP() << "this machine has a mixer";
+    mixer::setSystemVolume(0.5, 1);
+    mixer::setSystemMute(true);
+    EXPECT_EQ(mixer::getSystemVolume(), 0);
+    EXPECT_FALSE(mixer::getSystemMute());
+    EXPECT_THROW(mixer::Device(0), tavel::Exception);
+    run(L"systemvolume", L"+10");
+    run(L"systemmute", L"OnOff");
+    EXPECT_EQ(mixer::getSystemVolume(), 0);
 }
