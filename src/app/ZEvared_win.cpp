@@ -18,6 +18,7 @@
 #include "feature/CountdownTimerIni.h"
 #include "feature/EventAction.h"
 #include "feature/InterruptPlay.h"
+#include "player/PlayTrackByID.h"
 #include "player/PlayerStateFactory.h"
 #include "input/HotKeyServer.h"
 #include "input/IRServer.h"
@@ -202,6 +203,23 @@ void ZEvared::onTrackChanged(const PlayerState& state) {
         if (ZEvared* controller = live()) controller->updateToolTip(*copy);
     });
     EventAction::instance().onTrackChanged(ownChange);
+    if (!ownChange) {
+        const InterruptPlay::Outcome outcome =
+            InterruptPlay::instance().onTrackChanged(state, [](const InterruptPlay::Item& item) {
+                // Found again by its texts: the library file's track IDs are not the player's.
+                itunes::PlayTrackByID::Target target;
+                target.name = item.name;
+                target.album = item.album;
+                target.artist = item.artist;
+                target.playlistName = item.playlistName;
+                runningThreads().start(std::make_shared<itunes::PlayTrackByID>(target));
+            });
+        // Interrupt play's notice stands for the track notification.
+        if (outcome != InterruptPlay::Outcome::Nothing) {
+            Util::notify("InterruptPlay_Handled", InterruptPlay::noticeText(outcome), 0x40);
+            return;
+        }
+    }
     if (Ini::instance().notify.notifyTrack) showTrackNotification();
 }
 
