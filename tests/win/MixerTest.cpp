@@ -6,6 +6,7 @@
 
 #include "action/SystemActionFactory.h"
 #include "app/RunningThreads.h"
+#include "config/Ini.h"
 #include "player/PlayerStateFactory.h"
 #include "win/mixer/Device.h"
 #include "win/mixer/MixerRules.h"
@@ -71,19 +72,24 @@ TEST(MixerProbe, DISABLED_VolumeAndMuteActionsDriveTheMasterLine) {
 }
 
 TEST(MixerProbe, DISABLED_StepsFromManyThreadsAreNotLost) {
-    // Read and write are one step under the registry lock: twenty +1 steps and
-    // twenty -1 steps from several threads at once end where they began.
+    // Read and write are one step under the registry lock: fifty +1 steps and
+    // fifty -1 steps from several threads at once end where they began.
     mixer::setSystemVolume(0.5);
+    // Side by side, not in turn on the action lock.
+    tavelapp::Ini& settings = tavelapp::Ini::instance();
+    const bool ignoreWaiting = settings.detail.ignoreWaitingAction;
+    settings.detail.ignoreWaitingAction = true;
     std::vector<std::thread> threads;
     for (int t = 0; t < 4; ++t) {
         threads.emplace_back([t] {
-            for (int i = 0; i < 10; ++i) {
+            for (int i = 0; i < 25; ++i) {
                 run(L"systemvolume", t % 2 == 0 ? L"+1" : L"-1");
             }
         });
     }
     for (std::thread& t : threads)
         t.join();
+    settings.detail.ignoreWaitingAction = ignoreWaiting;
     EXPECT_EQ(percent(), 50);
 }
 
