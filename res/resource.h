@@ -43,3 +43,6 @@
 #define IDD_EXITSYSTEM 214
 #define IDC_EXITSYSTEM_TEXT 1140
 #define IDC_EXITSYSTEM_PROGRESS 1141
+
+// Shown for artwork that no decoder reads: 96 x 96.
+#define IDB_ARTWORK_PLACEHOLDER 124

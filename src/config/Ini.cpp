@@ -44,7 +44,7 @@ auto fields(const Ini::Item::Joy& j) {
 auto fields(const Ini::Item::Wiimote& w) { return std::tie(w.disable, w.useShift, w.shift, w.led, w.mouseButton); }
 auto fields(const Ini::Item::Artwork& a) {
     return std::tie(a.downloadEnabled, a.notifyDownloadResult, a.artworkListSort, a.notifyApplyCompleted,
-                    a.confirmApply, a.numDownloadArtworks);
+                    a.confirmApply, a.numDownloadArtworks, a.useWic);
 }
 auto fields(const Ini::Item::Detail& d) {
     return std::tie(d.disable, d.disableBootITunes, d.synchroTime, d.ignoreWaitingAction, d.soundEnabled, d.soundPath,
@@ -216,6 +216,7 @@ void Ini::serialize() {
         boolean(L"Artwork", L"NotifyApplyCompleted", artwork.notifyApplyCompleted, d.notifyApplyCompleted);
         boolean(L"Artwork", L"ConfirmApply", artwork.confirmApply, d.confirmApply);
         integer(L"Artwork", L"NumDownloadArtworks", artwork.numDownloadArtworks, d.numDownloadArtworks);
+        boolean(L"Artwork", L"UseWIC", artwork.useWic, d.useWic);
     }
     {
         const Item::Detail d;

@@ -74,6 +74,8 @@ public:
             bool notifyApplyCompleted = true;
             bool confirmApply = true;
             std::int32_t numDownloadArtworks = 4;
+            // Decode with the system's own decoder when no Susie decoder does.
+            bool useWic = true;
         };
         struct Detail {
             bool disable = false;

@@ -4,12 +4,11 @@
 
 #include "action/ActionPluginMgr.h"
 #include "app/Util.h"
+#include "artwork/LoaderMgr.h"
 #include "config/Ini.h"
 #include "notify/ChangeDetector.h"
 #include "notify/NotificationTexts.h"
 #include "player/PlayerStateFactory.h"
-#include "win/dib/BitmapFile.h"
-#include "win/file/FileSystem.h"
 
 namespace tavelapp {
 
@@ -74,15 +73,8 @@ void showTrackNotification(PlayerStateFactory& factory) {
 }
 
 PicturePtr loadArtworkPicture(const std::wstring& path) {
-    if (!Ini::instance().notify.showArtwork) return nullptr;
-    if (path.empty() || !tavel::win::file::fileExists(path)) return nullptr;
-    std::string bytes;
-    if (!tavel::win::file::readFileBytes(path, bytes)) return nullptr;
-    // Windows bitmaps only, whatever the file is called; the other formats
-    // come with the image-loader plug-ins.
-    tavel::win::dib::DIB dib;
-    if (!tavel::win::dib::readBitmapFile(bytes, dib)) return nullptr;
-    return std::make_shared<Picture>(std::move(dib));
+    if (path.empty()) return nullptr;
+    return artwork::LoaderMgr::instance().load(path, true);
 }
 
 }  // namespace tavelapp

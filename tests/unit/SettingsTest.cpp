@@ -156,6 +156,7 @@ ArtworkListSort=0
 NotifyApplyCompleted=1
 ConfirmApply=1
 NumDownloadArtworks=4
+UseWIC=1
 [Detail]
 Disable=0
 DisableBootITunes=0

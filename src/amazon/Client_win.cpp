@@ -1,0 +1,191 @@
+#include "amazon/Client.h"
+
+#include <windows.h>
+#include <wininet.h>
+
+#include "amazon/DLErrorMgr.h"
+#include "amazon/MusicBrainz.h"
+#include "amazon/StorePage.h"
+#include "config/Ini.h"
+#include "win/file/FileSystem.h"
+
+namespace tavelapp {
+namespace amazon {
+namespace {
+
+class InternetHandle {
+public:
+    explicit InternetHandle(HINTERNET h) : h_(h) {}
+    ~InternetHandle() {
+        if (h_) ::InternetCloseHandle(h_);
+    }
+    InternetHandle(const InternetHandle&) = delete;
+    InternetHandle& operator=(const InternetHandle&) = delete;
+    HINTERNET get() const { return h_; }
+
+private:
+    HINTERNET h_;
+};
+
+// Reads the URL chunk by chunk into `sink`; false when nothing arrived, the
+// server reported an error or the limit was passed.
+template <typename Sink>
+bool download(const std::string& url, Sink sink) {
+    InternetHandle net(::InternetOpenW(L"Kolibrix Client", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
+    if (!net.get()) return false;
+    // A server that stops answering must not keep the search forever.
+    DWORD timeout = 15000;
+    ::InternetSetOptionW(net.get(), INTERNET_OPTION_CONNECT_TIMEOUT, &timeout, sizeof(timeout));
+    ::InternetSetOptionW(net.get(), INTERNET_OPTION_RECEIVE_TIMEOUT, &timeout, sizeof(timeout));
+    // Fresh answers every time, and no copies of pictures left in the cache.
+    InternetHandle request(
+        ::InternetOpenUrlA(net.get(), url.c_str(), nullptr, 0, INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0));
+    if (!request.get()) return false;
+    DWORD status = 0, size = sizeof(status);
+    if (::HttpQueryInfoA(request.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr) &&
+        (status < 200 || status >= 300))
+        return false;
+    std::size_t total = 0;
+    char buffer[1024];
+    for (;;) {
+        DWORD read = 0;
+        if (!::InternetReadFile(request.get(), buffer, sizeof(buffer), &read) || read == 0) break;
+        total += read;
+        if (total > Client::kMaxDownloadBytes || !sink(buffer, read)) return false;
+    }
+    return total > 0;
+}
+
+}  // namespace
+
+Client::Client(void* window, std::string searchAddress, std::wstring folder, Provider provider,
+               std::string coverArtAddress)
+    : window_(window),
+      searchAddress_(std::move(searchAddress)),
+      folder_(std::move(folder)),
+      provider_(provider),
+      coverArtAddress_(std::move(coverArtAddress)) {}
+
+Client::~Client() {
+    for (const ItemPtr& item : items_) {
+        if (!item->localFile.empty() && tavel::win::file::fileExists(item->localFile))
+            tavel::win::file::deleteFile(item->localFile);
+    }
+}
+
+bool Client::downloadText(const std::string& url, std::string& text) {
+    text.clear();
+    const bool ok = download(url, [&](const char* data, DWORD n) {
+        text.append(data, n);
+        return true;
+    });
+    if (!ok) text.clear();
+    return ok;
+}
+
+bool Client::downloadFile(const std::string& url, const std::wstring& path) {
+    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    bool ok = download(url, [&](const char* data, DWORD n) {
+        DWORD written = 0;
+        return ::WriteFile(file, data, n, &written, nullptr) && written == n;
+    });
+    ok = ::CloseHandle(file) && ok;
+    if (!ok) ::DeleteFileW(path.c_str());
+    return ok;
+}
+
+void Client::report(unsigned message, std::size_t first, std::size_t second) const {
+    // Posted, not sent: the editor's thread may be busy, and the search must
+    // never wait for it. Nothing to free when posting fails.
+    if (window_ != nullptr)
+        ::PostMessageW(static_cast<HWND>(window_), message, static_cast<WPARAM>(first), static_cast<LPARAM>(second));
+}
+
+void Client::addProduct(const std::string& page) {
+    const ProductInfo info = parseProductPage(page);
+    auto item = std::make_shared<Item>();
+    item->pictureAddress = info.pictureAddress;
+    item->title = info.title;
+    item->artist = info.artist;
+    items_.push_back(item);
+}
+
+int Client::searchAndRecord(const std::wstring& keywords, const std::wstring& artist, const std::wstring& album) {
+    const int result = search(keywords, artist, album);
+    DLErrorMgr::instance().record(artist, album, result);
+    DLErrorMgr::instance().save();
+    report(kProgress, 1, 1);
+    report(kDone, 0, 0);
+    return result;
+}
+
+int Client::search(const std::wstring& keywords, const std::wstring& artist, const std::wstring& album) {
+    std::size_t step = 0, total = 0;
+    const int found =
+        provider_ == MusicBrainz ? searchMusicBrainz(artist, album, total) : searchStore(keywords, step, total);
+    if (found != Found) return found;
+    return downloadPictures(albumKey(artist, album), step, total) ? Found : NoPicture;
+}
+
+int Client::searchStore(const std::wstring& keywords, std::size_t& step, std::size_t& total) {
+    const std::string url = searchAddress_ + "/exec/obidos/search-handle-url?index=music-jp&rank=" +
+                            sortOrder(Ini::instance().artwork.artworkListSort) +
+                            "&field-keywords=" + encodeKeywords(keywords);
+    std::string page;
+    if (!downloadText(url, page)) return PageNotLoaded;
+
+    std::vector<std::string> links;
+    if (isProductPage(page)) {
+        addProduct(page);
+    } else {
+        if (!hasResults(page)) return NothingFound;
+        links = resultLinks(page, Ini::instance().artwork.numDownloadArtworks);
+    }
+    total = items_.size() + 2 * links.size() + 1;
+    for (const std::string& link : links) {
+        report(kProgress, ++step, total);
+        std::string product;
+        if (downloadText(link, product)) addProduct(product);
+    }
+    return Found;
+}
+
+int Client::searchMusicBrainz(const std::wstring& artist, const std::wstring& album, std::size_t& total) {
+    int limit = Ini::instance().artwork.numDownloadArtworks;
+    if (limit < 1 || limit > 10) limit = 1;
+    std::string answer;
+    if (!downloadText(searchAddress_ + musicBrainzQuery(artist, album, limit), answer)) return PageNotLoaded;
+    for (const Release& release : parseMusicBrainzReleases(answer)) {
+        if (items_.size() >= static_cast<std::size_t>(limit)) break;
+        auto item = std::make_shared<Item>();
+        item->provider = MusicBrainz;
+        item->pictureAddress = coverArtAddress_ + coverArtPath(release.id);
+        item->title = release.title;
+        item->artist = release.artist;
+        items_.push_back(item);
+    }
+    total = items_.size() + 1;
+    return items_.empty() ? NothingFound : Found;
+}
+
+bool Client::downloadPictures(std::int32_t key, std::size_t& step, std::size_t total) {
+    bool any = false;
+    for (std::size_t i = 0; i < items_.size(); ++i) {
+        Item& item = *items_[i];
+        const std::wstring path = folder_ + L"\\" + std::to_wstring(::GetTickCount()) + std::to_wstring(key) + L"_" +
+                                  std::to_wstring(i) + L".tmp";
+        if (!item.pictureAddress.empty() && downloadFile(item.pictureAddress, path)) {
+            item.localFile = path;
+            any = true;
+        } else {
+            item.localFile.clear();
+            if (tavel::win::file::fileExists(path)) tavel::win::file::deleteFile(path);
+        }
+        report(kProgress, ++step, total);
+    }
+    return any;
+}
+
+}  // namespace amazon
+}  // namespace tavelapp

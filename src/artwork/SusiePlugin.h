@@ -1,0 +1,30 @@
+#pragma once
+#include <string>
+
+#include "artwork/Loader.h"
+
+namespace tavelapp {
+namespace artwork {
+
+// A decoder library of the Susie convention (32-bit, stdcall, undecorated
+// exports). Loading fails with AppException("Susie plugin load error") when
+// the library or any of its three exports is missing.
+class SusiePlugin : public Loader {
+public:
+    explicit SusiePlugin(const std::wstring& path);
+    ~SusiePlugin() override;
+    SusiePlugin(const SusiePlugin&) = delete;
+    SusiePlugin& operator=(const SusiePlugin&) = delete;
+
+    bool isSupported(const std::string& path, void* file) override;
+    bool getPicture(tavel::win::dib::DIB& bitmap, const std::string& path) override;
+
+private:
+    void* module_ = nullptr;
+    void* getPluginInfo_ = nullptr;  // required by the convention, never called
+    void* isSupported_ = nullptr;
+    void* getPicture_ = nullptr;
+};
+
+}  // namespace artwork
+}  // namespace tavelapp

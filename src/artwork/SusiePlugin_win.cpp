@@ -1,0 +1,71 @@
+#include "artwork/SusiePlugin.h"
+
+#include <windows.h>
+
+#include "app/AppException.h"
+#include "artwork/PackedDib.h"
+
+namespace tavelapp {
+namespace artwork {
+namespace {
+
+using IsSupportedProc = int(WINAPI*)(LPCSTR, DWORD);
+using GetPictureProc = int(WINAPI*)(LPCSTR, LONG, UINT, HLOCAL*, HLOCAL*, FARPROC, LONG);
+
+// Unlocks and frees a local-memory block the decoder handed over.
+class LocalBlock {
+public:
+    explicit LocalBlock(HLOCAL h) : h_(h), p_(h ? ::LocalLock(h) : nullptr) {}
+    ~LocalBlock() {
+        if (p_ != nullptr) ::LocalUnlock(h_);
+        if (h_ != nullptr) ::LocalFree(h_);
+    }
+    LocalBlock(const LocalBlock&) = delete;
+    LocalBlock& operator=(const LocalBlock&) = delete;
+    const void* data() const { return p_; }
+    std::size_t size() const { return h_ ? ::LocalSize(h_) : 0; }
+
+private:
+    HLOCAL h_;
+    void* p_;
+};
+
+}  // namespace
+
+SusiePlugin::SusiePlugin(const std::wstring& path) {
+    HMODULE module = ::LoadLibraryW(path.c_str());
+    if (module == nullptr) throw AppException(L"Susie plugin load error");
+    module_ = module;
+    getPluginInfo_ = reinterpret_cast<void*>(::GetProcAddress(module, "GetPluginInfo"));
+    isSupported_ = reinterpret_cast<void*>(::GetProcAddress(module, "IsSupported"));
+    getPicture_ = reinterpret_cast<void*>(::GetProcAddress(module, "GetPicture"));
+    if (getPluginInfo_ == nullptr || isSupported_ == nullptr || getPicture_ == nullptr) {
+        ::FreeLibrary(module);
+        module_ = nullptr;
+        throw AppException(L"Susie plugin load error");
+    }
+}
+
+SusiePlugin::~SusiePlugin() {
+    if (module_ != nullptr) ::FreeLibrary(static_cast<HMODULE>(module_));
+}
+
+bool SusiePlugin::isSupported(const std::string& path, void* file) {
+    // The convention passes the handle as a 32-bit value.
+    const DWORD handle = static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(file));
+    return reinterpret_cast<IsSupportedProc>(isSupported_)(path.c_str(), handle) != 0;
+}
+
+bool SusiePlugin::getPicture(tavel::win::dib::DIB& bitmap, const std::string& path) {
+    HLOCAL info = nullptr;
+    HLOCAL bits = nullptr;
+    const int result = reinterpret_cast<GetPictureProc>(getPicture_)(path.c_str(), 0, 0, &info, &bits, nullptr, 0);
+    // Freed whatever the result: a failing decoder may still have left blocks.
+    LocalBlock infoBlock(info);
+    LocalBlock bitsBlock(bits);
+    if (result != 0) return false;
+    return packedDibToDib(infoBlock.data(), infoBlock.size(), bitsBlock.data(), bitsBlock.size(), bitmap);
+}
+
+}  // namespace artwork
+}  // namespace tavelapp
