@@ -18,8 +18,9 @@ public:
 
 private:
     bool initialized_ = false;
-    bool filterRegistered_ = false;
-    void* previousFilter_ = nullptr;
+    // Used on Windows only.
+    [[maybe_unused]] bool filterRegistered_ = false;
+    [[maybe_unused]] void* previousFilter_ = nullptr;
 };
 
 // How long a call rejected by a busy player is retried before it fails
