@@ -4,6 +4,7 @@
 #include "app/RunningThreads.h"
 #include "app/Util.h"
 #include "feature/FeatureDialogs.h"
+#include "feature/InterruptPlayDlg.h"
 #include "notify/ChangeDetector.h"
 #include "notify/NotifyThreads.h"
 #include "win/util/MainThread.h"
@@ -58,7 +59,7 @@ int ActionPluginKolibrix::RunAction(const ActionListItemPtr& entry, const std::w
             tavel::win::util::MainThread::post(&showEventActionDlg);
             return 0;
         case 5:
-            // The interrupt-play dialog joins with its feature.
+            tavel::win::util::MainThread::post([] { showInterruptPlayDlg(); });
             return 0;
         case 6:
             runningThreads().start(std::make_shared<NotifyTrackThread>());

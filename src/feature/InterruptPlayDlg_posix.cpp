@@ -1,0 +1,7 @@
+#include "feature/InterruptPlayDlg.h"
+
+namespace tavelapp {
+
+void showInterruptPlayDlg(const std::wstring&) {}
+
+}  // namespace tavelapp
