@@ -10,9 +10,9 @@ namespace tavelapp {
 
 // Finds the library records of media files in the player's library file
 // ("iTunes Music Library.xml") without asking the player. A line matcher
-// tuned to the layout the player writes: it reads the file in chunks, looks
-// only at the track dicts' boundaries and their Location lines, and stops as
-// soon as every file has been found.
+// tuned to the layout the player writes: it reads the file in pieces, jumps
+// from one Location line to the next, reads the whole dict of a found track,
+// and stops as soon as every file has been found.
 class MusicLibraryParser {
 public:
     static constexpr std::size_t kKeyCount = 25;
