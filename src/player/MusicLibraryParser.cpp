@@ -165,6 +165,10 @@ MusicLibraryParser::MusicLibraryParser(const std::vector<std::wstring>& paths, c
     std::fclose(file);
 }
 
+MusicLibraryParser::MusicLibraryParser(const std::vector<std::wstring>& paths, std::FILE* libraryFile) {
+    if (!paths.empty() && libraryFile) scan(libraryFile, paths);
+}
+
 std::string MusicLibraryParser::targetLine(const std::wstring& path) {
     std::wstring slashed = path;
     for (wchar_t& c : slashed)

@@ -52,6 +52,8 @@ public:
     explicit MusicLibraryParser(const std::vector<std::wstring>& paths);
     // Scans the given library file.
     MusicLibraryParser(const std::vector<std::wstring>& paths, const std::wstring& libraryFile);
+    // Scans an open library file from where it stands; the caller closes it.
+    MusicLibraryParser(const std::vector<std::wstring>& paths, std::FILE* libraryFile);
     virtual ~MusicLibraryParser() = default;
 
     // In library-file order, one per found file.
