@@ -48,8 +48,9 @@ protected:
 void showTrackNotification();
 void showTrackNotification(PlayerStateFactory& factory);
 
-// The artwork file as a picture: none when ShowArtwork is off, the path is
-// empty, the file is missing or it is no readable bitmap.
+// The artwork file as a picture, through the image loaders: none when
+// ShowArtwork is off, the path is empty or the file cannot be opened; the
+// placeholder when no decoder reads it.
 PicturePtr loadArtworkPicture(const std::wstring& path);
 
 }  // namespace tavelapp
