@@ -8,6 +8,7 @@
 #include "app/NotifyWndInfo.h"
 #include "app/RunningThreads.h"
 #include "app/ShellExecuteThread.h"
+#include "app/StartupEntry.h"
 #include "config/Ini.h"
 #include "config/Lang.h"
 #include "config/LangMgr.h"
@@ -42,6 +43,7 @@ void separator(HMENU menu) { ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr); }
 
 // Opens the library backups' folder; restoring one is the user's copy.
 const UINT kBackupFolder = 0x166;
+const UINT kStartWithWindows = 0x167;
 
 // Language and skin identifiers name files and folders: their case does not matter.
 bool sameId(const std::wstring& a, const std::wstring& b) {
@@ -159,6 +161,8 @@ HMENU TrayMenu::build() const {
     separator(menu);
     append(menu, Option, menuText(L"Option"));
     append(menu, kBackupFolder, menuText(L"BackupFolder"));
+    append(menu, kStartWithWindows, menuText(L"StartWithWindows"));
+    if (StartupEntry::registered()) ::CheckMenuItem(menu, kStartWithWindows, MF_BYCOMMAND | MF_CHECKED);
     bool anyRunning = false;
     bool runningButNotObserved = false;
     for (const auto& player : players_) {
@@ -206,6 +210,11 @@ void TrayMenu::dispatch(UINT command) {
         const std::wstring folder = AppPaths::settingsFolder() + L"\\Backups";
         tavel::win::file::Dir(folder).create();
         runningThreads().start(std::make_shared<ShellExecuteThread>(owner_, L"open", folder));
+        return;
+    }
+    if (command == kStartWithWindows) {
+        // Read again: the value may have changed while the menu was open.
+        StartupEntry::set(!StartupEntry::registered());
         return;
     }
     switch (command) {

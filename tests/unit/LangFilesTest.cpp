@@ -209,6 +209,7 @@ std::vector<SectionKey> requiredKeys() {
           "ActionTarget",
           "Lang",
           "Option",
+          "StartWithWindows",
           "Boot",
           "StartObservation",
           "Exit"}},

@@ -296,7 +296,7 @@ TEST_F(TrayMenuTest, TopLevelHoldsTheCommandsAndSubmenusInOrder) {
     ASSERT_FALSE(ActionPluginMgr::instance().playerPlugins()[0]->IsPlayerRunning());
     HMENU menu = nullptr;
     const std::vector<Entry> top = topLevel(menu);
-    ASSERT_EQ(22u, top.size());
+    ASSERT_EQ(23u, top.size());
 
     auto command = [&](std::size_t at, UINT id, const wchar_t* key) {
         SCOPED_TRACE(key);
@@ -311,7 +311,7 @@ TEST_F(TrayMenuTest, TopLevelHoldsTheCommandsAndSubmenusInOrder) {
         EXPECT_EQ(menuText(key), top[at].text);
         return top[at].sub;
     };
-    for (std::size_t at : {2u, 7u, 11u, 15u, 18u, 20u})
+    for (std::size_t at : {2u, 7u, 11u, 15u, 19u, 21u})
         EXPECT_TRUE(top[at].separator()) << at;
 
     command(0, 0x165, L"OnlineHelp");
@@ -329,12 +329,13 @@ TEST_F(TrayMenuTest, TopLevelHoldsTheCommandsAndSubmenusInOrder) {
     HMENU langList = popup(14, L"Lang");
     command(16, 0x100, L"Option");
     command(17, 0x166, L"BackupFolder");
-    command(19, 0x105, L"Boot");  // the player does not run
-    command(21, 0x101, L"Exit");
+    command(18, 0x167, L"StartWithWindows");
+    command(20, 0x105, L"Boot");  // the player does not run
+    command(22, 0x101, L"Exit");
     for (const Entry& e : top)
         EXPECT_NE(menuText(L"ActionTarget"), e.text);
     // Texts are the language file's, not keys.
-    EXPECT_EQ(L"終了", top[21].text);
+    EXPECT_EQ(L"終了", top[22].text);
 
     const std::vector<Entry> link = entries(links);
     ASSERT_EQ(4u, link.size());
@@ -461,9 +462,9 @@ TEST_F(TrayMenuTest, ChosenLanguageIsSavedAtOnceAndShownByTheNextMenu) {
 
     HMENU menu = nullptr;
     const std::vector<Entry> top = topLevel(menu);
-    ASSERT_EQ(22u, top.size());
-    EXPECT_EQ(L"Exit", top[21].text);
-    EXPECT_EQ(menuText(L"Exit"), top[21].text);
+    ASSERT_EQ(23u, top.size());
+    EXPECT_EQ(L"Exit", top[22].text);
+    EXPECT_EQ(menuText(L"Exit"), top[22].text);
     EXPECT_EQ(menuText(L"Option"), top[16].text);
     const std::vector<Entry> langItems = entries(top[14].sub);
     ASSERT_GT(langItems.size(), static_cast<std::size_t>(en));
@@ -539,6 +540,66 @@ TEST_F(TrayMenuTest, AutomaticActionTargetIsAlwaysAnnounced) {
     EXPECT_FALSE(settingsExist());
 }
 
+// The mark is the Run value itself: set or removed behind the program's back,
+// or left by a copy in another folder, the menu shows what Windows will do.
+TEST_F(TrayMenuTest, StartWithWindowsFollowsTheRunValue) {
+    const wchar_t runKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+    auto value = [&]() -> std::wstring {
+        wchar_t text[1024] = {};
+        DWORD size = sizeof(text);
+        if (::RegGetValueW(HKEY_CURRENT_USER, runKey, L"Kolibrix", RRF_RT_REG_SZ, nullptr, text, &size) !=
+            ERROR_SUCCESS)
+            return L"<none>";
+        return text;
+    };
+    auto mark = [&]() {
+        HMENU menu = nullptr;
+        const std::vector<Entry> top = topLevel(menu);
+        bool checked = false;
+        int found = 0;
+        for (const Entry& e : top) {
+            if (e.id != 0x167) continue;
+            ++found;
+            checked = e.checked();
+        }
+        ::DestroyMenu(menu);
+        EXPECT_EQ(1, found);
+        return checked;
+    };
+    auto writeValue = [&](const std::wstring& text) {
+        HKEY key = nullptr;
+        ASSERT_EQ(ERROR_SUCCESS,
+                  ::RegCreateKeyExW(HKEY_CURRENT_USER, runKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr));
+        ::RegSetValueExW(key, L"Kolibrix", 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                         static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+        ::RegCloseKey(key);
+    };
+    ::RegDeleteKeyValueW(HKEY_CURRENT_USER, runKey, L"Kolibrix");
+    EXPECT_FALSE(mark());
+
+    TrayMenu(*controller).dispatch(0x167);
+    EXPECT_EQ(L"\"" + AppPaths::programPath() + L"\"", value());
+    EXPECT_TRUE(mark());
+
+    TrayMenu(*controller).dispatch(0x167);
+    EXPECT_EQ(L"<none>", value());
+    EXPECT_FALSE(mark());
+
+    // Written by hand, unquoted and in other case: still this program.
+    std::wstring upper = AppPaths::programPath();
+    for (wchar_t& c : upper)
+        if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - L'a' + L'A');
+    writeValue(upper);
+    EXPECT_TRUE(mark());
+    writeValue(L"\"C:\\Elsewhere\\Kolibrix.exe\"");
+    EXPECT_FALSE(mark());
+    // Choosing it then points Windows at this copy.
+    TrayMenu(*controller).dispatch(0x167);
+    EXPECT_EQ(L"\"" + AppPaths::programPath() + L"\"", value());
+    EXPECT_TRUE(mark());
+    ::RegDeleteKeyValueW(HKEY_CURRENT_USER, runKey, L"Kolibrix");
+}
+
 TEST_F(TrayMenuTest, ExitPostsTheQuitMessageWithCodeZero) {
     MSG msg;
     while (::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
@@ -606,7 +667,7 @@ TEST_F(TrayMenuTest, ActionsBeyondWhatAGroupAddressesAreLeftOut) {
     };
     HMENU menu = nullptr;
     const std::vector<Entry> top = topLevel(menu);
-    ASSERT_EQ(22u, top.size());
+    ASSERT_EQ(23u, top.size());
     for (UINT first : {0x900u, 0xA00u}) {
         SCOPED_TRACE(first);
         const std::vector<UINT> offered = ids(first == 0x900u ? top[12].sub : entries(top[10].sub)[5].sub);
