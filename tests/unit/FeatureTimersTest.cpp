@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+// The arming arithmetic runs against the C runtime's zone, set here through
+// TZ; the Windows runtime takes its zone from the system instead, so on
+// Windows the timers are tested by the Windows tests (and the zone probe).
+#ifndef _WIN32
+
 #include <cstdlib>
 #include <ctime>
 #include <string>
@@ -314,3 +319,5 @@ TEST_F(CountdownTimerTest, ZeroMinutesFiresAtOnceAndShowsFull) {
     timer->start();
     EXPECT_EQ(0u, alarm->delays.back());
 }
+
+#endif  // _WIN32
