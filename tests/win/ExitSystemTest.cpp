@@ -33,12 +33,6 @@ void useTestLanguage() {
     Lang::instance().setFiles(file, {});
 }
 
-std::wstring itemText(HWND dialog, int id) {
-    wchar_t buffer[256] = L"";
-    ::GetDlgItemTextW(dialog, id, buffer, 256);
-    return buffer;
-}
-
 LRESULT progress(HWND dialog) { return ::SendDlgItemMessageW(dialog, IDC_EXITSYSTEM_PROGRESS, PBM_GETPOS, 0, 0); }
 
 // The answers a countdown gave; -1 while it gave none.

@@ -25,12 +25,6 @@ using namespace tavelapp;
 
 namespace {
 
-std::wstring itemText(HWND dialog, int id) {
-    wchar_t buffer[512] = L"";
-    ::GetDlgItemTextW(dialog, id, buffer, 512);
-    return buffer;
-}
-
 void press(HWND dialog, int id) {
     ::SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
 }

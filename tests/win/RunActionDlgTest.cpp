@@ -12,16 +12,6 @@
 
 using namespace tavelapp;
 
-namespace {
-
-std::wstring itemText(HWND dialog, int id) {
-    wchar_t buffer[512] = L"";
-    ::GetDlgItemTextW(dialog, id, buffer, 512);
-    return buffer;
-}
-
-}  // namespace
-
 TEST(RunActionDlg, OpensLocalisedOnDoNothingAndFollowsTheSelection) {
     const std::wstring file = moduleFolder() + L"\\runaction-test.lng";
     {

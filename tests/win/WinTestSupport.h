@@ -21,6 +21,13 @@ inline bool pumpUntil(const std::function<bool()>& pred, DWORD timeoutMs) {
 
 inline void pumpFor(DWORD ms) { pumpUntil(nullptr, ms); }
 
+// The text of a dialog's control.
+inline std::wstring itemText(HWND dialog, int id) {
+    wchar_t buffer[512] = L"";
+    ::GetDlgItemTextW(dialog, id, buffer, 512);
+    return buffer;
+}
+
 inline std::wstring modulePath() {
     wchar_t buffer[MAX_PATH];
     DWORD n = ::GetModuleFileNameW(nullptr, buffer, MAX_PATH);
