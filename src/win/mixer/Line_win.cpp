@@ -40,15 +40,24 @@ const MIXERCONTROLW& Line::control(DWORD type) const {
     return *found;
 }
 
-DWORD Line::read(const MIXERCONTROLW& control) const {
-    MIXERCONTROLDETAILS_UNSIGNED value = {};
+namespace {
+
+// One channel: the control read and written as uniform.
+MIXERCONTROLDETAILS uniformDetails(const MIXERCONTROLW& control, MIXERCONTROLDETAILS_UNSIGNED& value) {
     MIXERCONTROLDETAILS details = {};
     details.cbStruct = sizeof details;
     details.dwControlID = control.dwControlID;
-    // One channel: the control read as uniform.
     details.cChannels = 1;
     details.cbDetails = sizeof value;
     details.paDetails = &value;
+    return details;
+}
+
+}  // namespace
+
+DWORD Line::read(const MIXERCONTROLW& control) const {
+    MIXERCONTROLDETAILS_UNSIGNED value = {};
+    MIXERCONTROLDETAILS details = uniformDetails(control, value);
     if (::mixerGetControlDetailsW(reinterpret_cast<HMIXEROBJ>(mixer_), &details,
                                   MIXER_OBJECTF_HMIXER | MIXER_GETCONTROLDETAILSF_VALUE) != MMSYSERR_NOERROR)
         throw tavel::Exception("mixerGetControlDetails");
@@ -58,12 +67,7 @@ DWORD Line::read(const MIXERCONTROLW& control) const {
 void Line::write(const MIXERCONTROLW& control, DWORD value) {
     MIXERCONTROLDETAILS_UNSIGNED detail = {};
     detail.dwValue = value;
-    MIXERCONTROLDETAILS details = {};
-    details.cbStruct = sizeof details;
-    details.dwControlID = control.dwControlID;
-    details.cChannels = 1;
-    details.cbDetails = sizeof detail;
-    details.paDetails = &detail;
+    MIXERCONTROLDETAILS details = uniformDetails(control, detail);
     if (::mixerSetControlDetails(reinterpret_cast<HMIXEROBJ>(mixer_), &details,
                                  MIXER_OBJECTF_HMIXER | MIXER_SETCONTROLDETAILSF_VALUE) != MMSYSERR_NOERROR)
         throw tavel::Exception("mixerSetControlDetails");
