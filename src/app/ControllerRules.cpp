@@ -1,6 +1,7 @@
 #include "app/ControllerRules.h"
 
 #include "config/Ini.h"
+#include "feature/EventAction.h"
 #include "player/PlayerState.h"
 #include "win/util/StringUtil.h"
 
@@ -42,6 +43,14 @@ bool skipsSingleInstanceCheck(const std::wstring& commandLine) {
 std::wstring toolTipText(const PlayerState& state, bool observing) {
     if (!observing || state.name().empty()) return L"Kolibrix";
     return state.format(L"%PlayListName% - %PlayOrderIndex%/%TracksCount%\\n%RatingText% [%PlayedCount%]\\n%Name%");
+}
+
+InterruptPlay::Outcome onTrackChanged(const PlayerState& state, InterruptPlay& interruptPlay, EventAction& eventAction,
+                                      const InterruptPlay::Player& play) {
+    const bool ownChange = interruptPlay.takeOwnChange();
+    eventAction.onTrackChanged(ownChange);
+    if (ownChange) return InterruptPlay::Outcome::Nothing;
+    return interruptPlay.onTrackChanged(state, play);
 }
 
 }  // namespace ControllerRules

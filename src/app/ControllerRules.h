@@ -1,8 +1,11 @@
 #pragma once
 #include <string>
 
+#include "feature/InterruptPlay.h"
+
 namespace tavelapp {
 
+class EventAction;
 class Ini;
 class PlayerState;
 
@@ -32,6 +35,12 @@ bool skipsSingleInstanceCheck(const std::wstring& commandLine);
 // The tray icon's tool tip: playlist, position, rating and track name while the
 // player plug-in is observing and a track is loaded, else the program's name.
 std::wstring toolTipText(const PlayerState& state, bool observing);
+
+// A change of the current track: a change the program made itself (interrupt
+// play's mark) is neither the end of a track for the event action nor a step
+// of interrupt play; any other may fire the one and step the other.
+InterruptPlay::Outcome onTrackChanged(const PlayerState& state, InterruptPlay& interruptPlay, EventAction& eventAction,
+                                      const InterruptPlay::Player& play);
 
 }  // namespace ControllerRules
 }  // namespace tavelapp

@@ -194,31 +194,26 @@ void ZEvared::showOption() {
 }
 
 void ZEvared::onTrackChanged(const PlayerState& state) {
-    // A change the program caused itself is not the player moving on.
-    const bool ownChange = InterruptPlay::instance().takeOwnChange();
     // Called on the worker that detected the change: the tool tip belongs to
     // the main thread and is set there from a copy.
     auto copy = std::make_shared<const PlayerState>(state);
     MainThread::run([copy] {
         if (ZEvared* controller = live()) controller->updateToolTip(*copy);
     });
-    EventAction::instance().onTrackChanged(ownChange);
-    if (!ownChange) {
-        const InterruptPlay::Outcome outcome =
-            InterruptPlay::instance().onTrackChanged(state, [](const InterruptPlay::Item& item) {
-                // Found again by its texts: the library file's track IDs are not the player's.
-                itunes::PlayTrackByID::Target target;
-                target.name = item.name;
-                target.album = item.album;
-                target.artist = item.artist;
-                target.playlistName = item.playlistName;
-                runningThreads().start(std::make_shared<itunes::PlayTrackByID>(target));
-            });
-        // Interrupt play's notice stands for the track notification.
-        if (outcome != InterruptPlay::Outcome::Nothing) {
-            Util::notify("InterruptPlay_Handled", InterruptPlay::noticeText(outcome), 0x40);
-            return;
-        }
+    const InterruptPlay::Outcome outcome = ControllerRules::onTrackChanged(
+        state, InterruptPlay::instance(), EventAction::instance(), [](const InterruptPlay::Item& item) {
+            // Found again by its texts: the library file's track IDs are not the player's.
+            itunes::PlayTrackByID::Target target;
+            target.name = item.name;
+            target.album = item.album;
+            target.artist = item.artist;
+            target.playlistName = item.playlistName;
+            runningThreads().start(std::make_shared<itunes::PlayTrackByID>(target));
+        });
+    // Interrupt play's notice stands for the track notification.
+    if (outcome != InterruptPlay::Outcome::Nothing) {
+        Util::notify("InterruptPlay_Handled", InterruptPlay::noticeText(outcome), 0x40);
+        return;
     }
     if (Ini::instance().notify.notifyTrack) showTrackNotification();
 }

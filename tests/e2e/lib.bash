@@ -69,10 +69,11 @@ e2e_teardown() {
 wait_hotkeys() { [ "$(ctl wait-window Kolibrix_HotKey_EventHandlerWnd 20000)" = 1 ]; }
 
 # The simulated player, registered and started as a user would, from a folder
-# of its own with its library beside it.
+# of its own with its library beside it (the build's, or the file $2).
 start_player() {
   mkdir -p "$WORK/player"
-  cp "$1/simplayer.exe" "$1/iTunes Music Library.xml" "$WORK/player/"
+  cp "$1/simplayer.exe" "$WORK/player/"
+  cp "${2:-$1/iTunes Music Library.xml}" "$WORK/player/iTunes Music Library.xml"
   wine "$WORK/player/simplayer.exe" /regserver >/dev/null 2>&1 || return 1
   wine "$WORK/player/simplayer.exe" >/dev/null 2>&1 &
   PLAYER_PID=$!

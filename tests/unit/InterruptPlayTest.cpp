@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "app/ControllerRules.h"
 #include "feature/EventAction.h"
 #include "feature/InterruptPlay.h"
 #include "player/MusicLibraryParser.h"
@@ -122,10 +123,7 @@ protected:
         state.setField(PlayerState::Name, t->name());
         state.setField(PlayerState::Album, t->album());
         state.setField(PlayerState::Artist, t->artist());
-        const bool own = ip.takeOwnChange();
-        eventAction.onTrackChanged(own);
-        if (own) return InterruptPlay::Outcome::Nothing;
-        return ip.onTrackChanged(state, [this](const InterruptPlay::Item& i) {
+        return ControllerRules::onTrackChanged(state, ip, eventAction, [this](const InterruptPlay::Item& i) {
             itunes::PlayTrackByID::Target target;
             target.name = i.name;
             target.album = i.album;
