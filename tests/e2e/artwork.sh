@@ -10,8 +10,6 @@ e2e_setup "$build" artwork
 ART="$build/artefacts"
 mkdir -p "$ART"
 
-failures=0
-check() { if eval "$2"; then echo "ok   $1"; else echo "FAIL $1"; failures=$((failures + 1)); fi; }
 
 # Pixels of the colour $3 (give or take a little) in the rectangle
 # "left top right bottom" of the screenshot $1.

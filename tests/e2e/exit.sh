@@ -7,8 +7,6 @@ here=$(cd "$(dirname "$0")" && pwd)
 source "$here/lib.bash"
 e2e_setup "$build" exit
 
-failures=0
-check() { if eval "$2"; then echo "ok   $1"; else echo "FAIL $1"; failures=$((failures + 1)); fi; }
 
 check "the sample plug-in package is in the settings folder" \
   '[ -f "$SETTINGS/Actions/Sample/Sample.dll" ] && [ -f "$SETTINGS/Actions/Sample/Sample.act" ]'

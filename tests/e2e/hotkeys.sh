@@ -8,8 +8,6 @@ here=$(cd "$(dirname "$0")" && pwd)
 source "$here/lib.bash"
 e2e_setup "$build" hotkeys
 
-failures=0
-check() { if eval "$2"; then echo "ok   $1"; else echo "FAIL $1"; failures=$((failures + 1)); fi; }
 
 check "the player comes up" 'start_player "$build"'
 read_player

@@ -12,8 +12,6 @@ e2e_setup "$build" interrupt
 ART="$build/artefacts"
 mkdir -p "$ART"
 
-failures=0
-check() { if eval "$2"; then echo "ok   $1"; else echo "FAIL $1"; failures=$((failures + 1)); fi; }
 
 # The library's files live in a folder of this run; the library file (the
 # player's and the one Kolibrix scans) points there.

@@ -11,8 +11,6 @@ e2e_setup "$build" legible
 ART="$build/artefacts"
 mkdir -p "$ART"
 
-failures=0
-check() { if eval "$2"; then echo "ok   $1"; else echo "FAIL $1"; failures=$((failures + 1)); fi; }
 
 if ! have_ocr; then
   echo "FAIL tesseract with its Japanese and English data is not installed (tools/install-deps installs it)"

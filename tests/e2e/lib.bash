@@ -1,3 +1,7 @@
+# Each script counts its failed checks and fails when there was one.
+failures=0
+check() { if eval "$2"; then echo "ok   $1"; else echo "FAIL $1"; failures=$((failures + 1)); fi; }
+
 # Shared by the end-to-end scripts: a copy of the program in a folder of its own
 # (so its settings folder is fresh), run in the build's Wine prefix.
 e2e_setup() {

@@ -9,8 +9,6 @@ here=$(cd "$(dirname "$0")" && pwd)
 source "$here/lib.bash"
 e2e_setup "$build" logoff
 
-failures=0
-check() { if eval "$2"; then echo "ok   $1"; else echo "FAIL $1"; failures=$((failures + 1)); fi; }
 
 # Never the build's prefix: other tests' processes live there.
 WINEPREFIX="$WORK/wineprefix"

@@ -12,8 +12,6 @@ e2e_setup "$build" notify
 ART="$build/artefacts"
 mkdir -p "$ART"
 
-failures=0
-check() { if eval "$2"; then echo "ok   $1"; else echo "FAIL $1"; failures=$((failures + 1)); fi; }
 
 # Only volume notifications, kept long enough to look at; a click plays or pauses.
 settings() {

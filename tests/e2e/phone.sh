@@ -10,8 +10,6 @@ here=$(cd "$(dirname "$0")" && pwd)
 source "$here/lib.bash"
 e2e_setup "$build" phone
 
-failures=0
-check() { if eval "$2"; then echo "ok   $1"; else echo "FAIL $1"; failures=$((failures + 1)); fi; }
 
 for tool in obex_tcp obexftp; do
   command -v "$tool" >/dev/null || { echo "FAIL $tool is missing (tools/install-deps installs it)"; exit 1; }

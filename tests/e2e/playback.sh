@@ -11,8 +11,6 @@ e2e_setup "$build" playback
 ART="$build/artefacts"
 mkdir -p "$ART"
 
-failures=0
-check() { if eval "$2"; then echo "ok   $1"; else echo "FAIL $1"; failures=$((failures + 1)); fi; }
 
 printf '[Detail]\r\nNotifyObservationState=0\r\nStartupAction=EventAction_On\r\n' >"$SETTINGS/Option.ini"
 printf '[Notify]\r\nNotifyTrack=0\r\nNotifyPlayerState=0\r\n' >>"$SETTINGS/Option.ini"

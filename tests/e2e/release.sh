@@ -8,8 +8,6 @@ build=$1
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/lib.bash"
 
-failures=0
-check() { if eval "$2"; then echo "ok   $1"; else echo "FAIL $1"; failures=$((failures + 1)); fi; }
 
 zip=${RELEASE_ZIP:-$("$here/../../tools/make-release" "$build" | tail -1)}
 check "the archive is there ($zip)" '[ -f "$zip" ]' || true

@@ -10,8 +10,6 @@ source "$here/lib.bash"
 e2e_setup "$build" shutdown
 rounds=${SHUTDOWN_ROUNDS:-20}
 
-failures=0
-check() { if eval "$2"; then echo "ok   $1"; else echo "FAIL $1"; failures=$((failures + 1)); fi; }
 
 check "the simulated player starts" 'start_player "$build"'
 

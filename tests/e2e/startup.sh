@@ -7,8 +7,6 @@ here=$(cd "$(dirname "$0")" && pwd)
 source "$here/lib.bash"
 e2e_setup "$build" startup
 
-failures=0
-check() { if eval "$2"; then echo "ok   $1"; else echo "FAIL $1"; failures=$((failures + 1)); fi; }
 
 start_app
 check "first copy comes up" '[ "$(ctl wait-app 20000)" = 1 ]'
