@@ -4,6 +4,7 @@
 #include "action/ActionMenu.h"
 #include "action/ActionPluginMgr.h"
 #include "action/ActionRunner.h"
+#include "app/AppException.h"
 #include "app/AppPaths.h"
 #include "app/NotifyWndInfo.h"
 #include "app/RunningThreads.h"
@@ -214,7 +215,10 @@ void TrayMenu::dispatch(UINT command) {
     }
     if (command == kStartWithWindows) {
         // Read again: the value may have changed while the menu was open.
-        StartupEntry::set(!StartupEntry::registered());
+        if (!StartupEntry::set(!StartupEntry::registered())) {
+            controller_.notify("StartWithWindows", AppException(L"StartWithWindows").text(), nullptr,
+                               NotifyWndInfo::kWarning);
+        }
         return;
     }
     switch (command) {

@@ -14,9 +14,13 @@ int narrow(long long value) {
 
 std::vector<std::optional<NotifyLayout::Rect>> NotifyLayout::layout(const Rect& workArea, int slideDir,
                                                                     const std::vector<Window>& windows) {
+    return layout(workArea, anchoredAtBottom(workArea), slideDir, windows);
+}
+
+std::vector<std::optional<NotifyLayout::Rect>> NotifyLayout::layout(const Rect& workArea, bool anchored, int slideDir,
+                                                                    const std::vector<Window>& windows) {
     using ll = long long;
     std::vector<std::optional<Rect>> targets(windows.size());
-    const bool anchored = anchoredAtBottom(workArea);
     const ll workHeight = static_cast<ll>(workArea.bottom) - workArea.top;
     const ll right = workArea.right;
     ll x = slideDir == 0 ? right - 20 : right;
@@ -29,11 +33,11 @@ std::vector<std::optional<NotifyLayout::Rect>> NotifyLayout::layout(const Rect& 
         if (used > 0 && workHeight < h + used) {
             // A new column: one column width to the left, or back to the right
             // edge when two more would not fit on the screen.
-            x = x - 2 * columnWidth < 0 ? right - 20 : x - columnWidth;
+            x = x - 2 * columnWidth < workArea.left ? right - 20 : x - columnWidth;
             columnWidth = -1;
             used = 0;
         }
-        const ll top = anchored ? workHeight - h - used : workArea.top + used;
+        const ll top = anchored ? workArea.bottom - h - used : workArea.top + used;
         targets[i] = Rect{narrow(x - w), narrow(top), narrow(x), narrow(top + h)};
         used += h;
     }

@@ -33,6 +33,10 @@ public:
     // in from the right edge when slideDir is 0.
     static std::vector<std::optional<Rect>> layout(const Rect& workArea, int slideDir,
                                                    const std::vector<Window>& windows);
+    // The same on any monitor: the stack starts at the work area's bottom (or
+    // top) edge and wraps at its left edge, wherever the monitor lies.
+    static std::vector<std::optional<Rect>> layout(const Rect& workArea, bool anchoredBottom, int slideDir,
+                                                   const std::vector<Window>& windows);
 
     struct Appearance {
         Rect rect;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/Picture.h"
+#include "notify/NotifyDesktop.h"
 #include "notify/NotifyWnd.h"
 #include "win/util/Window.h"
 
@@ -33,14 +34,20 @@ public:
     using WindowList = std::vector<std::shared_ptr<NotifyWnd>>;
 
     NotifyWndMgr();
+    // Monitors, taskbar and quiet state from `desktop` instead of the system.
+    explicit NotifyWndMgr(std::shared_ptr<const NotifyDesktop> desktop);
     NotifyWndMgr(const NotifyWndMgr&) = delete;
     NotifyWndMgr& operator=(const NotifyWndMgr&) = delete;
     virtual ~NotifyWndMgr();
 
     void setListener(NotifyWndMgrListener* listener) { listener_ = listener; }
 
+    // Nothing is shown (and nothing kept for later) while the desktop is quiet:
+    // a full-screen program, a presentation, a locked screen.
     void show(const std::string& key, const std::wstring& text, const PicturePtr& picture, int kind, int displayTime);
     void layout();
+    // The monitor work area and DPI notifications use now.
+    NotifyPlacement::Place place() const;
 
     // In stacking order, first nearest the screen corner; closed ones stay until the next show.
     const WindowList& windows() const { return windows_; }
@@ -49,6 +56,7 @@ public:
     void onNotifyWndEvent(NotifyWnd& window, int event) override;
 
 private:
+    std::shared_ptr<const NotifyDesktop> desktop_;
     NotifyWndMgrListener* listener_ = nullptr;
     DummyParentWnd parent_;
     WindowList windows_;

@@ -1,5 +1,7 @@
 #include "notify/NotifyWndMgr.h"
 
+#include <utility>
+
 #include "config/Ini.h"
 #include "notify/NotifyLayout.h"
 #include "notify/NotifyWndSkinMgr.h"
@@ -9,10 +11,14 @@ namespace tavelapp {
 
 namespace {
 
-NotifyLayout::Rect workArea() {
+// Without any monitor to ask: the primary work area at 96 DPI.
+NotifyPlacement::Place primaryPlace() {
     RECT r{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
     ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &r, 0);
-    return NotifyLayout::Rect{r.left, r.top, r.right, r.bottom};
+    NotifyPlacement::Place p;
+    p.work = NotifyLayout::Rect{r.left, r.top, r.right, r.bottom};
+    p.anchoredBottom = NotifyLayout::anchoredAtBottom(p.work);
+    return p;
 }
 
 }  // namespace
@@ -27,7 +33,18 @@ bool NotifyWndMgr::DummyParentWnd::create() {
     return Window::create(kClassName, L"", WS_OVERLAPPEDWINDOW, 0, nullptr) != nullptr;
 }
 
-NotifyWndMgr::NotifyWndMgr() { parent_.create(); }
+NotifyWndMgr::NotifyWndMgr() : NotifyWndMgr(NotifyDesktop::system()) {}
+
+NotifyWndMgr::NotifyWndMgr(std::shared_ptr<const NotifyDesktop> desktop) : desktop_(std::move(desktop)) {
+    parent_.create();
+}
+
+NotifyPlacement::Place NotifyWndMgr::place() const {
+    if (!desktop_) return primaryPlace();
+    const std::optional<NotifyPlacement::Place> chosen =
+        NotifyPlacement::place(desktop_->monitors(), desktop_->notificationArea());
+    return chosen ? *chosen : primaryPlace();
+}
 
 NotifyWndMgr::~NotifyWndMgr() {
     // The windows go before their owner.
@@ -44,12 +61,14 @@ void NotifyWndMgr::show(const std::string& key, const std::wstring& text, const 
     }
     windows_.swap(kept);
     kept.clear();
+    if (desktop_ && NotifyPlacement::quiet(desktop_->notificationState())) return;
 
-    auto window =
-        std::make_shared<NotifyWnd>(NotifyWndSkinMgr::instance().current(), key, text, picture, kind, displayTime);
+    const NotifyPlacement::Place where = place();
+    auto window = std::make_shared<NotifyWnd>(NotifyWndSkinMgr::instance().current(where.dpi), key, text, picture, kind,
+                                              displayTime);
     window->setListener(this);
     if (!window->create(parent_.hwnd())) return;
-    window->setAnchoredBottom(NotifyLayout::anchoredAtBottom(workArea()));
+    window->setAnchoredBottom(where.anchoredBottom);
     window->setTarget(RECT{0, 0, window->width(), window->height()});
     ::SetWindowPos(window->hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     ::ShowWindow(window->hwnd(), SW_SHOWNOACTIVATE);
@@ -79,7 +98,8 @@ void NotifyWndMgr::layout() {
         const RECT& t = window->target();
         sizes.push_back(NotifyLayout::Window{t.right - t.left, t.bottom - t.top, window->isClosed()});
     }
-    const auto targets = NotifyLayout::layout(workArea(), Ini::instance().notify.slideDir, sizes);
+    const NotifyPlacement::Place where = place();
+    const auto targets = NotifyLayout::layout(where.work, where.anchoredBottom, Ini::instance().notify.slideDir, sizes);
     for (std::size_t i = 0; i < windows_.size() && i < targets.size(); ++i) {
         if (!targets[i]) continue;
         const NotifyLayout::Rect& r = *targets[i];

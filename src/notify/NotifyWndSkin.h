@@ -48,6 +48,8 @@ public:
 
     // Skins\<name>; "Default" when that has no Skin.ini; empty when neither has.
     explicit NotifyWndSkin(const std::wstring& name);
+    // The same skin drawn at another DPI (its 96-DPI values scaled).
+    NotifyWndSkin(const NotifyWndSkin& base, int dpi);
     NotifyWndSkin(const NotifyWndSkin&) = delete;
     NotifyWndSkin& operator=(const NotifyWndSkin&) = delete;
     virtual ~NotifyWndSkin() = default;
@@ -58,6 +60,7 @@ public:
     int width() const { return data_.width; }
     int effect() const { return data_.effect; }
     int transparency() const { return data_.transparency; }
+    int dpi() const { return dpi_; }
 
     const Group& header() const { return header_; }
     const Group& body() const { return body_; }
@@ -75,8 +78,11 @@ public:
     static std::wstring skinsFolder();
 
 private:
+    void makeObjects();
+
     std::wstring name_;
     SkinData data_;
+    int dpi_ = 96;
     Group header_;
     Group body_;
     Group artworkBody_;

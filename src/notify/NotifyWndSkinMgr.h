@@ -29,11 +29,14 @@ public:
     void load(const std::wstring& name);
     // Empty until the first load.
     NotifyWndSkinPtr current() const { return current_; }
+    // The current skin drawn at `dpi`; the scaled copy is kept for the next window.
+    NotifyWndSkinPtr current(int dpi);
     // The sub-folders of Skins, in file-system order.
     void list(std::vector<List::Item>& items) const;
 
 private:
     NotifyWndSkinPtr current_;
+    NotifyWndSkinPtr scaled_;
 };
 
 }  // namespace tavelapp

@@ -7,7 +7,16 @@ NotifyWndSkinMgr& NotifyWndSkinMgr::instance() {
     return manager;
 }
 
-void NotifyWndSkinMgr::load(const std::wstring& name) { current_ = std::make_shared<const NotifyWndSkin>(name); }
+void NotifyWndSkinMgr::load(const std::wstring& name) {
+    current_ = std::make_shared<const NotifyWndSkin>(name);
+    scaled_.reset();
+}
+
+NotifyWndSkinPtr NotifyWndSkinMgr::current(int dpi) {
+    if (!current_ || dpi <= 0 || dpi == current_->dpi()) return current_;
+    if (!scaled_ || scaled_->dpi() != dpi) scaled_ = std::make_shared<const NotifyWndSkin>(*current_, dpi);
+    return scaled_;
+}
 
 void NotifyWndSkinMgr::list(std::vector<List::Item>& items) const {
     items.clear();

@@ -1,6 +1,7 @@
 #include "notify/NotifyWndSkin.h"
 
 #include "app/AppPaths.h"
+#include "notify/DpiScale.h"
 
 namespace tavelapp {
 
@@ -56,6 +57,15 @@ std::wstring NotifyWndSkin::skinsFolder() { return AppPaths::settingsFolder() + 
 NotifyWndSkin::NotifyWndSkin(const std::wstring& name)
     : name_(name), data_(SkinData::loadOrDefault(skinsFolder(), name)) {
     if (data_.found && !data_.name.empty()) name_ = data_.name;
+    makeObjects();
+}
+
+NotifyWndSkin::NotifyWndSkin(const NotifyWndSkin& base, int dpi)
+    : name_(base.name_), data_(DpiScale::skin(base.data_, dpi)), dpi_(dpi) {
+    makeObjects();
+}
+
+void NotifyWndSkin::makeObjects() {
     makeGroup(data_.header, header_);
     makeGroup(data_.body, body_);
     makeGroup(data_.artworkBody, artworkBody_);

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "action/ActionPluginMgr.h"
 #include "config/Ini.h"
 #include "player/PlayerStateFactory.h"
+#include "notify/NotifyDesktop.h"
 #include "notify/NotifyWnd.h"
 #include "notify/NotifyWndMgr.h"
 #include "notify/NotifyWndSkinMgr.h"
@@ -456,9 +458,76 @@ TEST_F(NotifyWndTest, ManagerStacksReplacesByKeyAndNeverTakesTheFocus) {
     ::DestroyWindow(active);
 }
 
+namespace {
+
+// Monitors, taskbar and quiet state as a test sets them.
+struct FakeDesktop : NotifyDesktop {
+    std::vector<NotifyPlacement::Monitor> monitors() const override { return list; }
+    std::optional<NotifyLayout::Rect> notificationArea() const override { return area; }
+    int notificationState() const override { return state; }
+    std::vector<NotifyPlacement::Monitor> list;
+    std::optional<NotifyLayout::Rect> area;
+    int state = NotifyPlacement::AcceptsNotifications;
+};
+
+}  // namespace
+
+// The primary monitor at 96 DPI, a 144-DPI one left of it with the taskbar.
+TEST_F(NotifyWndTest, ManagerUsesTheTaskbarsMonitorItsDpiAndKeepsQuiet) {
+    NotifyWndSkinMgr::instance().load(L"wndtest");
+    auto desktop = std::make_shared<FakeDesktop>();
+    desktop->list = {{{0, 0, 1024, 768}, {0, 0, 1024, 728}, 96, true},
+                     {{-1280, 200, 0, 1224}, {-1280, 200, 0, 1184}, 144, false}};
+    desktop->area = NotifyLayout::Rect{-300, 1184, -1, 1224};
+    NotifyWndMgr manager(desktop);
+
+    for (int busy : {NotifyPlacement::Busy, NotifyPlacement::Direct3DFullScreen, NotifyPlacement::PresentationMode}) {
+        desktop->state = busy;
+        manager.show("Notify_Volume", L"Volume 40", nullptr, 0x40, 0);
+        EXPECT_TRUE(manager.windows().empty()) << "state " << busy;
+    }
+    EXPECT_TRUE(visibleNotifyWindows().empty());
+
+    desktop->state = NotifyPlacement::AcceptsNotifications;
+    manager.show("Notify_Volume", L"Volume 40", nullptr, 0x40, 0);
+    ASSERT_EQ(1u, manager.windows().size()) << "dropped ones do not come back";
+    const NotifyWnd& large = *manager.windows()[0];
+    EXPECT_EQ(300, large.width());
+    EXPECT_EQ(-20, large.target().right);
+    EXPECT_EQ(1184, large.target().bottom);
+    EXPECT_EQ(-320, large.target().left);
+
+    // The taskbar moves to the primary monitor: the stack follows it, and the
+    // next window is drawn at 96 DPI.
+    desktop->area = NotifyLayout::Rect{900, 728, 1024, 768};
+    manager.show("Notify_Mute", L"Volume 40", nullptr, 0x40, 0);
+    ASSERT_EQ(2u, manager.windows().size());
+    const NotifyWnd& small = *manager.windows()[1];
+    EXPECT_EQ(200, small.width());
+    EXPECT_EQ(1004, large.target().right);
+    EXPECT_EQ(728, large.target().bottom);
+    EXPECT_EQ(large.target().top, small.target().bottom);
+    // Pictures, margins and font grow alike; text rounding may differ by a few pixels.
+    EXPECT_NEAR(small.height() * 1.5, large.height(), 4.0);
+
+    // The enlarged window is drawn with enlarged pictures: a 30-pixel header band.
+    Canvas canvas(large.width(), large.height());
+    large.draw(canvas.dc.get(), canvas.bits, canvas.width, canvas.height);
+    ::GdiFlush();
+    EXPECT_EQ(kHeader, canvas.at(150, 29));
+    EXPECT_NE(kHeader, canvas.at(150, 31));
+}
+
 // Not run by default: the end-to-end script asks for it to list the
 // notification windows of the running program ("NotifyWnd left top right bottom").
 TEST(NotifyWndProbe, DISABLED_ListWindows) {
+    // Screen pixels, as a screenshot has them: without a manifest this program
+    // would get rectangles scaled to 96 DPI.
+    using SetContext = HANDLE(WINAPI*)(HANDLE);
+    if (auto set = reinterpret_cast<SetContext>(reinterpret_cast<void*>(
+            ::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "SetThreadDpiAwarenessContext")))) {
+        set(reinterpret_cast<HANDLE>(-3));  // per monitor
+    }
     for (HWND h = ::FindWindowExW(nullptr, nullptr, NotifyWnd::kClassName, nullptr); h != nullptr;
          h = ::FindWindowExW(nullptr, h, NotifyWnd::kClassName, nullptr)) {
         if (!::IsWindowVisible(h)) continue;

@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <windows.h>
+#include <sddl.h>
 
 #include <fstream>
 #include <iterator>
@@ -8,6 +10,7 @@
 #include "WinTestSupport.h"
 #include "action/ActionList.h"
 #include "action/ActionPluginMgr.h"
+#include "app/AppException.h"
 #include "app/AppPaths.h"
 #include "app/TrayIcon.h"
 #include "app/TrayMenu.h"
@@ -598,6 +601,34 @@ TEST_F(TrayMenuTest, StartWithWindowsFollowsTheRunValue) {
     EXPECT_EQ(L"\"" + AppPaths::programPath() + L"\"", value());
     EXPECT_TRUE(mark());
     ::RegDeleteKeyValueW(HKEY_CURRENT_USER, runKey, L"Kolibrix");
+}
+
+// A Run key the user may not write (a policy, security software): the choice
+// is not silently lost, the user is told in a warning.
+TEST_F(TrayMenuTest, StartWithWindowsTellsWhenTheRegistryRefuses) {
+    const wchar_t runKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExW(HKEY_CURRENT_USER, runKey, 0, nullptr, 0, READ_CONTROL | WRITE_DAC,
+                                               nullptr, &key, nullptr));
+    DWORD size = 0;
+    ::RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, nullptr, &size);
+    std::vector<BYTE> saved(size);
+    ASSERT_EQ(ERROR_SUCCESS, ::RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, saved.data(), &size));
+    PSECURITY_DESCRIPTOR denying = nullptr;
+    ASSERT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(D;;0x2;;;WD)(A;;GA;;;WD)", SDDL_REVISION_1,
+                                                                       &denying, nullptr));
+    ASSERT_EQ(ERROR_SUCCESS, ::RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, denying));
+    ::LocalFree(denying);
+
+    TrayMenu(*controller).dispatch(0x167);
+    const bool told = pumpUntil([&] { return owner.count("StartWithWindows") == 1; }, 3000);
+
+    EXPECT_EQ(ERROR_SUCCESS, ::RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, saved.data()));
+    ::RegCloseKey(key);
+    ASSERT_TRUE(told);
+    EXPECT_EQ(NotifyWndInfo::kWarning, owner.shown.back().kind);
+    EXPECT_EQ(AppException(L"StartWithWindows").text(), owner.shown.back().text);
+    EXPECT_NE(L"StartWithWindows", owner.shown.back().text) << "a text of the language file";
 }
 
 TEST_F(TrayMenuTest, ExitPostsTheQuitMessageWithCodeZero) {
