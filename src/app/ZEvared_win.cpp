@@ -22,10 +22,13 @@
 #include "player/PlayerStateFactory.h"
 #include "input/HotKeyServer.h"
 #include "input/IRServer.h"
+#include "input/WiimoteMgr.h"
+#include "input/WiimoteServer.h"
 #include "notify/NotifyThreads.h"
 #include "notify/NotifyWndSkinMgr.h"
 #include "win/file/File.h"
 #include "win/util/MainThread.h"
+#include "win/util/System.h"
 
 namespace tavelapp {
 namespace {
@@ -37,6 +40,12 @@ const unsigned int kSoonMs = 200;
 // workers finds it there, or finds it gone.
 ZEvared* liveController = nullptr;
 const unsigned int kBackupDelayMs = 600000;
+
+// Every change of track, the interrupt-play ones too, flashes the remote.
+void lightWiimote() {
+    if (WiimoteMgr::instance().isLoaded())
+        WiimoteMgr::requestEffect(WiimoteRules::trackChangeEffect(tavel::win::util::tickCount()));
+}
 
 }  // namespace
 
@@ -69,6 +78,7 @@ ZEvared::ZEvared() {
     Ini& settings = Ini::instance();
     settings.load();
     Lang::instance().reload();
+    WiimoteMgr::instance().load();
     ClockTimerIni::instance().load();
     if (ClockTimerIni::instance().alwaysEnabled) ClockTimer::instance().start();
     CountdownTimerIni::instance().load();
@@ -131,6 +141,7 @@ ZEvared::~ZEvared() {
     listener_ = nullptr;
     releaseServers();
 
+    WiimoteMgr::instance().unload();
     saveSettings();
     endObservation();
 }
@@ -161,6 +172,7 @@ void ZEvared::createServers() {
             notify("IRServer_InitError", e.text(), nullptr, NotifyWndInfo::kWarning);
         }
     }
+    restartWiimoteServer();
 }
 
 void ZEvared::releaseServers() { servers_.reset(); }
@@ -168,6 +180,12 @@ void ZEvared::releaseServers() { servers_.reset(); }
 void ZEvared::restartWiimoteServer() {
     if (!servers_) return;
     servers_->wiimote.reset();
+    if (Ini::instance().wiimote.disable) return;
+    try {
+        servers_->wiimote = std::make_shared<WiimoteServer>();
+    } catch (const AppException& e) {
+        notify("WiimoteServer_InitError", e.text(), nullptr, NotifyWndInfo::kWarning);
+    }
 }
 
 void ZEvared::runStartupOrEndupAction(const std::wstring& value) {
@@ -213,9 +231,11 @@ void ZEvared::onTrackChanged(const PlayerState& state) {
     // Interrupt play's notice stands for the track notification.
     if (outcome != InterruptPlay::Outcome::Nothing) {
         Util::notify("InterruptPlay_Handled", InterruptPlay::noticeText(outcome), 0x40);
+        lightWiimote();
         return;
     }
     if (Ini::instance().notify.notifyTrack) showTrackNotification();
+    lightWiimote();
 }
 
 void ZEvared::updateToolTip(const PlayerState& state) {

@@ -5,6 +5,7 @@
 #include "action/ActionPluginMgr.h"
 #include "app/Util.h"
 #include "config/Ini.h"
+#include "input/WiimoteRules.h"
 #include "notify/NotificationTexts.h"
 #include "player/PlayerStateFactory.h"
 #include "win/util/System.h"
@@ -118,7 +119,7 @@ void ChangeDetector::detectChanges(PlayerStateFactory& factory, ActionPluginMgr&
     if (d.stopped) return;
     if (d.trackChanged) Util::onTrackChanged(*current);
     if (d.playerStateChanged) Util::onPlayerStateChanged(*current);
-    // d.lampsChanged: the Wii remote's lamps follow these settings once the remote joins.
+    if (d.lampsChanged) WiimoteRules::lampsChanged(*current);
 }
 
 }  // namespace tavelapp
