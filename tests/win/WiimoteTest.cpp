@@ -8,6 +8,8 @@
 
 #include "WinTestSupport.h"
 #include "app/AppException.h"
+#include "app/AppPaths.h"
+#include "app/ZEvared.h"
 #include "app/Util.h"
 #include "config/Ini.h"
 #include "config/Lang.h"
@@ -212,4 +214,84 @@ TEST_F(WiimoteTest, OwnHidLibraryLoadsAndFindsNoRemoteUnderWine) {
     pumpFor(100);
     manager.unload();
     EXPECT_FALSE(manager.isLoaded());
+}
+
+namespace {
+
+struct Owner : ZEvared::ZEvaredListener {
+    void showNotifyWnd(ZEvared&, const NotifyWndInfo& info) override {
+        if (info.messageKey == "WiimoteServer_InitError") warnings.push_back({info.text, info.kind});
+    }
+    void onPluginChange0(ZEvared&) override {}
+    void onPluginChange1(ZEvared&) override {}
+    std::vector<std::pair<std::wstring, int>> warnings;
+};
+
+// The controller with a library in its settings folder's Libraries folder.
+class WiimoteControllerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        settingsFile = AppPaths::settingsFolder() + L"\\Option.ini";
+        libraries = AppPaths::settingsFolder() + L"\\Libraries\\";
+        ::CreateDirectoryW(libraries.c_str(), nullptr);
+        std::ofstream(settingsFile.c_str(), std::ios::binary) << "[Wiimote]\r\nDisable=0\r\n";
+    }
+    void TearDown() override {
+        for (const wchar_t* name : {L"Wiimote.dll", L"WiimoteLog.txt", L"WiimoteScript.txt"})
+            ::DeleteFileW((libraries + name).c_str());
+        ::RemoveDirectoryW(libraries.c_str());
+        ::DeleteFileW(settingsFile.c_str());
+        Ini::instance() = Ini(settingsFile);
+    }
+    std::string logText() {
+        std::ifstream in((libraries + L"WiimoteLog.txt").c_str(), std::ios::binary);
+        return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    }
+    static std::size_t count(const std::string& text, const std::string& line) {
+        std::size_t n = 0;
+        for (std::size_t at = text.find(line); at != std::string::npos; at = text.find(line, at + 1))
+            ++n;
+        return n;
+    }
+    std::wstring settingsFile;
+    std::wstring libraries;
+};
+
+}  // namespace
+
+TEST_F(WiimoteControllerTest, IncompleteLibraryIsToldOnceAndTheRestRuns) {
+    ASSERT_TRUE(::CopyFileW(library(L"wiimote-partial").c_str(), (libraries + L"Wiimote.dll").c_str(), FALSE));
+    Owner owner;
+    {
+        ZEvared controller;
+        controller.setListener(&owner);
+        EXPECT_TRUE(controller.enabled());
+        EXPECT_FALSE(WiimoteMgr::instance().isLoaded());
+        ASSERT_TRUE(pumpUntil([&] { return !owner.warnings.empty(); }, 2000));
+    }
+    ASSERT_EQ(1u, owner.warnings.size());
+    EXPECT_EQ(Lang::instance().text(L"Error", L"WiimoteDllEntryPoint"), owner.warnings[0].first);
+    EXPECT_EQ(NotifyWndInfo::kWarning, owner.warnings[0].second);
+}
+
+TEST_F(WiimoteControllerTest, FindWiimoteRebuildsTheServerAndQuittingLetsTheRemoteGo) {
+    ASSERT_TRUE(::CopyFileW(library(L"wiimote-double").c_str(), (libraries + L"Wiimote.dll").c_str(), FALSE));
+    Owner owner;
+    {
+        ZEvared controller;
+        controller.setListener(&owner);
+        EXPECT_TRUE(WiimoteMgr::instance().isLoaded());
+        EXPECT_EQ(1u, count(logText(), "Acquire 1\n"));
+        Util::restartWiimoteServer();
+        pumpFor(300);
+        const std::string text = logText();
+        EXPECT_EQ(2u, count(text, "Acquire 1\n"));
+        EXPECT_EQ(1u, count(text, "Unacquire 1\n"));
+        EXPECT_EQ(0u, count(text, "Terminate\n"));
+    }
+    EXPECT_FALSE(WiimoteMgr::instance().isLoaded());
+    const std::string text = logText();
+    EXPECT_EQ(2u, count(text, "Unacquire 1\n"));
+    EXPECT_EQ(text.size() - 10, text.rfind("Terminate\n")) << text;
+    EXPECT_TRUE(owner.warnings.empty());
 }
