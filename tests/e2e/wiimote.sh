@@ -45,9 +45,15 @@ echo "     $PLAYER_LINE (was state $first_state)"
 check "the press was delivered once" 'logged "Report 30 0008 delivered" && ! logged "Report 30 0008 delivered" 2'
 track=$P_TRACK volume=$P_VOLUME
 
+sleep 2
+leds_before=$(grep -c '^SendData 1 11 ' "$LOG")
 push 0200
 check "right moves to the next track (NextTrack)" 'wait_player "[ -n \"\$P_TRACK\" ] && [ \"\$P_TRACK\" != $track ]"'
 echo "     $PLAYER_LINE"
+# A change of track plays a light effect: LEDs off, twelve frames, then the settings.
+flashed() { [ $(($(grep -c '^SendData 1 11 ' "$LOG") - leds_before)) -ge 14 ]; }
+for i in $(seq 30); do flashed && break; sleep 0.2; done
+check "the remote flashes on the change of track" flashed
 track=$P_TRACK
 
 push 0010
