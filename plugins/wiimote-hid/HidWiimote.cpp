@@ -146,42 +146,51 @@ void deliver(const Reader& reader, std::uint16_t buttons) {
 }
 
 DWORD WINAPI readThread(void* parameter) {
-    std::unique_ptr<std::shared_ptr<Reader>> owned(static_cast<std::shared_ptr<Reader>*>(parameter));
-    Reader& reader = **owned;
-    std::vector<BYTE> buffer(std::max<std::size_t>(reader.inputLength, 23));
-    Handle event(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    for (;;) {
-        OVERLAPPED done{};
-        done.hEvent = event.h;
-        ::ResetEvent(event.h);
-        DWORD got = 0;
-        if (!::ReadFile(reader.device.h, buffer.data(), static_cast<DWORD>(buffer.size()), nullptr, &done) &&
-            ::GetLastError() != ERROR_IO_PENDING)
-            break;  // the remote went away; the next scan tells the program
-        const HANDLE waits[2] = {reader.stop.h, event.h};
-        if (::WaitForMultipleObjects(2, waits, FALSE, INFINITE) != WAIT_OBJECT_0 + 1) {
-            ::CancelIo(reader.device.h);
-            ::GetOverlappedResult(reader.device.h, &done, &got, TRUE);
-            break;
+    try {
+        std::unique_ptr<std::shared_ptr<Reader>> owned(static_cast<std::shared_ptr<Reader>*>(parameter));
+        Reader& reader = **owned;
+        std::vector<BYTE> buffer(std::max<std::size_t>(reader.inputLength, 23));
+        Handle event(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+        for (;;) {
+            OVERLAPPED done{};
+            done.hEvent = event.h;
+            ::ResetEvent(event.h);
+            DWORD got = 0;
+            if (!::ReadFile(reader.device.h, buffer.data(), static_cast<DWORD>(buffer.size()), nullptr, &done) &&
+                ::GetLastError() != ERROR_IO_PENDING)
+                break;  // the remote went away; the next scan tells the program
+            const HANDLE waits[2] = {reader.stop.h, event.h};
+            if (::WaitForMultipleObjects(2, waits, FALSE, INFINITE) != WAIT_OBJECT_0 + 1) {
+                ::CancelIo(reader.device.h);
+                ::GetOverlappedResult(reader.device.h, &done, &got, TRUE);
+                break;
+            }
+            if (!::GetOverlappedResult(reader.device.h, &done, &got, FALSE)) break;
+            const Input in = tavelapp::WiimoteHidCodec::decodeInput(buffer.data(), got);
+            // After a status report the remote waits to be told its reporting mode again.
+            if (in.kind == Input::kStatus)
+                write(reader, tavelapp::WiimoteHidCodec::reportingMode(reader.rumble, reader.outputLength));
+            if (in.kind != Input::kNone && ::WaitForSingleObject(reader.stop.h, 0) != WAIT_OBJECT_0)
+                deliver(reader, in.buttons);
         }
-        if (!::GetOverlappedResult(reader.device.h, &done, &got, FALSE)) break;
-        const Input in = tavelapp::WiimoteHidCodec::decodeInput(buffer.data(), got);
-        // After a status report the remote waits to be told its reporting mode again.
-        if (in.kind == Input::kStatus)
-            write(reader, tavelapp::WiimoteHidCodec::reportingMode(reader.rumble, reader.outputLength));
-        if (in.kind != Input::kNone && ::WaitForSingleObject(reader.stop.h, 0) != WAIT_OBJECT_0)
-            deliver(reader, in.buttons);
+    } catch (...) {
+        // Nothing may leave into the program.
     }
-    owned.reset();
+    // Counted down last: Terminate waits for every reader before the library goes.
     ::InterlockedDecrement(&library().readers);
     return 0;
 }
 
 DWORD WINAPI monitorThread(void*) {
-    Library& lib = library();
-    while (::WaitForSingleObject(lib.monitorStop.h, kScanMs) == WAIT_TIMEOUT)
-        if (takeScan(scan())) ::PostMessageW(lib.window, lib.message, WiimoteLibrary::kDevicesChanged, 0);
-    return 0;
+    try {
+        Library& lib = library();
+        while (::WaitForSingleObject(lib.monitorStop.h, kScanMs) == WAIT_TIMEOUT)
+            if (takeScan(scan())) ::PostMessageW(lib.window, lib.message, WiimoteLibrary::kDevicesChanged, 0);
+        return 0;
+    } catch (...) {
+        // Nothing may leave into the program.
+        return 0;
+    }
 }
 
 std::shared_ptr<Reader> acquiredReader(int id) {
@@ -213,60 +222,75 @@ BOOL WINAPI Initialize(HWND window, UINT message, DWORD, DWORD) {
 }
 
 BOOL WINAPI Open() {
-    Library& lib = library();
-    takeScan(scan());
-    if (lib.monitor == nullptr) {
-        lib.monitorStop.h = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
-        lib.monitor = ::CreateThread(nullptr, 0, monitorThread, nullptr, 0, nullptr);
+    try {
+        Library& lib = library();
+        takeScan(scan());
+        if (lib.monitor == nullptr) {
+            lib.monitorStop.h = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+            lib.monitor = ::CreateThread(nullptr, 0, monitorThread, nullptr, 0, nullptr);
+        }
+        return TRUE;
+    } catch (...) {
+        // Nothing may leave into the program.
+        return FALSE;
     }
-    return TRUE;
 }
 
 int WINAPI EnumDevices(WiimoteLibrary::EnumCallback callback, void* context, DWORD) {
-    std::vector<int> ids;
-    {
-        Library& lib = library();
-        Locked locked;
-        for (const std::wstring& path : lib.present)
-            ids.push_back(lib.ids[path]);
+    try {
+        std::vector<int> ids;
+        {
+            Library& lib = library();
+            Locked locked;
+            for (const std::wstring& path : lib.present)
+                ids.push_back(lib.ids[path]);
+        }
+        for (int id : ids)
+            if (!callback(id, context)) break;
+        return static_cast<int>(ids.size());
+    } catch (...) {
+        // Nothing may leave into the program.
+        return 0;
     }
-    for (int id : ids)
-        if (!callback(id, context)) break;
-    return static_cast<int>(ids.size());
 }
 
 BOOL WINAPI Acquire(int id) {
-    if (acquiredReader(id)) return TRUE;
-    const std::wstring path = pathOf(id);
-    if (path.empty()) return FALSE;
-    auto reader = std::make_shared<Reader>();
-    reader->id = id;
-    reader->device.h = ::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                     nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
-    if (!reader->device.valid()) return FALSE;
-    PHIDP_PREPARSED_DATA preparsed = nullptr;
-    HIDP_CAPS caps{};
-    if (::HidD_GetPreparsedData(reader->device.h, &preparsed)) {
-        ::HidP_GetCaps(preparsed, &caps);
-        ::HidD_FreePreparsedData(preparsed);
-    }
-    reader->inputLength = caps.InputReportByteLength;
-    reader->outputLength = caps.OutputReportByteLength != 0 ? caps.OutputReportByteLength : 22;
-    write(*reader, tavelapp::WiimoteHidCodec::reportingMode(false, reader->outputLength));
+    try {
+        if (acquiredReader(id)) return TRUE;
+        const std::wstring path = pathOf(id);
+        if (path.empty()) return FALSE;
+        auto reader = std::make_shared<Reader>();
+        reader->id = id;
+        reader->device.h = ::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                         nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
+        if (!reader->device.valid()) return FALSE;
+        PHIDP_PREPARSED_DATA preparsed = nullptr;
+        HIDP_CAPS caps{};
+        if (::HidD_GetPreparsedData(reader->device.h, &preparsed)) {
+            ::HidP_GetCaps(preparsed, &caps);
+            ::HidD_FreePreparsedData(preparsed);
+        }
+        reader->inputLength = caps.InputReportByteLength;
+        reader->outputLength = caps.OutputReportByteLength != 0 ? caps.OutputReportByteLength : 22;
+        write(*reader, tavelapp::WiimoteHidCodec::reportingMode(false, reader->outputLength));
 
-    Library& lib = library();
-    auto* forThread = new std::shared_ptr<Reader>(reader);
-    ::InterlockedIncrement(&lib.readers);
-    HANDLE thread = ::CreateThread(nullptr, 0, readThread, forThread, 0, nullptr);
-    if (thread == nullptr) {
-        delete forThread;
-        ::InterlockedDecrement(&lib.readers);
+        Library& lib = library();
+        auto* forThread = new std::shared_ptr<Reader>(reader);
+        ::InterlockedIncrement(&lib.readers);
+        HANDLE thread = ::CreateThread(nullptr, 0, readThread, forThread, 0, nullptr);
+        if (thread == nullptr) {
+            delete forThread;
+            ::InterlockedDecrement(&lib.readers);
+            return FALSE;
+        }
+        ::CloseHandle(thread);
+        Locked locked;
+        lib.acquired[id] = reader;
+        return TRUE;
+    } catch (...) {
+        // Nothing may leave into the program.
         return FALSE;
     }
-    ::CloseHandle(thread);
-    Locked locked;
-    lib.acquired[id] = reader;
-    return TRUE;
 }
 
 BOOL WINAPI Unacquire(int id) {
@@ -285,15 +309,20 @@ BOOL WINAPI Unacquire(int id) {
 }
 
 BOOL WINAPI SendData(int id, const BYTE* report, DWORD size, DWORD* written) {
-    if (written != nullptr) *written = 0;
-    const std::shared_ptr<Reader> reader = acquiredReader(id);
-    if (!reader || report == nullptr || size < 2) return FALSE;
-    const std::vector<BYTE> out = tavelapp::WiimoteHidCodec::encodeOutput(report, size, reader->outputLength);
-    if (out.empty()) return FALSE;
-    reader->rumble = (report[1] & 1) != 0;
-    if (!write(*reader, out)) return FALSE;
-    if (written != nullptr) *written = size;
-    return TRUE;
+    try {
+        if (written != nullptr) *written = 0;
+        const std::shared_ptr<Reader> reader = acquiredReader(id);
+        if (!reader || report == nullptr || size < 2) return FALSE;
+        const std::vector<BYTE> out = tavelapp::WiimoteHidCodec::encodeOutput(report, size, reader->outputLength);
+        if (out.empty()) return FALSE;
+        reader->rumble = (report[1] & 1) != 0;
+        if (!write(*reader, out)) return FALSE;
+        if (written != nullptr) *written = size;
+        return TRUE;
+    } catch (...) {
+        // Nothing may leave into the program.
+        return FALSE;
+    }
 }
 
 void WINAPI Close() {
@@ -307,20 +336,25 @@ void WINAPI Close() {
 }
 
 void WINAPI Terminate() {
-    Library& lib = library();
-    std::vector<int> ids;
-    {
-        Locked locked;
-        for (const auto& entry : lib.acquired)
-            ids.push_back(entry.first);
+    try {
+        Library& lib = library();
+        std::vector<int> ids;
+        {
+            Locked locked;
+            for (const auto& entry : lib.acquired)
+                ids.push_back(entry.first);
+        }
+        for (int id : ids)
+            Unacquire(id);
+        // The code must outlive its threads: the library is freed next.
+        for (int i = 0; i < 300 && ::InterlockedCompareExchange(&lib.readers, 0, 0) != 0; ++i)
+            ::Sleep(10);
+        // Past the count, the last reader still has its return to make.
+        ::Sleep(20);
+    } catch (...) {
+        // Nothing may leave into the program.
+        return;
     }
-    for (int id : ids)
-        Unacquire(id);
-    // The code must outlive its threads: the library is freed next.
-    for (int i = 0; i < 300 && ::InterlockedCompareExchange(&lib.readers, 0, 0) != 0; ++i)
-        ::Sleep(10);
-    // Past the count, the last reader still has its return to make.
-    ::Sleep(20);
 }
 
 BOOL WINAPI IsAvailable() {

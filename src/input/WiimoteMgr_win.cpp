@@ -1,7 +1,9 @@
 #include "input/WiimoteMgr.h"
 
 #include <cstring>
+#include <memory>
 #include <mutex>
+#include <type_traits>
 
 #include "app/AppPaths.h"
 #include "config/Ini.h"
