@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <cwchar>
 #include <memory>
 #include <string>
 #include <vector>
@@ -41,6 +42,16 @@ std::wstring moduleFileName() {
     }
 }
 
+// Tab, Enter and Esc in the modeless dialogs (the shutdown countdown): modal
+// ones run loops of their own.
+bool isDialogMessage(MSG& message) {
+    if (message.hwnd == nullptr) return false;
+    HWND root = ::GetAncestor(message.hwnd, GA_ROOT);
+    wchar_t name[8] = L"";
+    if (root == nullptr || ::GetClassNameW(root, name, 8) == 0 || std::wcscmp(name, L"#32770") != 0) return false;
+    return ::IsDialogMessageW(root, &message) != FALSE;
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
@@ -66,6 +77,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
             MSG message{};
             BOOL got;
             while ((got = ::GetMessageW(&message, nullptr, 0, 0)) > 0) {
+                if (isDialogMessage(message)) continue;
                 ::TranslateMessage(&message);
                 ::DispatchMessageW(&message);
             }

@@ -18,7 +18,23 @@ export WINEPREFIX
 check "the simulated player starts" 'start_player "$build"'
 
 mkdir -p "$SETTINGS/Actions/Test"
-printf '[test]\r\nLogoffSoon\tExitSystem\tLogoff\t1\r\n' >"$SETTINGS/Actions/Test/Test.act"
+printf '[test]\r\nLogoffSoon\tExitSystem\tLogoff\t1\r\nLogoffLater\tExitSystem\tLogoff\t60\r\n' \
+  >"$SETTINGS/Actions/Test/Test.act"
+# Its caption in the default language, Japanese ("exit system").
+caption=$(sed -n '/^\[ExitSystemDlg\]/,/^\[/s/^Caption=//p' "$SETTINGS/Langs/ja.lng" | tr -d '\r')
+
+# Esc in the countdown aborts it, as its Abort button does.
+printf '[Detail]\r\nStartupAction=LogoffLater\r\n' >"$SETTINGS/Option.ini"
+start_app
+dialog=$(timeout 30 xdotool search --sync --onlyvisible --name "^$caption\$" 2>/dev/null | head -1)
+check "a long countdown appears" '[ -n "$dialog" ]'
+[ -n "$dialog" ] && xdotool windowfocus --sync "$dialog" 2>/dev/null && xdotool key Escape
+gone() { for i in $(seq 50); do [ -z "$(xdotool search --onlyvisible --name "^$caption\$" 2>/dev/null)" ] && return 0; sleep 0.1; done; return 1; }
+check "Esc takes it away" gone
+check "and the session goes on: the player and the program still run" \
+  'sleep 2; kill -0 "$PLAYER_PID" 2>/dev/null && kill -0 "$APP_PID" 2>/dev/null'
+ctl quit 0 >/dev/null
+wait_app
 # The start-up action asks for the log-off; the rest of the settings file is
 # written only when the program saves.
 printf '[Detail]\r\nStartupAction=LogoffSoon\r\n' >"$SETTINGS/Option.ini"
@@ -26,8 +42,6 @@ printf '[Detail]\r\nStartupAction=LogoffSoon\r\n' >"$SETTINGS/Option.ini"
 started=$(date +%s%N)
 start_app
 # The countdown (a dialog) shows while the player still runs.
-# Its caption in the default language, Japanese ("exit system").
-caption=$(sed -n '/^\[ExitSystemDlg\]/,/^\[/s/^Caption=//p' "$SETTINGS/Langs/ja.lng" | tr -d '\r')
 check "the countdown appears" \
   '[ -n "$(timeout 30 xdotool search --sync --onlyvisible --name "^$caption\$" 2>/dev/null | head -1)" ]'
 countdown=$(( ($(date +%s%N) - started) / 1000000 ))
