@@ -22,6 +22,7 @@
 #include "player/PlayerStateFactory.h"
 #include "input/HotKeyServer.h"
 #include "input/IRServer.h"
+#include "input/JoyServer.h"
 #include "input/WiimoteMgr.h"
 #include "input/WiimoteServer.h"
 #include "notify/NotifyThreads.h"
@@ -166,6 +167,17 @@ void ZEvared::createServers() {
         }
     }
     if (!settings.irCom.disable) {
+    if (!settings.joy.disable) {
+        try {
+            servers_->joy = std::make_shared<JoyServer>();
+            // It waits for the controller to be plugged in; the user hears why nothing answers yet.
+            if (!servers_->joy->connected()) {
+                notify("JoyServer_InitError", AppException(L"JoyInitialize").text(), nullptr, NotifyWndInfo::kWarning);
+            }
+        } catch (const AppException& e) {
+            notify("JoyServer_InitError", e.text(), nullptr, NotifyWndInfo::kWarning);
+        }
+    }
         try {
             servers_->irCom = std::make_shared<IRServer>();
         } catch (const AppException& e) {

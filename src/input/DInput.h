@@ -1,0 +1,68 @@
+#pragma once
+#ifndef DIRECTINPUT_VERSION
+#define DIRECTINPUT_VERSION 0x0500
+#endif
+#include <windows.h>
+#include <dinput.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "win/util/ComPtr.h"
+
+namespace tavelapp {
+
+// The process's DirectInput: the interface (reference counted by its users)
+// and the one game controller chosen in the settings. Main thread only; the
+// listening thread holds a reference of its own to the device.
+class DInput {
+public:
+    struct JoyInfo {
+        std::wstring productName;
+        GUID instance;
+    };
+    using JoyInfoPtr = std::shared_ptr<JoyInfo>;
+
+    static DInput& instance();
+
+    // Takes a reference; the first creates the interface. Throws AppException
+    // "JoyInitialize" when DirectInput is not there.
+    void initialize();
+    // Gives one back; the last lets the device and the interface go.
+    void release();
+
+    // Lists the attached controllers and opens the wanted one (all zeros or
+    // none: the first listed) and sets it up for the window. False when the
+    // system could not list them.
+    bool enumerate(const GUID* wanted, HWND window = nullptr);
+    // Closes the device, so that the next enumeration opens it anew.
+    void releaseDevice();
+
+    IDirectInputDeviceW* device() const { return device_.get(); }
+    const std::vector<JoyInfoPtr>& devices() const { return devices_; }
+    const DIDEVCAPS& capabilities() const { return capabilities_; }
+    // Whether every set-up step succeeded for the open device.
+    bool ready() const { return ready_; }
+
+    // The controller's GUID as the settings hold it.
+    static GUID settingsGuid();
+
+private:
+    DInput();
+    static BOOL CALLBACK onDevice(LPCDIDEVICEINSTANCEW info, LPVOID self);
+    static BOOL CALLBACK onAxis(LPCDIDEVICEOBJECTINSTANCEW object, LPVOID self);
+    void addDevice(const DIDEVICEINSTANCEW& info);
+    bool setUp(HWND window);
+
+    HMODULE library_ = nullptr;
+    int references_ = 0;
+    tavel::win::util::ComPtr<IDirectInputW> input_;
+    tavel::win::util::ComPtr<IDirectInputDeviceW> device_;
+    const GUID* wanted_ = nullptr;
+    std::vector<JoyInfoPtr> devices_;
+    DIDEVCAPS capabilities_{};
+    bool ready_ = false;
+};
+
+}  // namespace tavelapp

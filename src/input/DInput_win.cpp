@@ -1,0 +1,150 @@
+#include "input/DInput.h"
+
+#include <cstring>
+
+#include "app/AppException.h"
+#include "config/Ini.h"
+
+namespace tavelapp {
+namespace {
+
+using DirectInputCreateWProc = HRESULT(WINAPI*)(HINSTANCE, DWORD, LPDIRECTINPUTW*, LPUNKNOWN);
+
+const DWORD kVersion = 0x0500;
+const DWORD kRangeMax = 65535;
+const DWORD kBufferItems = 16;
+
+bool isZero(const GUID& guid) {
+    static const GUID zero{};
+    return std::memcmp(&guid, &zero, sizeof guid) == 0;
+}
+
+}  // namespace
+
+DInput::DInput() = default;
+
+DInput& DInput::instance() {
+    static DInput input;
+    return input;
+}
+
+GUID DInput::settingsGuid() {
+    const Ini::Item::Joy& joy = Ini::instance().joy;
+    GUID guid{};
+    guid.Data1 = joy.guidData1;
+    guid.Data2 = joy.guidData2;
+    guid.Data3 = joy.guidData3;
+    for (std::size_t i = 0; i < joy.guidData4.size(); ++i)
+        guid.Data4[i] = joy.guidData4[i];
+    return guid;
+}
+
+void DInput::initialize() {
+    if (references_ > 0) {
+        ++references_;
+        return;
+    }
+    // Loaded when a controller is wanted, not at start; kept until the process
+    // ends, as the system's copy may run threads of its own.
+    if (library_ == nullptr) library_ = ::LoadLibraryW(L"dinput.dll");
+    auto create = library_ != nullptr ? reinterpret_cast<DirectInputCreateWProc>(
+                                            reinterpret_cast<void*>(::GetProcAddress(library_, "DirectInputCreateW")))
+                                      : nullptr;
+    IDirectInputW* input = nullptr;
+    if (create == nullptr || FAILED(create(::GetModuleHandleW(nullptr), kVersion, &input, nullptr)) ||
+        input == nullptr) {
+        throw AppException(L"JoyInitialize");
+    }
+    input_ = tavel::win::util::ComPtr<IDirectInputW>::attach(input);
+    references_ = 1;
+}
+
+void DInput::release() {
+    if (references_ == 0) return;
+    if (--references_ > 0) return;
+    releaseDevice();
+    devices_.clear();
+    input_.reset();
+}
+
+void DInput::releaseDevice() {
+    if (device_) device_->Unacquire();
+    device_.reset();
+    ready_ = false;
+}
+
+bool DInput::enumerate(const GUID* wanted, HWND window) {
+    wanted_ = wanted;
+    devices_.clear();
+    releaseDevice();
+    if (!input_) return false;
+    if (FAILED(input_->EnumDevices(DIDEVTYPE_JOYSTICK, &DInput::onDevice, this, DIEDFL_ATTACHEDONLY))) return false;
+    if (device_) ready_ = setUp(window);
+    return true;
+}
+
+BOOL CALLBACK DInput::onDevice(LPCDIDEVICEINSTANCEW info, LPVOID self) {
+    try {
+        static_cast<DInput*>(self)->addDevice(*info);
+    } catch (...) {
+        // Nothing may leave a system callback.
+    }
+    return DIENUM_CONTINUE;
+}
+
+void DInput::addDevice(const DIDEVICEINSTANCEW& info) {
+    auto joy = std::make_shared<JoyInfo>();
+    joy->productName = info.tszProductName;
+    joy->instance = info.guidInstance;
+    devices_.push_back(joy);
+    if (device_) return;
+    // No controller chosen yet: the first one will do until the user picks one.
+    const bool wanted =
+        wanted_ == nullptr || isZero(*wanted_) || std::memcmp(wanted_, &info.guidInstance, sizeof(GUID)) == 0;
+    if (!wanted) return;
+    IDirectInputDeviceW* device = nullptr;
+    if (SUCCEEDED(input_->CreateDevice(info.guidInstance, &device, nullptr)) && device != nullptr) {
+        device_ = tavel::win::util::ComPtr<IDirectInputDeviceW>::attach(device);
+    }
+}
+
+BOOL CALLBACK DInput::onAxis(LPCDIDEVICEOBJECTINSTANCEW object, LPVOID self) {
+    DIPROPRANGE range{};
+    range.diph.dwSize = sizeof range;
+    range.diph.dwHeaderSize = sizeof range.diph;
+    range.diph.dwObj = object->dwType;
+    range.diph.dwHow = DIPH_BYID;
+    range.lMin = 0;
+    range.lMax = kRangeMax;
+    auto* input = static_cast<DInput*>(self);
+    if (FAILED(input->device_->SetProperty(DIPROP_RANGE, &range.diph))) {
+        input->ready_ = false;
+        return DIENUM_STOP;
+    }
+    return DIENUM_CONTINUE;
+}
+
+bool DInput::setUp(HWND window) {
+    capabilities_ = DIDEVCAPS{};
+    capabilities_.dwSize = sizeof capabilities_;
+    if (FAILED(device_->GetCapabilities(&capabilities_))) return false;
+    // The thresholds assume every axis reads 0 to 65535.
+    ready_ = true;
+    if (FAILED(device_->EnumObjects(&DInput::onAxis, this, DIDFT_AXIS)) || !ready_) return false;
+    if (FAILED(device_->SetDataFormat(&c_dfDIJoystick))) return false;
+    DIPROPDWORD buffer{};
+    buffer.diph.dwSize = sizeof buffer;
+    buffer.diph.dwHeaderSize = sizeof buffer.diph;
+    buffer.diph.dwHow = DIPH_DEVICE;
+    buffer.dwData = kBufferItems;
+    if (FAILED(device_->SetProperty(DIPROP_BUFFERSIZE, &buffer.diph))) return false;
+    // In the background: the point is to control the player while other
+    // programs have the focus.
+    if (window != nullptr && FAILED(device_->SetCooperativeLevel(window, DISCL_BACKGROUND | DISCL_NONEXCLUSIVE))) {
+        return false;
+    }
+    const HRESULT acquired = device_->Acquire();
+    return SUCCEEDED(acquired) || acquired == DIERR_OTHERAPPHASPRIO;
+}
+
+}  // namespace tavelapp
