@@ -166,7 +166,6 @@ void ZEvared::createServers() {
             // No window, no hot keys; keys that failed the server reports itself.
         }
     }
-    if (!settings.irCom.disable) {
     if (!settings.joy.disable) {
         try {
             servers_->joy = std::make_shared<JoyServer>();
@@ -178,6 +177,7 @@ void ZEvared::createServers() {
             notify("JoyServer_InitError", e.text(), nullptr, NotifyWndInfo::kWarning);
         }
     }
+    if (!settings.irCom.disable) {
         try {
             servers_->irCom = std::make_shared<IRServer>();
         } catch (const AppException& e) {
