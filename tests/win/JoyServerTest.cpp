@@ -6,7 +6,10 @@
 #include <vector>
 
 #include "WinTestSupport.h"
+#include "app/AppException.h"
+#include "app/AppPaths.h"
 #include "app/Util.h"
+#include "app/ZEvared.h"
 #include "config/Ini.h"
 #include "config/Lang.h"
 #include "input/DInput.h"
@@ -30,6 +33,13 @@ struct Recorder : Util::UtilListener {
     void restartWiimoteServer() override {}
     void showOption() override {}
     std::vector<std::wstring> ran;
+};
+
+struct Owner : ZEvared::ZEvaredListener {
+    void showNotifyWnd(ZEvared&, const NotifyWndInfo& info) override { shown.push_back(info); }
+    void onPluginChange0(ZEvared&) override {}
+    void onPluginChange1(ZEvared&) override {}
+    std::vector<NotifyWndInfo> shown;
 };
 
 class JoyServerProbe : public ::testing::Test {
@@ -175,4 +185,33 @@ TEST_F(JoyServerProbe, DISABLED_APadPluggedInLaterIsTakenUpAndOnePulledOutStopsN
         5000));
     act("press 1 3");
     EXPECT_EQ(3u, ranAfter(3).size());
+}
+
+TEST_F(JoyServerProbe, DISABLED_WithThePadAwayTheControllerWarnsOnceAndTheOtherInputsRun) {
+    {
+        JoyServer loader;
+        ASSERT_TRUE(findDouble());
+    }
+    act("detach 1");
+    const std::wstring file = AppPaths::settingsFolder() + L"\\Option.ini";
+    std::ofstream(file.c_str(), std::ios::binary) << "[Joy]\r\nDisable=0\r\n";
+    Owner owner;
+    {
+        ZEvared controller;
+        controller.setListener(&owner);
+        auto warnings = [&] {
+            std::vector<std::wstring> texts;
+            for (const NotifyWndInfo& info : owner.shown) {
+                if (info.messageKey == "JoyServer_InitError" && info.kind == NotifyWndInfo::kWarning)
+                    texts.push_back(info.text);
+            }
+            return texts;
+        };
+        ASSERT_TRUE(pumpUntil([&] { return !warnings().empty(); }, 3000));
+        pumpFor(300);
+        EXPECT_EQ(std::vector<std::wstring>{AppException(L"JoyInitialize").text()}, warnings());
+        EXPECT_NE(nullptr, ::FindWindowW(L"Kolibrix_HotKey_EventHandlerWnd", nullptr));
+        EXPECT_NE(nullptr, ::FindWindowW(L"Kolibrix_Joy_EventHandlerWnd", nullptr)) << "waiting for the pad";
+    }
+    ::DeleteFileW(file.c_str());
 }
