@@ -25,19 +25,19 @@ JoyListenThread::JoyListenThread(JoyListenThreadListener* listener)
 }
 
 JoyListenThread::~JoyListenThread() {
-    if (device_) {
-        // The notification can only change while the device is not acquired.
-        device_->Unacquire();
-        device_->SetEventNotification(nullptr);
-    }
+    // The thread ends first: while reading it would take the device back.
     if (event_) {
         stopping_ = true;
         ::SetEvent(event_.get());
         while (started() && !finished() && running_.load())
             ::Sleep(kStopPollMs);
     }
-    // The base waits for the thread itself; it must be over before the event goes.
     wait();
+    if (device_) {
+        // The notification can only change while the device is not acquired.
+        device_->Unacquire();
+        device_->SetEventNotification(nullptr);
+    }
     event_.reset();
     device_.reset();
     DInput::instance().release();
@@ -79,7 +79,7 @@ bool JoyListenThread::reacquire() {
 void JoyListenThread::readBuffer() {
     if (lost_.load()) return;
     bool retried = false;
-    for (;;) {
+    while (!stopping_.load()) {
         DIDEVICEOBJECTDATA_DX3 item{};
         DWORD count = 1;
         const HRESULT result =
