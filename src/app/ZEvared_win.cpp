@@ -27,6 +27,7 @@
 #include "input/WiimoteServer.h"
 #include "notify/NotifyThreads.h"
 #include "notify/NotifyWndSkinMgr.h"
+#include "option/OptionSheet.h"
 #include "win/file/File.h"
 #include "win/util/MainThread.h"
 #include "win/util/System.h"
@@ -219,8 +220,34 @@ void ZEvared::runActionByName(const std::wstring& name, bool playSound) {
 }
 
 void ZEvared::showOption() {
-    if (optionOpen_) return;
-    // The options sheet is not part of the program yet; nothing to open.
+    if (optionOpen_ || OptionSheet::exists()) return;
+    optionOpen_ = true;
+    // No input may run an action while its bindings are being edited, and the
+    // capture dialogs use the devices themselves.
+    releaseServers();
+    Ini& settings = Ini::instance();
+    // The notification preview stands the edited values in for the live ones.
+    const Ini::Item::Notify notifyBefore = settings.notify;
+    const std::wstring languageBefore = settings.lang.id;
+    bool keep = false;
+    try {
+        OptionSheet sheet(settings);
+        if (sheet.show(::GetActiveWindow())) {
+            settings = sheet.result();
+            keep = true;
+        }
+    } catch (...) {
+        // The sheet could not be shown: nothing changed.
+    }
+    if (keep) {
+        settings.save();
+        if (settings.lang.id != languageBefore) Lang::instance().reload();
+    } else {
+        settings.notify = notifyBefore;
+    }
+    NotifyWndSkinMgr::instance().load(settings.skin.id);
+    optionOpen_ = false;
+    createServers();
 }
 
 void ZEvared::onTrackChanged(const PlayerState& state) {

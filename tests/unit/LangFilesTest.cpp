@@ -169,6 +169,8 @@ const std::map<SectionKey, int>& formattedTexts() {
         {{"Artwork", "ApplyStart_Text"}, 2},            // artist, album
         {{"Artwork", "ApplyEnd_Text"}, 2},              // artist, album
         {{"QuickPlayDlg", "PlayingPlaylistText"}, 1},   // playlist name
+        {{"OptionJoyPage", "Shift"}, 1},                // shift button name
+        {{"OptionWiimotePage", "Shift"}, 1},            // shift button name
     };
     return texts;
 }

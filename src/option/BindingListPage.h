@@ -1,0 +1,75 @@
+#pragma once
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "option/OptionPage.h"
+
+namespace tavelapp {
+
+// A page listing one input's bindings (action, input) with add, edit, delete,
+// reset and the input's off switch.
+class BindingListPage : public OptionPage {
+public:
+    BindingListPage(int templateId, const std::wstring& section, Ini& settings, bool& disable);
+
+    // The action column's text: the action-list entry's name, else the page's
+    // "not found" text.
+    std::wstring actionText(const std::wstring& action) const;
+
+protected:
+    virtual std::size_t count() const = 0;
+    virtual std::wstring actionAt(std::size_t index) const = 0;
+    virtual std::wstring inputTextAt(std::size_t index) const = 0;
+    // Opens the capture dialog on a copy of binding `index` (count() adds one);
+    // true when the user kept the result, which is stored by then.
+    virtual bool capture(std::size_t index) = 0;
+    virtual void eraseAt(std::size_t index) = 0;
+    virtual void resetList() = 0;
+    // Asked before the capture dialog opens; false stops there.
+    virtual bool readyToCapture() { return true; }
+    // The page's own controls follow the off switch too.
+    virtual void enableOwnControls(bool) {}
+
+    void onInit() override;
+    bool onCommand(WORD id, WORD code, HWND control) override;
+    bool onNotify(NMHDR& header) override;
+
+    void rebuild(int select);
+    int selection() const;
+    void updateEnabled();
+
+private:
+    void add();
+    void edit();
+    void remove();
+    void reset();
+};
+
+// The list operations that do not depend on the kind of input.
+template <typename Binding>
+class BindingListPageOf : public BindingListPage {
+public:
+    using List = std::vector<std::shared_ptr<Binding>>;
+
+    BindingListPageOf(int templateId, const std::wstring& section, Ini& settings, bool& disable, List& list)
+        : BindingListPage(templateId, section, settings, disable), list_(list) {}
+
+protected:
+    std::size_t count() const override { return list_.size(); }
+    std::wstring actionAt(std::size_t index) const override { return list_[index]->action; }
+    void eraseAt(std::size_t index) override { list_.erase(list_.begin() + static_cast<std::ptrdiff_t>(index)); }
+    // The binding `index` refers to, or a new one, handed to the dialog as a copy.
+    Binding copyOf(std::size_t index) const { return index < list_.size() ? *list_[index] : Binding(); }
+    void store(std::size_t index, const Binding& binding) {
+        if (index < list_.size())
+            *list_[index] = binding;
+        else
+            list_.push_back(std::make_shared<Binding>(binding));
+    }
+
+    List& list_;
+};
+
+}  // namespace tavelapp

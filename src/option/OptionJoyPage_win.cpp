@@ -1,0 +1,119 @@
+#include "option/OptionJoyPage.h"
+
+#include "app/AppException.h"
+#include "config/Lang.h"
+#include "input/DInput.h"
+#include "input/JoyRules.h"
+#include "option/GetJoyKeyDlg.h"
+#include "option/OptionRules.h"
+#include "res/resource.h"
+
+namespace tavelapp {
+
+OptionJoyPage::OptionJoyPage(Ini& settings)
+    : BindingListPageOf<Ini::Item::Joy::Key>(IDD_OPT_JOY, L"OptionJoyPage", settings, settings.joy.disable,
+                                             settings.joyKeys) {
+    syncer_.bindCheck(IDC_OPT_J_USESHIFT, settings_.joy.useShift);
+}
+
+OptionJoyPage::~OptionJoyPage() {
+    if (input_) DInput::instance().release();
+}
+
+GUID OptionJoyPage::chosenGuid() const {
+    const Ini::Item::Joy& joy = settings_.joy;
+    GUID guid{};
+    guid.Data1 = joy.guidData1;
+    guid.Data2 = joy.guidData2;
+    guid.Data3 = joy.guidData3;
+    for (std::size_t i = 0; i < joy.guidData4.size(); ++i)
+        guid.Data4[i] = joy.guidData4[i];
+    return guid;
+}
+
+void OptionJoyPage::onInit() {
+    try {
+        DInput::instance().initialize();
+        input_ = true;
+        const GUID wanted = chosenGuid();
+        DInput::instance().enumerate(&wanted, ::GetAncestor(hwnd(), GA_ROOT));
+    } catch (const AppException&) {
+        // No DirectInput: the list stays empty and capturing says why.
+    }
+    HWND devices = item(IDC_OPT_J_DEVICE);
+    const GUID wanted = chosenGuid();
+    int index = 0;
+    for (const DInput::JoyInfoPtr& device : DInput::instance().devices()) {
+        ::SendMessageW(devices, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(device->productName.c_str()));
+        if (::IsEqualGUID(device->instance, wanted)) ::SendMessageW(devices, CB_SETCURSEL, index, 0);
+        ++index;
+    }
+    BindingListPage::onInit();
+    showShift();
+}
+
+void OptionJoyPage::showShift() {
+    const std::wstring name = JoyRules::displayName(settings_.joy.shift);
+    std::wstring text = formatText(syncer_.text(L"Shift"), name);
+    if (text == unescapeText(syncer_.text(L"Shift"))) text = L"Shift: " + name;
+    ::SetDlgItemTextW(hwnd(), IDC_OPT_J_SHIFT, text.c_str());
+}
+
+bool OptionJoyPage::onCommand(WORD id, WORD code, HWND control) {
+    if (id == IDC_OPT_J_CHANGESHIFT && code == BN_CLICKED) {
+        std::uint32_t shift = settings_.joy.shift;
+        if (readyToCapture() && GetJoyShiftDlg(shift).show(hwnd()) == IDOK) {
+            settings_.joy.shift = shift;
+            showShift();
+            changed();
+        }
+        return true;
+    }
+    return BindingListPage::onCommand(id, code, control);
+}
+
+std::wstring OptionJoyPage::inputTextAt(std::size_t index) const { return JoyRules::displayName(list_[index]->key); }
+
+bool OptionJoyPage::capture(std::size_t index) {
+    Ini::Item::Joy::Key binding = copyOf(index);
+    const bool add = index >= count();
+    if (add) binding.key = OptionRules::KeyCapture::kNothing;
+    const bool useShift = ::IsDlgButtonChecked(hwnd(), IDC_OPT_J_USESHIFT) == BST_CHECKED;
+    GetJoyKeyDlg dialog(binding, add, useShift, settings_.joy.shift);
+    if (dialog.show(hwnd()) != IDOK) return false;
+    store(index, binding);
+    return true;
+}
+
+void OptionJoyPage::resetList() {
+    list_ = Ini::defaultJoyKeys();
+    settings_.joy.shift = Ini::Item::Joy().shift;
+    showShift();
+}
+
+bool OptionJoyPage::readyToCapture() {
+    const LRESULT index = ::SendMessageW(item(IDC_OPT_J_DEVICE), CB_GETCURSEL, 0, 0);
+    const auto& devices = DInput::instance().devices();
+    if (input_ && index >= 0 && static_cast<std::size_t>(index) < devices.size()) {
+        const GUID& guid = devices[static_cast<std::size_t>(index)]->instance;
+        Ini::Item::Joy& joy = settings_.joy;
+        joy.guidData1 = guid.Data1;
+        joy.guidData2 = guid.Data2;
+        joy.guidData3 = guid.Data3;
+        for (std::size_t i = 0; i < joy.guidData4.size(); ++i)
+            joy.guidData4[i] = guid.Data4[i];
+        DInput::instance().releaseDevice();
+        DInput::instance().enumerate(&guid, ::GetAncestor(hwnd(), GA_ROOT));
+    }
+    if (input_ && DInput::instance().device() != nullptr) return true;
+    ask(L"JoystickNotSelectedCaption", L"JoystickNotSelectedText", MB_OK | MB_ICONWARNING);
+    return false;
+}
+
+void OptionJoyPage::enableOwnControls(bool on) {
+    for (int id :
+         {IDC_OPT_J_DEVICE, IDC_OPT_J_DEVICE_LABEL, IDC_OPT_J_USESHIFT, IDC_OPT_J_SHIFT, IDC_OPT_J_CHANGESHIFT})
+        enable(id, on);
+}
+
+}  // namespace tavelapp
