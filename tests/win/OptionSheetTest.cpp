@@ -472,3 +472,80 @@ TEST(OptionSheetProbe, DISABLED_Command) {
         ::PostMessageW(sheet, PSM_PRESSBUTTON, verb == "ok" ? PSBTN_OK : PSBTN_CANCEL, 0);
     }
 }
+
+// Runs only with the DirectInput double loaded in place of the system's (the
+// win_joystick test entry sets WINEDLLOVERRIDES=dinput=n,b).
+TEST(OptionJoyProbe, DISABLED_HeldShiftCapturesTheShiftedCodeAndAStickIsNoShiftButton) {
+    Ini settings(Ini::instance());
+    settings.joyKeys = Ini::defaultJoyKeys();
+    settings.joy = Ini::Item::Joy();
+    Ini result(L"");
+    struct Seen {
+        std::wstring held, captured, lastRow, shiftBeforeStick, shiftAfterStick, shift;
+        int rows = 0;
+    } seen;
+    drive(
+        [&] {
+            OptionSheet sheet(settings);
+            if (sheet.show(nullptr)) result = sheet.result();
+        },
+        [&] {
+            HWND sheet = waitFor(text(L"OptionSheet", L"Caption"));
+            if (sheet == nullptr) return;
+            HWND page = showPage(sheet, kJoyPage);
+            HMODULE library = ::GetModuleHandleW(L"dinput.dll");
+            auto command = reinterpret_cast<int(WINAPI*)(const char*)>(
+                reinterpret_cast<void*>(::GetProcAddress(library, "DInputDoubleCommand")));
+            if (command == nullptr) return (void)::PostMessageW(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+            postClick(page, IDC_OPT_ADD);
+            HWND dialog = waitFor(text(L"GetJoyItemDlg", L"CaptionAdd"));
+            if (dialog == nullptr) return;
+            ::Sleep(500);                // the listening thread takes the device
+            command("button 1 4 down");  // the shift button, code 7
+            ::Sleep(300);
+            seen.held = itemText(dialog, IDC_CAP_INPUT);
+            command("press 1 1");
+            ::Sleep(300);
+            command("button 1 4 up");
+            ::Sleep(300);
+            seen.captured = itemText(dialog, IDC_CAP_INPUT);
+            ::PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+            waitGone(dialog);
+            seen.rows = rows(page);
+            wchar_t cell[128] = L"";
+            LVITEMW item{};
+            item.iSubItem = 1;
+            item.pszText = cell;
+            item.cchTextMax = 128;
+            ::SendDlgItemMessageW(page, IDC_OPT_LIST, LVM_GETITEMTEXTW, static_cast<WPARAM>(seen.rows - 1),
+                                  reinterpret_cast<LPARAM>(&item));
+            seen.lastRow = cell;
+
+            postClick(page, IDC_OPT_J_CHANGESHIFT);
+            HWND shift = waitFor(text(L"GetJoyShiftDlg", L"Caption"));
+            if (shift == nullptr) return;
+            seen.shiftBeforeStick = itemText(shift, IDC_CAP_INPUT);
+            command("axis 1 x 0");
+            ::Sleep(300);
+            seen.shiftAfterStick = itemText(shift, IDC_CAP_INPUT);
+            command("axis 1 x 50");
+            command("press 1 5");
+            ::Sleep(300);
+            ::PostMessageW(shift, WM_COMMAND, IDOK, 0);
+            waitGone(shift);
+            seen.shift = itemText(page, IDC_OPT_J_SHIFT);
+            ::PostMessageW(sheet, PSM_PRESSBUTTON, PSBTN_OK, 0);
+            waitGone(sheet);
+        });
+    EXPECT_EQ(text(L"Others", L"JoyShift") + L" + ", seen.held);
+    EXPECT_EQ(JoyRules::displayName(0x104), seen.captured);
+    EXPECT_EQ(26, seen.rows);
+    EXPECT_EQ(seen.captured, seen.lastRow);
+    EXPECT_EQ(JoyRules::displayName(7), seen.shiftBeforeStick);
+    EXPECT_EQ(seen.shiftBeforeStick, seen.shiftAfterStick);
+    EXPECT_NE(std::wstring::npos, seen.shift.find(JoyRules::displayName(8))) << seen.shift;
+    ASSERT_EQ(26u, result.joyKeys.size());
+    EXPECT_EQ(0x104u, result.joyKeys.back()->key);
+    EXPECT_EQ(L"DoNothing", result.joyKeys.back()->action);
+    EXPECT_EQ(8u, result.joy.shift);
+}
