@@ -5,6 +5,9 @@
 
 namespace tavelapp {
 
+// Takes the remote when no server holds it (its input was off) and listens.
+void listenToWiimote(WiimoteMgrListener* listener);
+
 // A Wii remote binding, captured from the remote's buttons.
 class GetWiimoteKeyDlg : public DeviceKeyDlg, public WiimoteMgrListener {
 public:
@@ -15,7 +18,7 @@ public:
 
 protected:
     std::wstring inputText(std::uint32_t code) const override;
-    void startListening() override { WiimoteMgr::instance().addListener(this); }
+    void startListening() override { listenToWiimote(this); }
     void stopListening() override { WiimoteMgr::instance().removeListener(this); }
 };
 
@@ -30,7 +33,7 @@ public:
 protected:
     std::wstring inputText(std::uint32_t code) const override;
     bool accepts(std::uint32_t) const override { return true; }
-    void startListening() override { WiimoteMgr::instance().addListener(this); }
+    void startListening() override { listenToWiimote(this); }
     void stopListening() override { WiimoteMgr::instance().removeListener(this); }
 };
 

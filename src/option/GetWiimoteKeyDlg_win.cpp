@@ -16,6 +16,12 @@ std::wstring buttonText(std::uint32_t code) {
 
 }  // namespace
 
+void listenToWiimote(WiimoteMgrListener* listener) {
+    WiimoteMgr& manager = WiimoteMgr::instance();
+    if (!manager.acquired()) manager.connect();
+    manager.addListener(listener);
+}
+
 GetWiimoteKeyDlg::GetWiimoteKeyDlg(Ini::Item::Wiimote::Key& binding, bool add, bool useShift, std::uint32_t shiftCode)
     : DeviceKeyDlg({L"GetWiimoteItemDlg", L"WiimoteShift", kWiimoteShift, IDD_GETWIIMOTEKEY}, binding.action,
                    binding.key, add, useShift, shiftCode) {}

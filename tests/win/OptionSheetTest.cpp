@@ -22,6 +22,8 @@
 #include "config/Ini.h"
 #include "config/Lang.h"
 #include "input/JoyRules.h"
+#include "input/WiimoteMgr.h"
+#include "input/WiimoteRules.h"
 #include "option/GetHotKeyDlg.h"
 #include "option/GetIRComKeyDlg.h"
 #include "option/OptionSheet.h"
@@ -548,4 +550,48 @@ TEST(OptionJoyProbe, DISABLED_HeldShiftCapturesTheShiftedCodeAndAStickIsNoShiftB
     EXPECT_EQ(0x104u, result.joyKeys.back()->key);
     EXPECT_EQ(L"DoNothing", result.joyKeys.back()->action);
     EXPECT_EQ(8u, result.joy.shift);
+}
+
+TEST(OptionWiimote, HeldShiftCapturesTheShiftedButtonFromTheRemote) {
+    const std::wstring folder = moduleFolder() + L"\\plugins\\wiimote-double\\";
+    ::DeleteFileW((folder + L"WiimoteScript.txt").c_str());
+    WiimoteMgr& manager = WiimoteMgr::instance();
+    ASSERT_TRUE(manager.load(folder + L"Wiimote.dll"));
+    Ini settings(Ini::instance());
+    settings.wiimoteKeys = Ini::defaultWiimoteKeys();
+    settings.wiimote = Ini::Item::Wiimote();  // B (2) is the shift button
+    Ini result(L"");
+    std::wstring held, captured;
+    drive(
+        [&] {
+            OptionSheet sheet(settings);
+            if (sheet.show(nullptr)) result = sheet.result();
+        },
+        [&] {
+            HWND sheet = waitFor(text(L"OptionSheet", L"Caption"));
+            if (sheet == nullptr) return;
+            HWND page = showPage(sheet, 3);
+            postClick(page, IDC_OPT_ADD);
+            HWND dialog = waitFor(text(L"GetWiimoteItemDlg", L"CaptionAdd"));
+            if (dialog != nullptr) {
+                std::ofstream((folder + L"WiimoteScript.txt").c_str(), std::ios::binary | std::ios::app)
+                    << "buttons 0004\n";
+                for (int i = 0; i < 100 && held.empty(); ++i, ::Sleep(50))
+                    if (itemText(dialog, IDC_CAP_INPUT) != text(L"Others", L"JoyNothing"))
+                        held = itemText(dialog, IDC_CAP_INPUT);
+                std::ofstream((folder + L"WiimoteScript.txt").c_str(), std::ios::binary | std::ios::app)
+                    << "buttons 000C\nbuttons 0004\nbuttons 0000\n";
+                ::Sleep(1500);
+                captured = itemText(dialog, IDC_CAP_INPUT);
+                ::PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+                waitGone(dialog);
+            }
+            ::PostMessageW(sheet, PSM_PRESSBUTTON, PSBTN_OK, 0);
+            waitGone(sheet);
+        });
+    manager.unload();
+    EXPECT_EQ(text(L"Others", L"WiimoteShift") + L" + ", held);
+    EXPECT_EQ(WiimoteRules::displayName(0x8003), captured);
+    ASSERT_EQ(17u, result.wiimoteKeys.size());
+    EXPECT_EQ(0x8003u, result.wiimoteKeys.back()->key);
 }
