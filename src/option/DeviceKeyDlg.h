@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string>
 
-#include "feature/ActionChoice.h"
 #include "feature/ModalDialog.h"
+#include "option/CaptureDlg.h"
 #include "option/DlgItemSyncer.h"
 #include "option/OptionRules.h"
 
@@ -13,7 +13,7 @@ namespace tavelapp {
 
 // Edits one game-controller or Wii remote binding: the action, and the input
 // captured by pressing it on the device (with the shift button held or not).
-class DeviceKeyDlg : public ModalDialog {
+class DeviceKeyDlg : public CaptureDlg {
 public:
     struct Setup {
         const wchar_t* section;    // language section
@@ -24,7 +24,6 @@ public:
 
     DeviceKeyDlg(const Setup& setup, std::wstring& action, std::uint32_t& code, bool add, bool useShift,
                  std::uint32_t shiftCode);
-    INT_PTR show(HWND owner);
 
 protected:
     virtual std::wstring inputText(std::uint32_t code) const = 0;
@@ -33,8 +32,10 @@ protected:
     // One device event, on the main thread.
     void onDeviceEvent(std::uint32_t input, bool pressed);
 
-    void onInit() override;
-    bool onCommand(WORD id, WORD code) override;
+    void onInitInput() override;
+    bool storeInput() override;
+    bool onInputCommand(WORD id, WORD code) override;
+    void onCancel() override { stopListening(); }
     bool onMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
     // Posted by listeners on other threads: wParam the input, lParam pressed.
@@ -42,14 +43,9 @@ protected:
 
 private:
     void showInput();
-    void ok();
 
     Setup setup_;
-    std::wstring& action_;
     std::uint32_t& code_;
-    bool add_;
-    DlgItemSyncer syncer_;
-    ActionChoice actions_;
     OptionRules::KeyCapture capture_;
 };
 

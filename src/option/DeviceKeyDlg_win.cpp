@@ -1,36 +1,25 @@
 #include "option/DeviceKeyDlg.h"
 
 #include "config/Lang.h"
-#include "option/GetHotKeyDlg.h"
 #include "res/resource.h"
 
 namespace tavelapp {
 namespace {
 
-HWND openKeyDialog = nullptr;
 HWND openShiftDialog = nullptr;
 
 }  // namespace
 
 DeviceKeyDlg::DeviceKeyDlg(const Setup& setup, std::wstring& action, std::uint32_t& code, bool add, bool useShift,
                            std::uint32_t shiftCode)
-    : setup_(setup),
-      action_(action),
+    : CaptureDlg(setup.section, setup.templateId, action, add),
+      setup_(setup),
       code_(code),
-      add_(add),
-      syncer_(setup.section),
       capture_(code, useShift, shiftCode, setup.shiftFlag) {}
 
-INT_PTR DeviceKeyDlg::show(HWND owner) { return showModal(setup_.templateId, owner, openKeyDialog); }
-
-void DeviceKeyDlg::onInit() {
-    syncer_.init(hwnd());
-    ::SetWindowTextW(hwnd(), syncer_.text(add_ ? L"CaptionAdd" : L"CaptionEdit").c_str());
-    actions_.fill(item(IDC_CAP_ACTION), action_.empty() ? std::wstring(L"DoNothing") : action_);
-    showActionDescription(hwnd(), actions_);
+void DeviceKeyDlg::onInitInput() {
     showInput();
     startListening();
-    bringForward(hwnd());
 }
 
 void DeviceKeyDlg::showInput() {
@@ -43,29 +32,11 @@ void DeviceKeyDlg::onDeviceEvent(std::uint32_t input, bool pressed) {
     if (capture_.onEvent(input, pressed)) showInput();
 }
 
-bool DeviceKeyDlg::onCommand(WORD id, WORD code) {
-    switch (id) {
-        case IDC_CAP_ACTION:
-            if (code == CBN_SELCHANGE) showActionDescription(hwnd(), actions_);
-            return true;
-        case IDC_CAP_BROWSE:
-            actions_.choose(hwnd(), item(IDC_CAP_ACTION));
-            showActionDescription(hwnd(), actions_);
-            return true;
-        case IDC_CAP_CLEAR:
-            capture_.clear();
-            showInput();
-            return true;
-        case IDOK:
-            ok();
-            return true;
-        case IDCANCEL:
-            stopListening();
-            close(IDCANCEL);
-            return true;
-        default:
-            return false;
-    }
+bool DeviceKeyDlg::onInputCommand(WORD id, WORD) {
+    if (id != IDC_CAP_CLEAR) return false;
+    capture_.clear();
+    showInput();
+    return true;
 }
 
 bool DeviceKeyDlg::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -77,12 +48,10 @@ bool DeviceKeyDlg::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     return false;
 }
 
-void DeviceKeyDlg::ok() {
-    if (actions_.selected(item(IDC_CAP_ACTION)).empty()) return;
+bool DeviceKeyDlg::storeInput() {
     stopListening();
-    storeChoice(action_, item(IDC_CAP_ACTION), actions_);
     code_ = capture_.code();
-    close(IDOK);
+    return true;
 }
 
 DeviceShiftDlg::DeviceShiftDlg(const wchar_t* section, int templateId, std::uint32_t& code)

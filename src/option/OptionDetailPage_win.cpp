@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "option/GetHotKeyDlg.h"
+#include "option/CaptureDlg.h"
 #include "res/resource.h"
 
 namespace tavelapp {

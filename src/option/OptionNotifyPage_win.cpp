@@ -4,7 +4,7 @@
 #include "notify/NotificationTexts.h"
 #include "notify/NotifyWndMgr.h"
 #include "notify/NotifyWndSkinMgr.h"
-#include "option/GetHotKeyDlg.h"
+#include "option/CaptureDlg.h"
 #include "option/OptionRules.h"
 #include "player/PlayerStateFactory.h"
 #include "res/resource.h"
