@@ -259,6 +259,26 @@ TEST_F(OptionSheetTest, DuplicateHotKeyKeepsTheSheetOnItsPageAndCancelChangesNot
     EXPECT_TRUE(controller.enabled());
 }
 
+TEST_F(OptionSheetTest, CancelAfterApplyKeepsWhatWasAppliedOnly) {
+    ZEvared controller;
+    drive([&] { controller.showOption(); },
+          [&] {
+              HWND sheet = waitFor(sheetCaption);
+              if (sheet == nullptr) return;
+              HWND page = showPage(sheet, kNotifyPage);
+              ::SetDlgItemTextW(page, IDC_OPT_N_TIME, L"7");
+              ::SendMessageW(sheet, PSM_PRESSBUTTON, PSBTN_APPLYNOW, 0);
+              ::Sleep(300);
+              ::SetDlgItemTextW(page, IDC_OPT_N_TIME, L"8");
+              setCheck(page, IDC_OPT_N_MUTE, false);
+              ::PostMessageW(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+              waitGone(sheet);
+          });
+    EXPECT_EQ(7, Ini::instance().notify.notifyTime);
+    EXPECT_TRUE(Ini::instance().notify.notifyMute);
+    EXPECT_NE(std::string::npos, fileText(settingsFile).find("NotifyTime=7\r\n"));
+}
+
 TEST_F(OptionSheetTest, CaptureDialogsAskForFewModifiersAndShowTheStoredKey) {
     ActionList& list = ActionList::instance();
     list.clear();
