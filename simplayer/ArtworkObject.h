@@ -15,6 +15,7 @@ public:
 
 private:
     static HRESULT saveArtworkToFile(ArtworkObject& self, const DispArgs& args, VARIANT* result);
+    static HRESULT setArtworkFromFile(ArtworkObject& self, const DispArgs& args, VARIANT* result);
     static HRESULT deleteArtwork(ArtworkObject& self, const DispArgs& args, VARIANT* result);
 
     tavelapp::itunes::ArtworkPtr artwork_;

@@ -11,6 +11,7 @@
 #include "app/Util.h"
 #include "feature/ClockTimer.h"
 #include "feature/CountdownTimer.h"
+#include "feature/EditArtworkDlg.h"
 #include "feature/EventAction.h"
 #include "feature/QuickPlayDlg.h"
 #include "feature/Switch.h"
@@ -135,6 +136,12 @@ int QuickPlay::run() {
 int RunAction::run() {
     // The dialog and the actions its buttons start belong to the main thread.
     tavel::win::util::MainThread::post([] { showRunActionDlg(); });
+    return 0;
+}
+
+int EditArtwork::run() {
+    // The editor is a window: it belongs to the main thread.
+    tavel::win::util::MainThread::post([] { showEditArtworkDlg(); });
     return 0;
 }
 

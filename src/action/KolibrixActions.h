@@ -61,8 +61,7 @@ protected:
     void end() override {}
 };
 
-// The artwork editor does not exist yet: registered so that bindings to it
-// stay valid, without effect until then.
+// Shows the artwork editor; modal, so it takes no action lock.
 class EditArtwork : public Action {
 public:
     EditArtwork(ActionListItemPtr entry, std::vector<std::wstring> params)
@@ -70,7 +69,7 @@ public:
 
 protected:
     void begin() override {}
-    int run() override { return 0; }
+    int run() override;
     void end() override {}
 };
 

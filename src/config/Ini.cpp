@@ -44,7 +44,8 @@ auto fields(const Ini::Item::Joy& j) {
 auto fields(const Ini::Item::Wiimote& w) { return std::tie(w.disable, w.useShift, w.shift, w.led, w.mouseButton); }
 auto fields(const Ini::Item::Artwork& a) {
     return std::tie(a.downloadEnabled, a.notifyDownloadResult, a.artworkListSort, a.notifyApplyCompleted,
-                    a.confirmApply, a.numDownloadArtworks, a.useWic);
+                    a.confirmApply, a.numDownloadArtworks, a.useWic, a.provider, a.storeAddress, a.musicBrainzAddress,
+                    a.coverArtAddress);
 }
 auto fields(const Ini::Item::Detail& d) {
     return std::tie(d.disable, d.disableBootITunes, d.synchroTime, d.ignoreWaitingAction, d.soundEnabled, d.soundPath,
@@ -217,6 +218,10 @@ void Ini::serialize() {
         boolean(L"Artwork", L"ConfirmApply", artwork.confirmApply, d.confirmApply);
         integer(L"Artwork", L"NumDownloadArtworks", artwork.numDownloadArtworks, d.numDownloadArtworks);
         boolean(L"Artwork", L"UseWIC", artwork.useWic, d.useWic);
+        integer(L"Artwork", L"Provider", artwork.provider, d.provider);
+        string(L"Artwork", L"StoreAddress", artwork.storeAddress, d.storeAddress);
+        string(L"Artwork", L"MusicBrainzAddress", artwork.musicBrainzAddress, d.musicBrainzAddress);
+        string(L"Artwork", L"CoverArtAddress", artwork.coverArtAddress, d.coverArtAddress);
     }
     {
         const Item::Detail d;

@@ -76,6 +76,14 @@ public:
             std::int32_t numDownloadArtworks = 4;
             // Decode with the system's own decoder when no Susie decoder does.
             bool useWic = true;
+            // Where the editor looks for covers: 0 the store's pages at
+            // storeAddress, 1 MusicBrainz with the Cover Art Archive (the
+            // store's page layout is gone, so that is what works today).
+            std::int32_t provider = 1;
+            // "http://host[:port]", no final slash; none set means no store.
+            std::wstring storeAddress;
+            std::wstring musicBrainzAddress = L"https://musicbrainz.org";
+            std::wstring coverArtAddress = L"https://coverartarchive.org";
         };
         struct Detail {
             bool disable = false;

@@ -98,6 +98,8 @@ class Artwork {
 public:
     virtual ~Artwork() = default;
     virtual bool saveArtworkToFile(const std::wstring& path) = 0;
+    // Replaces the picture by the file's, keeping its place in the collection.
+    virtual bool setArtworkFromFile(const std::wstring& path) = 0;
     virtual bool deleteArtwork() = 0;
 };
 

@@ -169,6 +169,7 @@ const std::map<SectionKey, int>& formattedTexts() {
         {{"Artwork", "ApplyStart_Text"}, 2},            // artist, album
         {{"Artwork", "ApplyEnd_Text"}, 2},              // artist, album
         {{"QuickPlayDlg", "PlayingPlaylistText"}, 1},   // playlist name
+        {{"EditArtworkDlg", "FoundBy"}, 1},             // provider name
         {{"OptionJoyPage", "Shift"}, 1},                // shift button name
         {{"OptionWiimotePage", "Shift"}, 1},            // shift button name
     };
@@ -182,6 +183,9 @@ std::vector<SectionKey> requiredKeys() {
         {"CountdownTimerDlg", {"Caption", "Minute", "Action", "Menu", "Start", "Stop", "Close"}},
         {"EventActionDlg", {"Caption", "Method", "Method0", "Method1", "Action", "Menu", "Start", "Stop", "Close"}},
         {"QuickPlayDlg", {"Caption", "Search", "Playlist", "Hint", "PlayingPlaylistText", "OK", "Cancel"}},
+        {"EditArtworkDlg",
+         {"Caption", "Target", "Artist", "Album", "Find", "ExactMatch", "FindPlaying", "Keywords", "Download", "Apply",
+          "ApplyInBackground", "Reset", "Close"}},
         {"TrayIconMenu",
          {"OnlineHelp",
           "Link",

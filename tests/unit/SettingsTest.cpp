@@ -83,7 +83,7 @@ void customise(Ini& ini) {
     ini.irCom.tcpAllowAllActions = true;
     ini.joy = {false, false, 11, 0xFFFFFFFFu, 0xFFFF, 0x1234, {{0, 1, 2, 0x7F, 0x80, 0xAB, 0xFE, 0xFF}}};
     ini.wiimote = {false, false, 0x8003, {{0, 17, 99, -1}}, {{10, 9, 8, 7, 6, 255}}};
-    ini.artwork = {true, false, 3, false, false, 12};
+    ini.artwork = {true, false, 3, false, false, 12, false, 0, L"http://127.0.0.1:8080", L"http://mb", L""};
     ini.detail = {true,    true, 0,  true, false,   L" D:\\Sounds\\\x97F3.wav ", false, L"\"Quoted\"", L"", L"Play",
                   L"Stop", true, 30, 7,    20240131};
     ini.notify.notifyTrack = false;
@@ -157,6 +157,10 @@ NotifyApplyCompleted=1
 ConfirmApply=1
 NumDownloadArtworks=4
 UseWIC=1
+Provider=1
+StoreAddress=
+MusicBrainzAddress=https://musicbrainz.org
+CoverArtAddress=https://coverartarchive.org
 [Detail]
 Disable=0
 DisableBootITunes=0

@@ -41,6 +41,10 @@ public:
         Variant file(path);
         return succeeded(d_.call(L"SaveArtworkToFile", {&file}));
     }
+    bool setArtworkFromFile(const std::wstring& path) override {
+        Variant file(path);
+        return succeeded(d_.call(L"SetArtworkFromFile", {&file}));
+    }
     bool deleteArtwork() override { return succeeded(d_.call(L"Delete")); }
 
 private:

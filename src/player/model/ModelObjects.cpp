@@ -59,6 +59,21 @@ public:
         return tavel::win::file::writeFileAtomically(path, bytes);
     }
 
+    // The picture is read now, so the file may go once this returns.
+    bool setArtworkFromFile(const std::wstring& path) override {
+        std::string bytes;
+        if (!tavel::win::file::readFileBytes(path, bytes) || bytes.empty()) return false;
+        return impl_.call([&](Events& events) {
+            Impl::ArtworkEntry* a = find();
+            if (!a) return false;
+            a->path = path;
+            a->bytes = std::move(bytes);
+            a->loaded = true;
+            events.push_back(DispDatabaseChanged);
+            return true;
+        });
+    }
+
     bool deleteArtwork() override {
         return impl_.call([&](Events& events) {
             Impl::TrackEntry* t = impl_.track(trackId_);

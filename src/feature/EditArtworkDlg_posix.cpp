@@ -1,0 +1,7 @@
+#include "feature/EditArtworkDlg.h"
+
+namespace tavelapp {
+
+void showEditArtworkDlg() {}
+
+}  // namespace tavelapp

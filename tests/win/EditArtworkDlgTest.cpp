@@ -1,0 +1,208 @@
+#include <gtest/gtest.h>
+
+#include "LocalHttpServer.h"  // winsock2.h before windows.h
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "SimPlayerSuite.h"
+#include "WinTestSupport.h"
+#include "app/AppPaths.h"
+#include "artwork/LoaderMgr.h"
+#include "config/Ini.h"
+#include "config/Lang.h"
+#include "feature/EditArtworkDlg.h"
+#include "player/com/ITunesCom.h"
+#include "res/resource.h"
+#include "win/file/FileSystem.h"
+
+using namespace tavelapp;
+
+namespace {
+
+const std::string kBlock = "<table border=0 align=left><tr><td valign=top align=center>\n";
+
+int rows(HWND list) { return static_cast<int>(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)); }
+
+std::wstring cell(HWND list, int row, int column) {
+    wchar_t buffer[256] = L"";
+    LVITEMW item{};
+    item.iSubItem = column;
+    item.pszText = buffer;
+    item.cchTextMax = 256;
+    ::SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    return buffer;
+}
+
+long rowId(HWND list, int row) {
+    LVITEMW item{};
+    item.mask = LVIF_PARAM;
+    item.iItem = row;
+    ::SendMessageW(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    return static_cast<long>(item.lParam);
+}
+
+// The count column of every row, or "" for an empty list.
+std::wstring counts(HWND list) {
+    std::wstring out;
+    for (int r = 0; r < rows(list); ++r)
+        out += cell(list, r, 3) + L" ";
+    return out;
+}
+
+void select(HWND list, std::initializer_list<int> selected) {
+    ListView_SetItemState(list, -1, 0, LVIS_SELECTED);
+    for (int row : selected)
+        ListView_SetItemState(list, row, LVIS_SELECTED, LVIS_SELECTED);
+}
+
+WPARAM command(int id) { return MAKEWPARAM(id, BN_CLICKED); }
+
+bool waitFor(const std::function<bool()>& done, int ms = 10000) {
+    for (int i = 0; i < ms / 10; ++i) {
+        if (done()) return true;
+        ::Sleep(10);
+    }
+    return false;
+}
+
+std::set<std::wstring> tmpFiles(const std::wstring& folder) {
+    std::set<std::wstring> names;
+    WIN32_FIND_DATAW found;
+    HANDLE h = ::FindFirstFileW((folder + L"\\*.tmp").c_str(), &found);
+    if (h == INVALID_HANDLE_VALUE) return names;
+    do
+        names.insert(found.cFileName);
+    while (::FindNextFileW(h, &found));
+    ::FindClose(h);
+    return names;
+}
+
+class EditArtworkDlgTest : public SimPlayerSuite {
+protected:
+    void SetUp() override {
+        Lang::instance().setFiles(AppPaths::settingsFolder() + L"\\Langs\\en.lng", {});
+        saved = Ini::instance().artwork;
+        Ini::Item::Artwork& a = Ini::instance().artwork;
+        a.downloadEnabled = true;
+        a.provider = 0;
+        const std::string base = store.base();
+        a.storeAddress = std::wstring(base.begin(), base.end());
+        a.numDownloadArtworks = 2;
+        a.confirmApply = false;
+        a.notifyApplyCompleted = false;
+        ASSERT_TRUE(tavel::win::file::readFileBytes(moduleFolder() + L"\\artwork\\cover.png", png));
+        store.route("/exec/obidos/search-handle-url",
+                    "<b class=\"small\">1.</b>\n<a href=" + store.base() +
+                        "/p1>A</a>\n<b class=\"small\">2.</b>\n<a href=" + store.base() + "/p2>B</a>\n");
+        for (const char* n : {"1", "2"}) {
+            store.route(std::string("/p") + n, "<b class=\"sans\">Harbour Lights " + std::string(n) +
+                                                   "</b><br><a href=/a>The Paper Lanterns</a>\n" + kBlock +
+                                                   "<a href=\"" + store.base() + "/cover" + n + ".png\">");
+            store.route(std::string("/cover") + n + ".png", png);
+        }
+    }
+    void TearDown() override {
+        Ini::instance().artwork = saved;
+        Lang::instance().setFiles(std::wstring(), {});
+    }
+
+    Ini::Item::Artwork saved;
+    LocalHttpServer store;
+    std::string png;
+};
+
+}  // namespace
+
+TEST_F(EditArtworkDlgTest, SearchApplyAndClearChangeTheListedTracksArtwork) {
+    ITunesCom com;
+    ASSERT_TRUE(com.connect());
+    // The playing track names the album the editor opens with.
+    itunes::TrackCollectionPtr album = com.app()->libraryPlaylist()->search(L"The Paper Lanterns Harbour Lights");
+    ASSERT_TRUE(album);
+    album->item(1)->play();
+
+    const std::set<std::wstring> tmpBefore = tmpFiles(artwork::artworkFolder());
+    struct Seen {
+        bool found = false, listed = false, stayedOpenWhileSearching = false, results = false;
+        std::wstring artist, before, afterApply, afterClear, afterTrim, foundBy;
+        std::vector<long> ids, cleared;
+    } seen;
+    std::thread actor([&] {
+        HWND dialog = nullptr;
+        waitFor([&] { return (dialog = ::FindWindowW(L"#32770", L"Edit Artwork")) != nullptr; });
+        if (dialog == nullptr) return;
+        seen.found = true;
+        HWND tracks = ::GetDlgItem(dialog, IDC_ARTWORK_TRACKS);
+        HWND results = ::GetDlgItem(dialog, IDC_ARTWORK_RESULTS);
+        seen.listed = waitFor([&] { return rows(tracks) == 6; });
+        seen.artist = itemText(dialog, IDC_ARTWORK_ARTIST);
+        seen.before = counts(tracks);
+        for (int r = 0; r < rows(tracks); ++r)
+            seen.ids.push_back(rowId(tracks, r));
+
+        // Closing is refused while the search runs: both arrive before it can end.
+        ::PostMessageW(dialog, WM_COMMAND, command(IDC_ARTWORK_DOWNLOAD), 0);
+        ::PostMessageW(dialog, WM_COMMAND, command(IDCANCEL), 0);
+        seen.results = waitFor([&] { return rows(results) == 2; });
+        seen.stayedOpenWhileSearching = ::IsWindowVisible(dialog) != FALSE;
+
+        select(results, {1});
+        seen.foundBy = itemText(dialog, IDC_ARTWORK_FOUNDBY);
+        ::SendMessageW(dialog, WM_COMMAND, command(IDC_ARTWORK_APPLY), 0);
+        waitFor([&] { return counts(tracks) == L"1 1 1 1 1 1 "; });
+        seen.afterApply = counts(tracks);
+
+        select(tracks, {0, 2});
+        seen.cleared = {rowId(tracks, 0), rowId(tracks, 2)};
+        ::PostMessageW(dialog, WM_COMMAND, command(IDC_ARTWORK_CLEAR_SELECTED), 0);
+        HWND confirm = nullptr;
+        waitFor([&] { return (confirm = ::FindWindowW(L"#32770", L"Confirm")) != nullptr; });
+        if (confirm != nullptr) ::PostMessageW(confirm, WM_COMMAND, MAKEWPARAM(IDYES, BN_CLICKED), 0);
+        waitFor([&] { return counts(tracks) == L"0 1 0 1 1 1 "; });
+        seen.afterClear = counts(tracks);
+
+        ::SendMessageW(dialog, WM_COMMAND, command(IDC_ARTWORK_REMOVE_WITHOUT), 0);
+        seen.afterTrim = counts(tracks);
+        ::SendMessageW(dialog, WM_COMMAND, command(IDCANCEL), 0);
+    });
+    showEditArtworkDlg();
+    actor.join();
+
+    ASSERT_TRUE(seen.found);
+    ASSERT_TRUE(seen.listed);
+    EXPECT_EQ(L"The Paper Lanterns", seen.artist);
+    EXPECT_NE(L"1 1 1 1 1 1 ", seen.before);
+    ASSERT_TRUE(seen.results);
+    EXPECT_TRUE(seen.stayedOpenWhileSearching);
+    EXPECT_EQ(L"Found by: the store", seen.foundBy);
+    EXPECT_EQ(L"1 1 1 1 1 1 ", seen.afterApply);
+    EXPECT_EQ(L"0 1 0 1 1 1 ", seen.afterClear);
+    EXPECT_EQ(L"1 1 1 1 ", seen.afterTrim);
+    // The client went with the dialog, and its downloads with it.
+    EXPECT_EQ(tmpBefore, tmpFiles(artwork::artworkFolder()));
+
+    // The player itself holds the new picture, and only on the tracks left.
+    std::map<long, long> byId;
+    const std::wstring saved = artwork::artworkFolder() + L"\\check.png";
+    for (long n = 1; n <= album->count(); ++n) {
+        itunes::TrackPtr t = album->item(n);
+        byId[t->trackId()] = t->artwork()->count();
+        if (t->artwork()->count() == 1) {
+            std::string bytes;
+            ASSERT_TRUE(t->artwork()->item(1)->saveArtworkToFile(saved));
+            ASSERT_TRUE(tavel::win::file::readFileBytes(saved, bytes));
+            EXPECT_EQ(png, bytes);
+        }
+    }
+    ::DeleteFileW(saved.c_str());
+    for (long id : seen.ids)
+        EXPECT_EQ(seen.cleared[0] == id || seen.cleared[1] == id ? 0 : 1, byId[id]) << "track " << id;
+}
