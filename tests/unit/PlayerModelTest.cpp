@@ -571,7 +571,16 @@ TEST_F(PlayerModelTest, ArtworkIsKeptOnceReadAndCanBeChanged) {
     EXPECT_TRUE(artwork->item(3)->saveArtworkToFile(folder.winPath("out7.png")));
     EXPECT_EQ(contentOf(folder.path() / "out7.png"), "PNGc");
     EXPECT_EQ(track->addArtworkFromFile(folder.winPath("c.png")), nullptr);
-    EXPECT_EQ(rec.take(), (Events{"db", "db"}));
+
+    // Replacing a picture keeps its place; the file may go at once.
+    folder.write("d.png", "PNGd");
+    EXPECT_TRUE(secondPicture->setArtworkFromFile(folder.winPath("d.png")));
+    std::filesystem::remove(folder.path() / "d.png");
+    EXPECT_FALSE(secondPicture->setArtworkFromFile(folder.winPath("d.png")));
+    EXPECT_EQ(artwork->count(), 3);
+    EXPECT_TRUE(artwork->item(1)->saveArtworkToFile(folder.winPath("out8.png")));
+    EXPECT_EQ(contentOf(folder.path() / "out8.png"), "PNGd");
+    EXPECT_EQ(rec.take(), (Events{"db", "db", "db"}));
 }
 
 TEST_F(PlayerModelTest, QuitEndsThePlayer) {

@@ -471,6 +471,18 @@ TEST_F(SimPlayerTest, ArtworkIsReadFromBesideTheLibraryFile) {
     std::string bytes;
     EXPECT_TRUE(tavel::win::file::readFileBytes(saved, bytes));
     EXPECT_EQ(expected, bytes);
+
+    // Replaced from another file and back, through the collection's item.
+    const std::wstring other = moduleFolder() + L"\\artwork\\cover.png";
+    std::string otherBytes;
+    ASSERT_TRUE(tavel::win::file::readFileBytes(other, otherBytes));
+    Value otherPath(other.c_str());
+    ASSERT_EQ(S_OK, callMethod(itemOf(artwork.get(), 1).get(), L"SetArtworkFromFile", {&otherPath}));
+    ASSERT_EQ(S_OK, callMethod(itemOf(artwork.get(), 1).get(), L"SaveArtworkToFile", {&path}));
+    EXPECT_TRUE(tavel::win::file::readFileBytes(saved, bytes));
+    EXPECT_EQ(otherBytes, bytes);
+    tavel::win::file::writeFileAtomically(saved, expected);
+    EXPECT_EQ(S_OK, callMethod(itemOf(artwork.get(), 1).get(), L"SetArtworkFromFile", {&path}));
     tavel::win::file::deleteFile(saved);
 }
 
