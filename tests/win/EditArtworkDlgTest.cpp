@@ -14,7 +14,9 @@
 
 #include "SimPlayerSuite.h"
 #include "WinTestSupport.h"
+#include "action/ActionRunner.h"
 #include "app/AppPaths.h"
+#include "app/RunningThreads.h"
 #include "artwork/LoaderMgr.h"
 #include "config/Ini.h"
 #include "config/Lang.h"
@@ -205,4 +207,27 @@ TEST_F(EditArtworkDlgTest, SearchApplyAndClearChangeTheListedTracksArtwork) {
     ::DeleteFileW(saved.c_str());
     for (long id : seen.ids)
         EXPECT_EQ(seen.cleared[0] == id || seen.cleared[1] == id ? 0 : 1, byId[id]) << "track " << id;
+}
+
+TEST_F(EditArtworkDlgTest, TheActionOpensItOnTheMainThreadWithTheSearchOffUnlessEnabled) {
+    Ini::instance().artwork.downloadEnabled = false;
+    bool found = false, downloadOn = true, resultsOn = true, findOn = false;
+    std::thread actor([&] {
+        HWND dialog = nullptr;
+        found = waitFor([&] { return (dialog = ::FindWindowW(L"#32770", L"Edit Artwork")) != nullptr; });
+        if (!found) return;
+        downloadOn = ::IsWindowEnabled(::GetDlgItem(dialog, IDC_ARTWORK_DOWNLOAD)) != FALSE;
+        resultsOn = ::IsWindowEnabled(::GetDlgItem(dialog, IDC_ARTWORK_RESULTS)) != FALSE;
+        findOn = ::IsWindowEnabled(::GetDlgItem(dialog, IDC_ARTWORK_FIND)) != FALSE;
+        ::PostMessageW(dialog, WM_COMMAND, command(IDCANCEL), 0);
+    });
+    ActionRunner::instance().runByName(L"EditArtwork", false);
+    // The action posts the dialog to this thread, whose loop then runs it until it closes.
+    pumpUntil([&] { return found && ::FindWindowW(L"#32770", L"Edit Artwork") == nullptr; }, 15000);
+    actor.join();
+    runningThreads().waitAll();
+    EXPECT_TRUE(found);
+    EXPECT_FALSE(downloadOn);
+    EXPECT_FALSE(resultsOn);
+    EXPECT_TRUE(findOn);
 }
