@@ -87,11 +87,11 @@ private:
         const struct {
             const wchar_t* key;
             int width;
-        } columns[] = {{L"ColumnName", 224},
-                       {L"ColumnAlbum", 166},
-                       {L"ColumnArtist", 102},
-                       {L"ColumnArtworkCount", 24},
-                       {L"ColumnTrackNumber", 24}};
+        } columns[] = {{L"ColumnName", 180},
+                       {L"ColumnAlbum", 130},
+                       {L"ColumnArtist", 100},
+                       {L"ColumnArtworkCount", 50},
+                       {L"ColumnTrackNumber", 44}};
         int index = 0;
         for (const auto& c : columns) {
             std::wstring caption = text(c.key);
