@@ -109,9 +109,23 @@ std::wstring answerBox(const std::wstring& caption, int button) {
 
 std::wstring text(const wchar_t* section, const wchar_t* key) { return Lang::instance().text(section, key); }
 
-// Shows on this thread (the main one); `user` plays the user on another.
+BOOL CALLBACK findSheet(HWND window, LPARAM found) {
+    if (::IsWindowVisible(window) && ::FindWindowExW(window, nullptr, WC_TABCONTROLW, nullptr) != nullptr) {
+        *reinterpret_cast<HWND*>(found) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// Shows on this thread (the main one); `user` plays the user on another. A
+// sheet the user left open is cancelled, so a failing test cannot hang.
 void drive(const std::function<void()>& show, const std::function<void()>& user) {
-    std::thread actor(user);
+    std::thread actor([&] {
+        user();
+        HWND sheet = nullptr;
+        ::EnumWindows(&findSheet, reinterpret_cast<LPARAM>(&sheet));
+        if (sheet != nullptr) ::PostMessageW(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+    });
     show();
     actor.join();
 }
@@ -128,6 +142,8 @@ protected:
         settingsFile = AppPaths::settingsFolder() + L"\\Option.ini";
         ::DeleteFileW(settingsFile.c_str());
         Ini::instance() = Ini(settingsFile);
+        // The controller reads the language of these settings; so does the test.
+        Lang::instance().reload();
         sheetCaption = text(L"OptionSheet", L"Caption");
     }
     void TearDown() override {
@@ -430,14 +446,6 @@ TEST_P(OptionLayoutTest, EveryLabelOfEveryPageAndCaptureDialogFits) {
 INSTANTIATE_TEST_SUITE_P(Languages, OptionLayoutTest, ::testing::Values(L"ja", L"en"));
 
 namespace {
-
-BOOL CALLBACK findSheet(HWND window, LPARAM found) {
-    if (::IsWindowVisible(window) && ::FindWindowExW(window, nullptr, WC_TABCONTROLW, nullptr) != nullptr) {
-        *reinterpret_cast<HWND*>(found) = window;
-        return FALSE;
-    }
-    return TRUE;
-}
 
 void printRect(HWND window) {
     RECT box{};
