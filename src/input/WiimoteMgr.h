@@ -100,7 +100,9 @@ private:
     bool effectRunning_ = false;
     int step_ = 0;
     bool acquired_ = false;
-    tavel::win::timer::Timer effectTimer_;
+    // Only while the library is loaded: a timer kept by this never-destroyed
+    // object would keep the shared timer window for the whole process.
+    std::unique_ptr<tavel::win::timer::Timer> effectTimer_;
 };
 
 }  // namespace tavelapp

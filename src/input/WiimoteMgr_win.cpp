@@ -87,9 +87,9 @@ WiimoteMgr& WiimoteMgr::instance() {
     return *manager;
 }
 
-WiimoteMgr::WiimoteMgr() { effectTimer_.setListener(this); }
+WiimoteMgr::WiimoteMgr() = default;
 
-WiimoteMgr::~WiimoteMgr() { effectTimer_.setListener(nullptr); }
+WiimoteMgr::~WiimoteMgr() = default;
 
 void WiimoteMgr::load() { load(AppPaths::settingsFolder() + L"\\Libraries\\Wiimote.dll"); }
 
@@ -107,6 +107,8 @@ bool WiimoteMgr::load(const std::wstring& path) {
     auto window = std::make_shared<EventHandlerWnd>(*this);
     if (!window->exists()) return false;
     window_ = window;
+    effectTimer_ = std::make_unique<tavel::win::timer::Timer>();
+    effectTimer_->setListener(this);
     library_ = std::move(library);
     loaded_.store(true);
     loadError_.clear();
@@ -121,7 +123,7 @@ void WiimoteMgr::unload() {
     if (!isLoaded()) return;
     WiimoteRules::setLampSink(nullptr);
     window_.reset();
-    effectTimer_.stop();
+    effectTimer_.reset();
     effectRunning_ = false;
     release();
     library_->close();
@@ -175,11 +177,11 @@ void WiimoteMgr::setLEDs(std::uint8_t pattern) {
 }
 
 void WiimoteMgr::startEffect(int pattern) {
-    if (!isLoaded()) return;
+    if (!isLoaded() || !effectTimer_) return;
     effect_ = pattern;
     effectRunning_ = true;
     step_ = 0;
-    effectTimer_.start(kEffectTickMs);
+    effectTimer_->start(kEffectTickMs);
     send(WiimoteRules::ledReport(0));
 }
 
@@ -210,9 +212,9 @@ void WiimoteMgr::addListener(WiimoteMgrListener* listener) { listeners_.insert(l
 void WiimoteMgr::removeListener(WiimoteMgrListener* listener) { listeners_.erase(listener); }
 
 void WiimoteMgr::onTimer(tavel::win::timer::Timer& timer) {
-    if (&timer != &effectTimer_) return;
+    if (&timer != effectTimer_.get()) return;
     if (step_ >= WiimoteRules::kEffectFrames) {
-        effectTimer_.stop();
+        timer.stop();
         effectRunning_ = false;
         send(WiimoteRules::rumbleReport(false));
         refreshLEDs();
