@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "config/Ini.h"
 #include "win/util/ComPtr.h"
 
 namespace tavelapp {
@@ -45,8 +46,9 @@ public:
     // Whether every set-up step succeeded for the open device.
     bool ready() const { return ready_; }
 
-    // The controller's GUID as the settings hold it.
-    static GUID settingsGuid();
+    // The controller's GUID as settings hold it, and back.
+    static GUID settingsGuid(const Ini::Item::Joy& joy);
+    static void storeGuid(const GUID& guid, Ini::Item::Joy& joy);
 
 private:
     DInput();

@@ -28,8 +28,7 @@ DInput& DInput::instance() {
     return input;
 }
 
-GUID DInput::settingsGuid() {
-    const Ini::Item::Joy& joy = Ini::instance().joy;
+GUID DInput::settingsGuid(const Ini::Item::Joy& joy) {
     GUID guid{};
     guid.Data1 = joy.guidData1;
     guid.Data2 = joy.guidData2;
@@ -37,6 +36,14 @@ GUID DInput::settingsGuid() {
     for (std::size_t i = 0; i < joy.guidData4.size(); ++i)
         guid.Data4[i] = joy.guidData4[i];
     return guid;
+}
+
+void DInput::storeGuid(const GUID& guid, Ini::Item::Joy& joy) {
+    joy.guidData1 = guid.Data1;
+    joy.guidData2 = guid.Data2;
+    joy.guidData3 = guid.Data3;
+    for (std::size_t i = 0; i < joy.guidData4.size(); ++i)
+        joy.guidData4[i] = guid.Data4[i];
 }
 
 void DInput::initialize() {

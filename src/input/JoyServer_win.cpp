@@ -28,7 +28,7 @@ LRESULT JoyServer::EventHandlerWnd::handleMessage(UINT message, WPARAM wParam, L
 }
 
 JoyServer::JoyServer()
-    : wanted_(DInput::settingsGuid()),
+    : wanted_(DInput::settingsGuid(Ini::instance().joy)),
       shift_(Ini::instance().joy.useShift, Ini::instance().joy.shift),
       self_(std::make_shared<JoyServer*>(this)) {
     window_ = std::make_unique<EventHandlerWnd>(*this);

@@ -20,7 +20,6 @@ protected:
 
 private:
     void showShift();
-    GUID chosenGuid() const;
 
     bool input_ = false;  // holds a reference to DirectInput
 };

@@ -20,28 +20,16 @@ OptionJoyPage::~OptionJoyPage() {
     if (input_) DInput::instance().release();
 }
 
-GUID OptionJoyPage::chosenGuid() const {
-    const Ini::Item::Joy& joy = settings_.joy;
-    GUID guid{};
-    guid.Data1 = joy.guidData1;
-    guid.Data2 = joy.guidData2;
-    guid.Data3 = joy.guidData3;
-    for (std::size_t i = 0; i < joy.guidData4.size(); ++i)
-        guid.Data4[i] = joy.guidData4[i];
-    return guid;
-}
-
 void OptionJoyPage::onInit() {
+    const GUID wanted = DInput::settingsGuid(settings_.joy);
     try {
         DInput::instance().initialize();
         input_ = true;
-        const GUID wanted = chosenGuid();
         DInput::instance().enumerate(&wanted, ::GetAncestor(hwnd(), GA_ROOT));
     } catch (const AppException&) {
         // No DirectInput: the list stays empty and capturing says why.
     }
     HWND devices = item(IDC_OPT_J_DEVICE);
-    const GUID wanted = chosenGuid();
     int index = 0;
     for (const DInput::JoyInfoPtr& device : DInput::instance().devices()) {
         ::SendMessageW(devices, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(device->productName.c_str()));
@@ -96,12 +84,7 @@ bool OptionJoyPage::readyToCapture() {
     const auto& devices = DInput::instance().devices();
     if (input_ && index >= 0 && static_cast<std::size_t>(index) < devices.size()) {
         const GUID& guid = devices[static_cast<std::size_t>(index)]->instance;
-        Ini::Item::Joy& joy = settings_.joy;
-        joy.guidData1 = guid.Data1;
-        joy.guidData2 = guid.Data2;
-        joy.guidData3 = guid.Data3;
-        for (std::size_t i = 0; i < joy.guidData4.size(); ++i)
-            joy.guidData4[i] = guid.Data4[i];
+        DInput::storeGuid(guid, settings_.joy);
         DInput::instance().releaseDevice();
         DInput::instance().enumerate(&guid, ::GetAncestor(hwnd(), GA_ROOT));
     }
