@@ -31,18 +31,6 @@ namespace {
 
 const std::string kBlock = "<table border=0 align=left><tr><td valign=top align=center>\n";
 
-int rows(HWND list) { return static_cast<int>(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)); }
-
-std::wstring cell(HWND list, int row, int column) {
-    wchar_t buffer[256] = L"";
-    LVITEMW item{};
-    item.iSubItem = column;
-    item.pszText = buffer;
-    item.cchTextMax = 256;
-    ::SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-    return buffer;
-}
-
 long rowId(HWND list, int row) {
     LVITEMW item{};
     item.mask = LVIF_PARAM;
@@ -54,8 +42,8 @@ long rowId(HWND list, int row) {
 // The count column of every row, or "" for an empty list.
 std::wstring counts(HWND list) {
     std::wstring out;
-    for (int r = 0; r < rows(list); ++r)
-        out += cell(list, r, 3) + L" ";
+    for (int r = 0; r < listRows(list); ++r)
+        out += listCell(list, r, 3) + L" ";
     return out;
 }
 
@@ -144,16 +132,16 @@ TEST_F(EditArtworkDlgTest, SearchApplyAndClearChangeTheListedTracksArtwork) {
         seen.found = true;
         HWND tracks = ::GetDlgItem(dialog, IDC_ARTWORK_TRACKS);
         HWND results = ::GetDlgItem(dialog, IDC_ARTWORK_RESULTS);
-        seen.listed = waitFor([&] { return rows(tracks) == 6; });
+        seen.listed = waitFor([&] { return listRows(tracks) == 6; });
         seen.artist = itemText(dialog, IDC_ARTWORK_ARTIST);
         seen.before = counts(tracks);
-        for (int r = 0; r < rows(tracks); ++r)
+        for (int r = 0; r < listRows(tracks); ++r)
             seen.ids.push_back(rowId(tracks, r));
 
         // Closing is refused while the search runs: both arrive before it can end.
         ::PostMessageW(dialog, WM_COMMAND, command(IDC_ARTWORK_DOWNLOAD), 0);
         ::PostMessageW(dialog, WM_COMMAND, command(IDCANCEL), 0);
-        seen.results = waitFor([&] { return rows(results) == 2; });
+        seen.results = waitFor([&] { return listRows(results) == 2; });
         seen.stayedOpenWhileSearching = ::IsWindowVisible(dialog) != FALSE;
 
         select(results, {1});

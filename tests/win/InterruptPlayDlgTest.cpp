@@ -40,18 +40,6 @@ HDROP makeDrop(const std::vector<std::wstring>& paths) {
     return static_cast<HDROP>(memory);
 }
 
-std::wstring cell(HWND list, int row, int column) {
-    wchar_t buffer[256] = L"";
-    LVITEMW item{};
-    item.iSubItem = column;
-    item.pszText = buffer;
-    item.cchTextMax = 256;
-    ::SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-    return buffer;
-}
-
-int rows(HWND list) { return static_cast<int>(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)); }
-
 void select(HWND list, std::initializer_list<int> selected) {
     ListView_SetItemState(list, -1, 0, LVIS_SELECTED);
     for (int row : selected)
@@ -122,15 +110,15 @@ TEST_P(InterruptPlayDlgTest, DroppedTracksQueueAndAreEdited) {
                                                           L"C:\\elsewhere\\not in the library.mp3",
                                                           std::wstring(kFolder) + L"01 Harbour Lights.mp3"})),
                        0);
-        seen.dropped = waitFor([&] { return rows(list) == 2; });
-        for (int r = 0; r < rows(list); ++r)
-            seen.names.push_back(cell(list, r, 1));
-        seen.order0 = cell(list, 0, 0);
-        seen.playlist0 = cell(list, 0, 4);
+        seen.dropped = waitFor([&] { return listRows(list) == 2; });
+        for (int r = 0; r < listRows(list); ++r)
+            seen.names.push_back(listCell(list, r, 1));
+        seen.order0 = listCell(list, 0, 0);
+        seen.playlist0 = listCell(list, 0, 4);
 
         select(list, {1});
         press(dialog, IDC_INTERRUPT_UP);
-        waitFor([&] { return cell(list, 0, 1) == L"Lighthouse Keeper"; });
+        waitFor([&] { return listCell(list, 0, 1) == L"Lighthouse Keeper"; });
         seen.selectedAfterMove = selectedRows(list);
 
         // The controller sets the return point on its worker.
@@ -141,20 +129,20 @@ TEST_P(InterruptPlayDlgTest, DroppedTracksQueueAndAreEdited) {
             InterruptPlay::instance().setReturnPoint(back);
         });
         controller.join();
-        seen.followed = waitFor([&] { return rows(list) == 3; });
-        seen.returnOrder = cell(list, 2, 0);
-        seen.returnRow = cell(list, 2, 1) == L"Back" && cell(list, 2, 4) == L"Evening";
+        seen.followed = waitFor([&] { return listRows(list) == 3; });
+        seen.returnOrder = listCell(list, 2, 0);
+        seen.returnRow = listCell(list, 2, 1) == L"Back" && listCell(list, 2, 4) == L"Evening";
         seen.clearReturnOn = enabled(dialog, IDC_INTERRUPT_CLEARRETURN);
 
         // Deleting a queued row and the return point's row.
         select(list, {0, 2});
         press(dialog, IDC_INTERRUPT_DELETE);
-        waitFor([&] { return rows(list) == 1; });
-        seen.afterDelete = rows(list);
+        waitFor([&] { return listRows(list) == 1; });
+        seen.afterDelete = listRows(list);
 
         press(dialog, IDC_INTERRUPT_CLEARALL);
-        waitFor([&] { return rows(list) == 0; });
-        seen.afterClear = rows(list);
+        waitFor([&] { return listRows(list) == 0; });
+        seen.afterClear = listRows(list);
         ::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
     });
     showInterruptPlayDlg(moduleFolder() + L"\\iTunes Music Library.xml");

@@ -91,7 +91,7 @@ int currentPage(HWND sheet) {
     return static_cast<int>(::SendMessageW(sheet, PSM_HWNDTOINDEX, reinterpret_cast<WPARAM>(page), 0));
 }
 
-int rows(HWND page) { return static_cast<int>(::SendDlgItemMessageW(page, IDC_OPT_LIST, LVM_GETITEMCOUNT, 0, 0)); }
+int rows(HWND page) { return listRows(::GetDlgItem(page, IDC_OPT_LIST)); }
 int selectedRow(HWND page) {
     return static_cast<int>(
         ::SendDlgItemMessageW(page, IDC_OPT_LIST, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
@@ -542,14 +542,7 @@ TEST(OptionJoyProbe, DISABLED_HeldShiftCapturesTheShiftedCodeAndAStickIsNoShiftB
             ::PostMessageW(dialog, WM_COMMAND, IDOK, 0);
             waitGone(dialog);
             seen.rows = rows(page);
-            wchar_t cell[128] = L"";
-            LVITEMW item{};
-            item.iSubItem = 1;
-            item.pszText = cell;
-            item.cchTextMax = 128;
-            ::SendDlgItemMessageW(page, IDC_OPT_LIST, LVM_GETITEMTEXTW, static_cast<WPARAM>(seen.rows - 1),
-                                  reinterpret_cast<LPARAM>(&item));
-            seen.lastRow = cell;
+            seen.lastRow = listCell(::GetDlgItem(page, IDC_OPT_LIST), seen.rows - 1, 1);
 
             postClick(page, IDC_OPT_J_CHANGESHIFT);
             HWND shift = waitFor(text(L"GetJoyShiftDlg", L"Caption"));

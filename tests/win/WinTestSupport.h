@@ -1,6 +1,8 @@
 #pragma once
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <functional>
 #include <string>
 
@@ -25,6 +27,19 @@ inline void pumpFor(DWORD ms) { pumpUntil(nullptr, ms); }
 inline std::wstring itemText(HWND dialog, int id) {
     wchar_t buffer[512] = L"";
     ::GetDlgItemTextW(dialog, id, buffer, 512);
+    return buffer;
+}
+
+// A list view's row count, and the text of one of its cells.
+inline int listRows(HWND list) { return static_cast<int>(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)); }
+
+inline std::wstring listCell(HWND list, int row, int column) {
+    wchar_t buffer[256] = L"";
+    LVITEMW item{};
+    item.iSubItem = column;
+    item.pszText = buffer;
+    item.cchTextMax = 256;
+    ::SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
     return buffer;
 }
 
