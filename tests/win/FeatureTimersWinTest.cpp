@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "WinTestSupport.h"
+#include "NoticeRecorder.h"
 #include "action/ActionList.h"
 #include "action/ActionRunner.h"
 #include "app/TrayMenu.h"
@@ -54,14 +55,6 @@ BOOL CALLBACK tellClockChanged(HWND window, LPARAM) {
 }
 
 // A tray menu needs a controller to talk to; these tests only read marks.
-struct QuietController : Util::UtilListener {
-    void onTrackChanged(const PlayerState&) override {}
-    void onPlayerStateChanged(const PlayerState&) override {}
-    void notify(const std::string&, const std::wstring&, const PicturePtr&, int) override {}
-    void checkObservationSoon() override {}
-    void restartWiimoteServer() override {}
-    void showOption() override {}
-};
 
 // The radio-marked command of the submenu whose first command is `first`.
 UINT markedIn(HMENU menu, UINT first) {
@@ -143,7 +136,7 @@ TEST_F(FeatureTimersWinTest, ClockChangeBroadcastRunsAPassedTimeAtOnce) {
 }
 
 TEST_F(FeatureTimersWinTest, TrayMenuMarksAndSwitchesEachFeature) {
-    QuietController controller;
+    NoticeRecorder controller;
     TrayMenu tray(controller);
     struct Step {
         UINT command;
@@ -172,7 +165,7 @@ TEST_F(FeatureTimersWinTest, TrayMenuMarksAndSwitchesEachFeature) {
 }
 
 TEST_F(FeatureTimersWinTest, ChoosingFromLastPlayMakesItTheActionAndSwitchesOn) {
-    QuietController controller;
+    NoticeRecorder controller;
     TrayMenu tray(controller);
     EventAction& eventAction = EventAction::instance();
     eventAction.setAction(L"DoNothing");

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "WinTestSupport.h"
+#include "NoticeRecorder.h"
 #include "app/AppPaths.h"
 #include "app/Util.h"
 #include "app/ZEvared.h"
@@ -18,25 +19,6 @@ using namespace tavelapp;
 namespace {
 
 const UINT kCtrlAlt = MOD_CONTROL | MOD_ALT;
-
-struct Notice {
-    std::string key;
-    std::wstring text;
-    int kind;
-};
-
-// Stands in for the controller and keeps what it is told.
-struct Recorder : Util::UtilListener {
-    void onTrackChanged(const PlayerState&) override {}
-    void onPlayerStateChanged(const PlayerState&) override {}
-    void notify(const std::string& key, const std::wstring& text, const PicturePtr&, int kind) override {
-        notices.push_back({key, text, kind});
-    }
-    void checkObservationSoon() override {}
-    void restartWiimoteServer() override {}
-    void showOption() override {}
-    std::vector<Notice> notices;
-};
 
 // A window of the test's own that can hold a combination, as another program would.
 class OtherProgram {
@@ -97,7 +79,7 @@ protected:
 
     Ini saved{L""};
     std::wstring langFile;
-    Recorder recorder;
+    NoticeRecorder recorder;
     OtherProgram other;
 };
 
@@ -131,7 +113,7 @@ TEST_F(HotKeyServerTest, RegistersEachBindingOnItsHiddenWindowUntilItGoes) {
     }
     EXPECT_TRUE(other.canTake(kCtrlAlt, VK_F5)) << "given back with the server";
     EXPECT_TRUE(other.canTake(kCtrlAlt | MOD_SHIFT, VK_F5));
-    EXPECT_TRUE(recorder.notices.empty());
+    EXPECT_TRUE(recorder.notices().empty());
 
     // A new server counts from the start again; a disabled one registers nothing.
     {
@@ -160,10 +142,10 @@ TEST_F(HotKeyServerTest, AHeldOrRepeatedCombinationIsReportedOnceAndTheRestWork)
     EXPECT_TRUE(server.keys().at(0xC002)->failed());
     EXPECT_FALSE(other.canTake(kCtrlAlt, VK_F8));
 
-    ASSERT_EQ(1u, recorder.notices.size());
-    EXPECT_EQ("HotkeyServer_InitError", recorder.notices[0].key);
-    EXPECT_EQ(0x40, recorder.notices[0].kind);
-    EXPECT_EQ(L"Taken elsewhere:\n\n\u30FBNext Track\n\u30FBPlay/Pause\n", recorder.notices[0].text);
+    ASSERT_EQ(1u, recorder.notices().size());
+    EXPECT_EQ("HotkeyServer_InitError", recorder.notices()[0].key);
+    EXPECT_EQ(0x40, recorder.notices()[0].kind);
+    EXPECT_EQ(L"Taken elsewhere:\n\n\u30FBNext Track\n\u30FBPlay/Pause\n", recorder.notices()[0].text);
 }
 
 TEST_F(HotKeyServerTest, TenFailuresNameEightThenDots) {
@@ -172,28 +154,28 @@ TEST_F(HotKeyServerTest, TenFailuresNameEightThenDots) {
         bind(kCtrlAlt, VK_F9, L"Action" + std::to_wstring(i));
     HotKeyServer server;
     EXPECT_EQ(10u, server.keys().size());
-    ASSERT_EQ(1u, recorder.notices.size());
+    ASSERT_EQ(1u, recorder.notices().size());
     std::wstring expected = L"Taken elsewhere:\n\n";
     for (int i = 1; i <= 8; ++i)
         expected += L"\u30FBAction" + std::to_wstring(i) + L"\n";
     expected += L"...\n";
-    EXPECT_EQ(expected, recorder.notices[0].text);
+    EXPECT_EQ(expected, recorder.notices()[0].text);
 }
 
 TEST_F(HotKeyServerTest, AKnownIdRunsItsActionAndAnUnknownOneNothing) {
     // A bare name no plug-in knows: the runner says so, which shows it got there.
     bind(kCtrlAlt, VK_F6, L"HotKeyTestNoSuchAction");
     HotKeyServer server;
-    ASSERT_TRUE(recorder.notices.empty());
+    ASSERT_TRUE(recorder.notices().empty());
 
     EXPECT_EQ(0, ::SendMessageW(server.hwnd(), WM_HOTKEY, 0xC001, MAKELPARAM(kCtrlAlt, VK_F6)));
     EXPECT_EQ(0, ::SendMessageW(server.hwnd(), WM_HOTKEY, 0x1234, 0));
-    EXPECT_TRUE(recorder.notices.empty());
+    EXPECT_TRUE(recorder.notices().empty());
 
     EXPECT_EQ(0, ::SendMessageW(server.hwnd(), WM_HOTKEY, 0xC000, MAKELPARAM(kCtrlAlt, VK_F6)));
-    ASSERT_EQ(1u, recorder.notices.size());
-    EXPECT_EQ("cancelRunAction", recorder.notices[0].key);
-    EXPECT_EQ(L"No action hotkeytestnosuchaction", recorder.notices[0].text);
+    ASSERT_EQ(1u, recorder.notices().size());
+    EXPECT_EQ("cancelRunAction", recorder.notices()[0].key);
+    EXPECT_EQ(L"No action hotkeytestnosuchaction", recorder.notices()[0].text);
 }
 
 TEST_F(HotKeyServerTest, BindingsReadAsModifiersAndTheSystemsKeyName) {

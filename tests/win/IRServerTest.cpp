@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "WinTestSupport.h"
+#include "NoticeRecorder.h"
 #include "app/AppException.h"
 #include "app/AppPaths.h"
 #include "app/ZEvared.h"
@@ -49,25 +50,6 @@ Bytes finalPut(const std::string& text) {
 struct Notice {
     std::string key;
     std::wstring text;
-};
-
-struct Recorder : Util::UtilListener {
-    void onTrackChanged(const PlayerState&) override {}
-    void onPlayerStateChanged(const PlayerState&) override {}
-    void notify(const std::string& key, const std::wstring& text, const PicturePtr&, int) override {
-        notices.push_back({key, text});
-    }
-    void checkObservationSoon() override {}
-    void restartWiimoteServer() override {}
-    void showOption() override {}
-    // The texts of the actions the runner could not find, in order: our bindings name no real action.
-    std::vector<std::wstring> ran() const {
-        std::vector<std::wstring> out;
-        for (const Notice& n : notices)
-            if (n.key == "cancelRunAction") out.push_back(n.text);
-        return out;
-    }
-    std::vector<Notice> notices;
 };
 
 // A blocking loopback client; while it waits for the server it keeps the
@@ -244,7 +226,7 @@ protected:
 
     Ini saved{L""};
     std::wstring langFile;
-    Recorder recorder;
+    NoticeRecorder recorder;
     IRServer::Options options;
 };
 
@@ -315,7 +297,7 @@ TEST_F(IRServerTest, NetworkPeersRunHarmlessActionsUnlessAllowedAll) {
                   peer.ask(kConnect + finalPut("RUN:RunScript\nRUN:ExitSystem\nRUN:IRTestOther\nKEY:0\n"), 10));
         EXPECT_EQ(std::vector<std::wstring>{L"irtestup"}, ranAfterPumping(1));
     }
-    recorder.notices.clear();
+    recorder.clear();
     options.tcpAllowAllActions = true;
     IRServer server(options);
     Peer peer(static_cast<u_short>(options.tcpPort));
@@ -365,9 +347,9 @@ TEST_F(IRServerTest, ReceiveFailureWarnsClosesAndListensAgainLater) {
         EXPECT_EQ("", peer.receive(7, 1000));
         EXPECT_TRUE(peer.closedByServer());
     }
-    ASSERT_EQ(1u, recorder.notices.size());
-    EXPECT_EQ("IRServer_RecvError", recorder.notices[0].key);
-    EXPECT_EQ(L"Receive failed", recorder.notices[0].text);
+    ASSERT_EQ(1u, recorder.notices().size());
+    EXPECT_EQ("IRServer_RecvError", recorder.notices()[0].key);
+    EXPECT_EQ(L"Receive failed", recorder.notices()[0].text);
     EXPECT_FALSE(server.tcpListening());
     EXPECT_FALSE(Peer(port).connected());
 
@@ -439,9 +421,9 @@ TEST_F(IRServerTest, WithoutIrdaTheNetworkListenerRunsAndTheFailureIsToldOnce) {
         IRServer server(options);
         EXPECT_FALSE(server.irdaListening());
         EXPECT_TRUE(server.tcpListening());
-        ASSERT_EQ(1u, recorder.notices.size());
-        EXPECT_EQ("IRServer_InitError", recorder.notices[0].key);
-        EXPECT_EQ(L"No infrared socket", recorder.notices[0].text);
+        ASSERT_EQ(1u, recorder.notices().size());
+        EXPECT_EQ("IRServer_InitError", recorder.notices()[0].key);
+        EXPECT_EQ(L"No infrared socket", recorder.notices()[0].text);
         Peer peer(static_cast<u_short>(options.tcpPort));
         EXPECT_EQ(kConnectReply, peer.ask(kConnect, 7));
     }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "WinTestSupport.h"
+#include "NoticeRecorder.h"
 #include "app/AppException.h"
 #include "app/AppPaths.h"
 #include "app/Util.h"
@@ -20,20 +21,6 @@ using namespace tavelapp;
 // These run only with the DirectInput double loaded in place of the system's
 // (the win_joystick test entry sets WINEDLLOVERRIDES=dinput=n,b).
 namespace {
-
-// Stands in for the controller: the runner tells it of each bare name it
-// cannot find, which shows the binding got there.
-struct Recorder : Util::UtilListener {
-    void onTrackChanged(const PlayerState&) override {}
-    void onPlayerStateChanged(const PlayerState&) override {}
-    void notify(const std::string& key, const std::wstring& text, const PicturePtr&, int) override {
-        if (key == "cancelRunAction") ran.push_back(text.substr(text.find(L' ') + 1));
-    }
-    void checkObservationSoon() override {}
-    void restartWiimoteServer() override {}
-    void showOption() override {}
-    std::vector<std::wstring> ran;
-};
 
 struct Owner : ZEvared::ZEvaredListener {
     void showNotifyWnd(ZEvared&, const NotifyWndInfo& info) override { shown.push_back(info); }
@@ -85,14 +72,18 @@ protected:
     void act(const char* line) { ASSERT_EQ(0, command(line)) << line; }
     // Every action that ran, after a moment for strays.
     std::vector<std::wstring> ranAfter(std::size_t expected) {
-        pumpUntil([&] { return recorder.ran.size() >= expected; }, 3000);
+        pumpUntil([&] { return recorder.ran().size() >= expected; }, 3000);
         pumpFor(200);
-        return recorder.ran;
+        // The runner's text ends with the bare name it could not find.
+        std::vector<std::wstring> names;
+        for (const std::wstring& text : recorder.ran())
+            names.push_back(text.substr(text.find(L' ') + 1));
+        return names;
     }
 
     Ini saved{L""};
     std::wstring langFile;
-    Recorder recorder;
+    NoticeRecorder recorder;
     int(WINAPI* command)(const char*) = nullptr;
     long(WINAPI* query)(const char*) = nullptr;
 };

@@ -11,6 +11,7 @@
 
 #include "SimPlayerControl.h"
 #include "SimPlayerSuite.h"
+#include "NoticeRecorder.h"
 #include "WinTestSupport.h"
 #include "action/ActionList.h"
 #include "action/ActionPluginITunes.h"
@@ -29,28 +30,6 @@
 using namespace tavelapp;
 
 namespace {
-
-// Stands in for the controller: records what would be shown.
-struct NotifyRecorder : Util::UtilListener {
-    void onTrackChanged(const PlayerState&) override {}
-    void onPlayerStateChanged(const PlayerState&) override {}
-    void notify(const std::string& key, const std::wstring&, const PicturePtr&, int kind) override {
-        std::lock_guard<std::mutex> guard(lock);
-        notes.push_back({key, kind});
-    }
-    void checkObservationSoon() override {}
-    void restartWiimoteServer() override {}
-    void showOption() override {}
-    int count(const std::string& key) {
-        std::lock_guard<std::mutex> guard(lock);
-        int n = 0;
-        for (const auto& note : notes)
-            n += note.first == key ? 1 : 0;
-        return n;
-    }
-    std::mutex lock;
-    std::vector<std::pair<std::string, int>> notes;
-};
 
 class PlayerFailureTest : public SimPlayerSuite {
 protected:
@@ -77,7 +56,7 @@ protected:
     Ini saved{L""};
     ITunesCom com;
     itunes::App* app = nullptr;
-    NotifyRecorder recorder;
+    NoticeRecorder recorder;
 };
 
 }  // namespace
@@ -233,7 +212,7 @@ TEST_F(PlayerFailureTest, AnActionAndTheEventsItRaisesAreAnnouncedFromOneCapture
             if (code <= ActionPluginMgr::StateChanged) ActionRunner::instance().notifyChanges();
         }
     } forwarder;
-    struct Tracks : NotifyRecorder {
+    struct Tracks : NoticeRecorder {
         void onTrackChanged(const PlayerState&) override { ++changes; }
         std::atomic<int> changes{0};
     } recorder;
@@ -270,10 +249,7 @@ TEST_F(PlayerFailureTest, AnActionAndTheEventsItRaisesAreAnnouncedFromOneCapture
     // A volume key: the action's end and the player's volume event.
     app->setSoundVolume(50);
     pumpFor(500);
-    {
-        std::lock_guard<std::mutex> guard(recorder.lock);
-        recorder.notes.clear();
-    }
+    recorder.clear();
     captures = factory.captureCount();
     ActionList::instance().parse(L"Test", L"[test]\nLouder\tVolume\t+5\n");
     ActionRunner::instance().runByName(L"Louder", true);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "WinTestSupport.h"
+#include "NoticeRecorder.h"
 #include "app/AppException.h"
 #include "app/AppPaths.h"
 #include "app/ZEvared.h"
@@ -21,19 +22,6 @@
 using namespace tavelapp;
 
 namespace {
-
-struct Recorder : Util::UtilListener {
-    void onTrackChanged(const PlayerState&) override {}
-    void onPlayerStateChanged(const PlayerState&) override {}
-    void notify(const std::string& key, const std::wstring& text, const PicturePtr&, int) override {
-        // Our bindings name no real action: the runner tells their (lower-cased) names.
-        if (key == "cancelRunAction") ran.push_back(text);
-    }
-    void checkObservationSoon() override {}
-    void restartWiimoteServer() override {}
-    void showOption() override {}
-    std::vector<std::wstring> ran;
-};
 
 std::wstring library(const wchar_t* folder) { return moduleFolder() + L"\\plugins\\" + folder + L"\\Wiimote.dll"; }
 
@@ -108,7 +96,7 @@ protected:
     Ini saved{L""};
     std::wstring langFile;
     std::wstring folder;
-    Recorder recorder;
+    NoticeRecorder recorder;
     std::unique_ptr<WiimoteServer> server;
 };
 
@@ -119,14 +107,14 @@ TEST_F(WiimoteTest, ScriptedPressesRunTheirBindingsOnceAndShiftSelectsTheShifted
     script("buttons 0008\nbuttons 0008\nbuttons 0000\n");
     ASSERT_TRUE(pumpUntil([&] { return logged("Report 30 0000 delivered"); }, 5000));
     pumpFor(50);
-    EXPECT_EQ((std::vector<std::wstring>{L"wiiplain", L"wiiplaintoo"}), recorder.ran);
+    EXPECT_EQ((std::vector<std::wstring>{L"wiiplain", L"wiiplaintoo"}), recorder.ran());
 
     // B held: A runs the shifted binding; B alone runs nothing; let go, A is plain again.
-    recorder.ran.clear();
+    recorder.clear();
     script("buttons 0004\nbuttons 000C\nbuttons 0004\nbuttons 0000\nbuttons 0008\nreport 31 0000\n");
     ASSERT_TRUE(pumpUntil([&] { return logged("Report 31 0000 delivered"); }, 5000));
     pumpFor(50);
-    EXPECT_EQ((std::vector<std::wstring>{L"wiishifted", L"wiiplain", L"wiiplaintoo"}), recorder.ran)
+    EXPECT_EQ((std::vector<std::wstring>{L"wiishifted", L"wiiplain", L"wiiplaintoo"}), recorder.ran())
         << "only core-button reports count";
 }
 
@@ -185,7 +173,7 @@ TEST_F(WiimoteTest, DeviceChangesReconnectToTheFirstRemoteOnly) {
     EXPECT_EQ((std::vector<std::string>{"Devices 2", "EnumDevices 2", "Acquire 1", "SendData 1 15 00 22"}),
               std::vector<std::string>(lines.begin() + before, lines.end()));
     script("buttons 0000\nbuttons 0008\n");
-    ASSERT_TRUE(pumpUntil([&] { return recorder.ran.size() >= 2; }, 5000));
+    ASSERT_TRUE(pumpUntil([&] { return recorder.ran().size() >= 2; }, 5000));
 }
 
 TEST_F(WiimoteTest, LibraryMissingAnEntryPointIsRefused) {
