@@ -60,7 +60,8 @@ std::shared_ptr<ActionPlugin> ActionPluginMgr::findPlugin(const std::wstring& na
 }
 
 std::shared_ptr<ActionPlugin> ActionPluginMgr::getActionTarget() const {
-    const std::wstring setting = Ini::instance().actionTarget.id;
+    // Workers ask too (change detection, notifications): the published settings.
+    const std::wstring setting = Ini::snapshot()->actionTarget.id;
     if (setting != L"Auto") {
         if (auto plugin = findPlugin(setting)) return plugin;
     } else {

@@ -7,6 +7,9 @@
 #include <vector>
 
 namespace tavelapp {
+
+class Ini;
+
 namespace amazon {
 
 // Searches the store for an album's covers and downloads the pictures of the
@@ -57,8 +60,9 @@ private:
     void report(unsigned message, std::size_t first, std::size_t second) const;
     void addProduct(const std::string& page);
     // Fill the items and count the steps; Found when there are items to download.
-    int searchStore(const std::wstring& keywords, std::size_t& step, std::size_t& total);
-    int searchMusicBrainz(const std::wstring& artist, const std::wstring& album, std::size_t& total);
+    int searchStore(const Ini& settings, const std::wstring& keywords, std::size_t& step, std::size_t& total);
+    int searchMusicBrainz(const Ini& settings, const std::wstring& artist, const std::wstring& album,
+                          std::size_t& total);
     // Downloads every item's picture into a temporary file; true when any arrived.
     bool downloadPictures(std::int32_t key, std::size_t& step, std::size_t total);
 

@@ -122,16 +122,17 @@ int Client::searchAndRecord(const std::wstring& keywords, const std::wstring& ar
 
 int Client::search(const std::wstring& keywords, const std::wstring& artist, const std::wstring& album) {
     std::size_t step = 0, total = 0;
-    const int found =
-        provider_ == MusicBrainz ? searchMusicBrainz(artist, album, total) : searchStore(keywords, step, total);
+    // One published snapshot for the whole search, which runs on a worker.
+    const std::shared_ptr<const Ini> settings = Ini::snapshot();
+    const int found = provider_ == MusicBrainz ? searchMusicBrainz(*settings, artist, album, total)
+                                               : searchStore(*settings, keywords, step, total);
     if (found != Found) return found;
     return downloadPictures(albumKey(artist, album), step, total) ? Found : NoPicture;
 }
 
-int Client::searchStore(const std::wstring& keywords, std::size_t& step, std::size_t& total) {
+int Client::searchStore(const Ini& settings, const std::wstring& keywords, std::size_t& step, std::size_t& total) {
     const std::string url = searchAddress_ + "/exec/obidos/search-handle-url?index=music-jp&rank=" +
-                            sortOrder(Ini::instance().artwork.artworkListSort) +
-                            "&field-keywords=" + encodeKeywords(keywords);
+                            sortOrder(settings.artwork.artworkListSort) + "&field-keywords=" + encodeKeywords(keywords);
     std::string page;
     if (!downloadText(url, page)) return PageNotLoaded;
 
@@ -140,7 +141,7 @@ int Client::searchStore(const std::wstring& keywords, std::size_t& step, std::si
         addProduct(page);
     } else {
         if (!hasResults(page)) return NothingFound;
-        links = resultLinks(page, Ini::instance().artwork.numDownloadArtworks);
+        links = resultLinks(page, settings.artwork.numDownloadArtworks);
     }
     total = items_.size() + 2 * links.size() + 1;
     for (const std::string& link : links) {
@@ -151,8 +152,9 @@ int Client::searchStore(const std::wstring& keywords, std::size_t& step, std::si
     return Found;
 }
 
-int Client::searchMusicBrainz(const std::wstring& artist, const std::wstring& album, std::size_t& total) {
-    int limit = Ini::instance().artwork.numDownloadArtworks;
+int Client::searchMusicBrainz(const Ini& settings, const std::wstring& artist, const std::wstring& album,
+                              std::size_t& total) {
+    int limit = settings.artwork.numDownloadArtworks;
     if (limit < 1 || limit > 10) limit = 1;
     std::string answer;
     if (!downloadText(searchAddress_ + musicBrainzQuery(artist, album, limit), answer)) return PageNotLoaded;

@@ -285,6 +285,7 @@ void TrayMenu::dispatch(UINT command) {
         case Lang:
             if (index < languages_.size()) {
                 settings.lang.id = languages_[index].id;
+                Ini::publish();
                 tavelapp::Lang::instance().reload();
                 settings.save();
             }
@@ -295,18 +296,21 @@ void TrayMenu::dispatch(UINT command) {
                 controller_.notify("NotifyChangeSkin", L"スキンを「" + name + L"」に変更しました。", nullptr,
                                    NotifyWndInfo::kConfirmation);
                 settings.skin.id = skins_[index].id;
+                Ini::publish();
                 NotifyWndSkinMgr::instance().load(settings.skin.id);
             }
             return;
         case ActionTarget:
             if (index == 0) {
                 settings.actionTarget.id = L"Auto";
+                Ini::publish();
                 controller_.notify("NotifyChangeActionTarget",
                                    std::wstring(L"操作対象を") + kAutomatic + L"に変更しました。", nullptr,
                                    NotifyWndInfo::kConfirmation);
             } else if (index - 1 < players_.size() && players_[index - 1]->GetName() != settings.actionTarget.id) {
                 const std::shared_ptr<ActionPlugin>& player = players_[index - 1];
                 settings.actionTarget.id = player->GetName();
+                Ini::publish();
                 const std::wstring name = player->GetTargetName().empty() ? player->GetName() : player->GetTargetName();
                 controller_.notify("NotifyChangeActionTarget", L"操作対象を" + name + L"に変更しました。", nullptr,
                                    NotifyWndInfo::kConfirmation);

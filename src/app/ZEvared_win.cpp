@@ -226,14 +226,15 @@ void ZEvared::showOption() {
     // capture dialogs use the devices themselves.
     releaseServers();
     Ini& settings = Ini::instance();
-    // The notification preview stands the edited values in for the live ones.
-    const Ini::Item::Notify notifyBefore = settings.notify;
+    // The sheet edits a copy and its preview draws with that: the live
+    // settings change here, once, when there is something to keep.
     const std::wstring languageBefore = settings.lang.id;
     bool keep = false;
     try {
         OptionSheet sheet(settings);
         if (sheet.show(::GetActiveWindow())) {
             settings = sheet.result();
+            Ini::publish();
             keep = true;
         }
     } catch (...) {
@@ -242,8 +243,6 @@ void ZEvared::showOption() {
     if (keep) {
         settings.save();
         if (settings.lang.id != languageBefore) Lang::instance().reload();
-    } else {
-        settings.notify = notifyBefore;
     }
     NotifyWndSkinMgr::instance().load(settings.skin.id);
     optionOpen_ = false;
@@ -273,7 +272,7 @@ void ZEvared::onTrackChanged(const PlayerState& state) {
         lightWiimote();
         return;
     }
-    if (Ini::instance().notify.notifyTrack) showTrackNotification();
+    if (Ini::snapshot()->notify.notifyTrack) showTrackNotification();
     lightWiimote();
 }
 
@@ -301,7 +300,8 @@ void ZEvared::notify(const std::string& key, const std::wstring& text, const Pic
     info->text = text;
     info->picture = picture;
     info->kind = kind;
-    info->displayTime = ControllerRules::displayTimeFor(key, Ini::instance());
+    // Asked from workers too: the published settings, not the live ones.
+    info->displayTime = ControllerRules::displayTimeFor(key, *Ini::snapshot());
     // The lock spans the timer restart so a drain cannot slip in between.
     std::lock_guard<std::recursive_mutex> guard(NotifyQueue::lock());
     notifyQueue_.push(info);

@@ -10,7 +10,7 @@ namespace artwork {
 
 // The portable build has no decoder libraries: Windows bitmaps only.
 PicturePtr LoaderMgr::load(const std::wstring& path, bool) const {
-    if (!Ini::instance().notify.showArtwork) return nullptr;
+    if (!Ini::snapshot()->notify.showArtwork) return nullptr;
     std::string bytes;
     if (!tavel::win::file::readFileBytes(path, bytes)) return nullptr;
     tavel::win::dib::DIB dib;

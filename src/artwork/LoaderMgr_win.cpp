@@ -42,7 +42,9 @@ tavel::win::util::Handle openForReading(const std::wstring& path) {
 }  // namespace
 
 PicturePtr LoaderMgr::load(const std::wstring& path, bool withPlaceholder) const {
-    if (!Ini::instance().notify.showArtwork) return nullptr;
+    // Called on workers: one published snapshot for the whole load.
+    const std::shared_ptr<const Ini> settings = Ini::snapshot();
+    if (!settings->notify.showArtwork) return nullptr;
     {
         tavel::win::util::Handle probe = openForReading(path);
         if (!probe) return nullptr;
@@ -61,7 +63,7 @@ PicturePtr LoaderMgr::load(const std::wstring& path, bool withPlaceholder) const
             if (loader->getPicture(dib, ansi) && !dib.empty()) return std::make_shared<Picture>(std::move(dib));
         }
     }
-    if (Ini::instance().artwork.useWic) {
+    if (settings->artwork.useWic) {
         tavel::win::dib::DIB dib;
         if (decodeWithWic(path, dib)) return std::make_shared<Picture>(std::move(dib));
     }

@@ -1,5 +1,7 @@
 #include "config/Ini.h"
 
+#include <atomic>
+#include <mutex>
 #include <tuple>
 
 #include "app/AppPaths.h"
@@ -76,12 +78,49 @@ std::shared_ptr<T> codedKey(std::uint32_t key, const wchar_t* action) {
     return record;
 }
 
+struct Published {
+    std::mutex lock;  // held for a pointer copy only
+    std::shared_ptr<const Ini> settings;
+};
+
+Published& published() {
+    static Published p;
+    return p;
+}
+
+std::atomic<const Ini*> liveSettings{nullptr};
+
+void store(std::shared_ptr<const Ini> next) {
+    Published& p = published();
+    {
+        std::lock_guard<std::mutex> guard(p.lock);
+        p.settings.swap(next);
+    }
+    // The replaced snapshot goes here, outside the lock, unless a reader still holds it.
+}
+
 }  // namespace
 
 Ini& Ini::instance() {
     static Ini settings(AppPaths::settingsFolder() + L"\\Option.ini");
+    // The defaults are published before anyone can change them.
+    static const bool seeded = [] {
+        store(std::make_shared<const Ini>(settings));
+        liveSettings = &settings;
+        return true;
+    }();
+    (void)seeded;
     return settings;
 }
+
+std::shared_ptr<const Ini> Ini::snapshot() {
+    instance();
+    Published& p = published();
+    std::lock_guard<std::mutex> guard(p.lock);
+    return p.settings;
+}
+
+void Ini::publish() { store(std::make_shared<const Ini>(instance())); }
 
 Ini::Ini(std::wstring path) : tavel::win::file::Ini(std::move(path)) {}
 
@@ -118,6 +157,7 @@ void Ini::load() {
     if (irComKeys.empty()) irComKeys = defaultIRComKeys();
     if (joyKeys.empty()) joyKeys = defaultJoyKeys();
     if (wiimoteKeys.empty()) wiimoteKeys = defaultWiimoteKeys();
+    if (this == liveSettings.load()) publish();
 }
 
 void Ini::serializeHotKeys() {

@@ -11,7 +11,8 @@
 namespace tavelapp {
 
 // Option.ini: the general settings and the input bindings. One process-wide
-// instance; the options dialog edits a copy (copies are deep) and assigns it back.
+// instance that only the main thread reads and changes; the options dialog edits
+// a copy (copies are deep) and assigns it back. Other threads read snapshot().
 class Ini : public tavel::win::file::Ini {
 public:
     // Modifier bits as for RegisterHotKey: 1 Alt, 2 Control, 4 Shift.
@@ -146,8 +147,14 @@ public:
     using JoyKeyList = std::vector<std::shared_ptr<Item::Joy::Key>>;
     using WiimoteKeyList = std::vector<std::shared_ptr<Item::Wiimote::Key>>;
 
-    // The process-wide settings, at <settings folder>\Option.ini.
+    // The process-wide settings, at <settings folder>\Option.ini. Main thread only.
     static Ini& instance();
+    // The settings as last published, for any thread: never changed, so a worker
+    // takes one per job and never sees half of a change. Never null.
+    static std::shared_ptr<const Ini> snapshot();
+    // Publishes a copy of instance(); the main thread calls it after every change
+    // of instance(). Loading instance() publishes by itself.
+    static void publish();
 
     explicit Ini(std::wstring path);
     Ini(const Ini& other);
@@ -157,6 +164,7 @@ public:
     ~Ini() override;
 
     // Reads the file; every binding list that comes back empty gets its defaults.
+    // The process-wide instance is published afterwards.
     void load();
     void serialize() override;
 

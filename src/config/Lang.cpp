@@ -27,7 +27,8 @@ Lang::Lang() { reload(); }
 
 void Lang::reload() {
     const std::wstring settings = AppPaths::settingsFolder();
-    const std::wstring fileName = Ini::instance().lang.id + L".lng";
+    // Made on first use, which may be a worker's: the published settings.
+    const std::wstring fileName = Ini::snapshot()->lang.id + L".lng";
     std::vector<std::wstring> packages;
     const std::wstring actions = settings + L"\\Actions";
     for (const std::wstring& package : tavel::win::file::listSubfolders(actions)) {

@@ -23,8 +23,8 @@ void BackupThread::begin() { lowerThreadPriority(); }
 
 int BackupThread::run() {
     std::lock_guard<std::mutex> guard(backupLock());
-    // Plain numbers only: the texts of the settings may change meanwhile.
-    const Ini::Item::Detail& detail = Ini::instance().detail;
+    const std::shared_ptr<const Ini> settings = Ini::snapshot();
+    const Ini::Item::Detail& detail = settings->detail;
     const bool enabled = detail.backupEnabled;
     const std::int64_t last = detail.lastBackupedTime;
     const std::int32_t interval = detail.intervalOfBackup;
@@ -35,8 +35,10 @@ int BackupThread::run() {
     if (!manager.backup(keep)) return 0;
     madeAt_ = now;
     // The settings belong to the main thread; they are saved with the next save.
-    tavel::win::util::MainThread::post(
-        [now] { Ini::instance().detail.lastBackupedTime = static_cast<std::int32_t>(now); });
+    tavel::win::util::MainThread::post([now] {
+        Ini::instance().detail.lastBackupedTime = static_cast<std::int32_t>(now);
+        Ini::publish();
+    });
     return 0;
 }
 

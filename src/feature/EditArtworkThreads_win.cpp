@@ -61,7 +61,7 @@ int ClientThread::run() {
 int ApplyArtworkThread::run() {
     auto counts = std::make_shared<Counts>();
     if (!query_.artist.empty() && !query_.album.empty()) {
-        const bool tell = Ini::instance().artwork.notifyApplyCompleted;
+        const bool tell = Ini::snapshot()->artwork.notifyApplyCompleted;
         if (tell) Util::notify(std::string(), applyText(L"ApplyStart_Text", query_), 0x40);
         withPlayer([&](itunes::App& app) {
             applyAlbumArtwork(app, query_, trackIds_, file_);

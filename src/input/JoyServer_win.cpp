@@ -95,7 +95,9 @@ void JoyServer::onJoyLost(JoyListenThread&) {
 void JoyServer::onJoyEvent(JoyListenThread&, std::uint32_t code, bool pressed) {
     const std::optional<std::uint32_t> lookup = shift_.lookup(code, pressed);
     if (!lookup) return;
-    for (const std::wstring& action : JoyRules::actionsFor(Ini::instance().joyKeys, *lookup))
+    // On the listening thread: the published settings.
+    const std::shared_ptr<const Ini> settings = Ini::snapshot();
+    for (const std::wstring& action : JoyRules::actionsFor(settings->joyKeys, *lookup))
         ActionRunner::instance().runByName(action, true);
 }
 

@@ -39,7 +39,7 @@ bool resolve(HMODULE module, const char* name, Fn& fn) {
 
 // The change detector's worker hands the new lamp state over.
 void lampsFromSnapshot(const PlayerState& state) {
-    WiimoteMgr::requestLEDs(WiimoteRules::ledPattern(Ini::instance().wiimote.led, state));
+    WiimoteMgr::requestLEDs(WiimoteRules::ledPattern(Ini::snapshot()->wiimote.led, state));
 }
 
 }  // namespace

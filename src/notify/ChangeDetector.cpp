@@ -12,8 +12,7 @@
 
 namespace tavelapp {
 
-ChangeDetector::Switches ChangeDetector::Switches::fromSettings() {
-    const Ini::Item::Notify& n = Ini::instance().notify;
+ChangeDetector::Switches ChangeDetector::Switches::fromSettings(const Ini::Item::Notify& n) {
     Switches s;
     s.systemVolume = n.notifySystemVolume;
     s.systemMute = n.notifySystemMute;
@@ -113,7 +112,9 @@ void ChangeDetector::detectChanges(PlayerStateFactory& factory, ActionPluginMgr&
     const std::uint32_t now = tavel::win::util::tickCount();
     const bool recently = dispatchedRecently(lastDispatch, now);
 
-    const Decision d = decide(*previous, *current, Switches::fromSettings(), recently, targetName, targetRunning);
+    const std::shared_ptr<const Ini> settings = Ini::snapshot();
+    const Decision d =
+        decide(*previous, *current, Switches::fromSettings(settings->notify), recently, targetName, targetRunning);
     for (const std::string& key : d.keys)
         Util::notify(key, NotificationTexts::changeText(key, *current), 0x40);
     if (d.stopped) return;

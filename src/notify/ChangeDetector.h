@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "config/Ini.h"
+
 namespace tavelapp {
 
 class ActionPluginMgr;
@@ -18,7 +20,7 @@ public:
     struct Switches {
         bool systemVolume = true, systemMute = true, volume = true, mute = true, shuffle = true, repeat = true,
              rating = true, playerState = true, eq = true, visuals = true;
-        static Switches fromSettings();
+        static Switches fromSettings(const Ini::Item::Notify& n);
     };
 
     struct Decision {

@@ -25,7 +25,7 @@ public:
     static constexpr const char* kEQ = "Notify_EQ";
     static constexpr const char* kVisuals = "Notify_Visuals";
 
-    // The NotifyTrackText setting (up to a NUL) formatted with the snapshot.
+    // The published NotifyTrackText setting (up to a NUL) formatted with the snapshot.
     static std::wstring trackText(const PlayerState& snapshot);
     // Any template, as the track notification would fill it.
     static std::wstring trackText(const PlayerState& snapshot, const std::wstring& pattern);

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/Picture.h"
+#include "config/Ini.h"
 #include "notify/NotifyGeometry.h"
 #include "notify/NotifyWndGdi.h"
 #include "notify/NotifyWndSkin.h"
@@ -31,8 +32,9 @@ public:
     static constexpr int kMaxProgress = 120;
     static constexpr UINT kTickMs = 15;
 
+    // Draws with `settings`, or without them with the settings published now.
     NotifyWnd(NotifyWndSkinPtr skin, std::string key, std::wstring text, const PicturePtr& artwork, int kind,
-              int displayTime);
+              int displayTime, std::shared_ptr<const Ini> settings = nullptr);
     ~NotifyWnd() override;
 
     // Popup owned by `owner`, tool window, topmost, layered when available.
@@ -60,6 +62,8 @@ public:
     // The effect and transparency in force (the settings' when the skin leaves them open).
     int effect() const;
     int transparency() const;
+    // What the window was made with; never changes.
+    const Ini& settings() const { return *settings_; }
 
     // Whether SetLayeredWindowAttributes exists; looked up once per process.
     static bool layeredAvailable();
@@ -92,6 +96,7 @@ private:
     tavel::win::timer::Timer displayTimer_;
     tavel::win::timer::Timer disappearTimer_;
     NotifyWndSkinPtr skin_;
+    std::shared_ptr<const Ini> settings_;
     std::string key_;
     std::wstring text_;
     GdiObject<HBITMAP> artwork_;

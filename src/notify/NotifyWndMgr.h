@@ -6,11 +6,14 @@
 #include <vector>
 
 #include "app/Picture.h"
+#include "config/Ini.h"
 #include "notify/NotifyDesktop.h"
 #include "notify/NotifyWnd.h"
 #include "win/util/Window.h"
 
 namespace tavelapp {
+
+class NotifyWndSkinMgr;
 
 // Creates the notification windows, replaces an older one of the same key and
 // stacks the open ones in the corner of the work area. Main thread only.
@@ -42,6 +45,11 @@ public:
 
     void setListener(NotifyWndMgrListener* listener) { listener_ = listener; }
 
+    // From now on new windows draw with `settings` and the skin they name
+    // instead of the published settings and the current skin (the options
+    // preview): the live ones stay as they are.
+    void useOwnLook(std::shared_ptr<const Ini> settings);
+
     // Nothing is shown (and nothing kept for later) while the desktop is quiet:
     // a full-screen program, a presentation, a locked screen.
     void show(const std::string& key, const std::wstring& text, const PicturePtr& picture, int kind, int displayTime);
@@ -56,7 +64,13 @@ public:
     void onNotifyWndEvent(NotifyWnd& window, int event) override;
 
 private:
+    // What the next window draws with.
+    std::shared_ptr<const Ini> settings() const;
+    NotifyWndSkinMgr& skins();
+
     std::shared_ptr<const NotifyDesktop> desktop_;
+    std::shared_ptr<const Ini> ownSettings_;
+    std::unique_ptr<NotifyWndSkinMgr> ownSkins_;
     NotifyWndMgrListener* listener_ = nullptr;
     DummyParentWnd parent_;
     WindowList windows_;

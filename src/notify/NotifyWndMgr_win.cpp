@@ -46,6 +46,18 @@ NotifyPlacement::Place NotifyWndMgr::place() const {
     return chosen ? *chosen : primaryPlace();
 }
 
+void NotifyWndMgr::useOwnLook(std::shared_ptr<const Ini> settings) {
+    if (!settings) return;
+    if (!ownSkins_) ownSkins_.reset(new NotifyWndSkinMgr());
+    // Loaded again each time: the preview shows the skin's files as they are now.
+    ownSkins_->load(settings->skin.id);
+    ownSettings_ = std::move(settings);
+}
+
+std::shared_ptr<const Ini> NotifyWndMgr::settings() const { return ownSettings_ ? ownSettings_ : Ini::snapshot(); }
+
+NotifyWndSkinMgr& NotifyWndMgr::skins() { return ownSkins_ ? *ownSkins_ : NotifyWndSkinMgr::instance(); }
+
 NotifyWndMgr::~NotifyWndMgr() {
     // The windows go before their owner.
     windows_.clear();
@@ -64,8 +76,8 @@ void NotifyWndMgr::show(const std::string& key, const std::wstring& text, const 
     if (desktop_ && NotifyPlacement::quiet(desktop_->notificationState())) return;
 
     const NotifyPlacement::Place where = place();
-    auto window = std::make_shared<NotifyWnd>(NotifyWndSkinMgr::instance().current(where.dpi), key, text, picture, kind,
-                                              displayTime);
+    const std::shared_ptr<const Ini> look = settings();
+    auto window = std::make_shared<NotifyWnd>(skins().current(where.dpi), key, text, picture, kind, displayTime, look);
     window->setListener(this);
     if (!window->create(parent_.hwnd())) return;
     window->setAnchoredBottom(where.anchoredBottom);
@@ -77,7 +89,7 @@ void NotifyWndMgr::show(const std::string& key, const std::wstring& text, const 
     // The replaced window lives until the new one stands in its place, so the
     // stack never shows a gap.
     std::shared_ptr<NotifyWnd> replaced;
-    if (!key.empty() && !Ini::instance().notify.arrowContinuousNotify) {
+    if (!key.empty() && !look->notify.arrowContinuousNotify) {
         for (auto& listed : windows_) {
             if (listed->key() == key) {
                 replaced = listed;
@@ -99,7 +111,7 @@ void NotifyWndMgr::layout() {
         sizes.push_back(NotifyLayout::Window{t.right - t.left, t.bottom - t.top, window->isClosed()});
     }
     const NotifyPlacement::Place where = place();
-    const auto targets = NotifyLayout::layout(where.work, where.anchoredBottom, Ini::instance().notify.slideDir, sizes);
+    const auto targets = NotifyLayout::layout(where.work, where.anchoredBottom, settings()->notify.slideDir, sizes);
     for (std::size_t i = 0; i < windows_.size() && i < targets.size(); ++i) {
         if (!targets[i]) continue;
         const NotifyLayout::Rect& r = *targets[i];

@@ -47,9 +47,15 @@ UINT alignFlag(int align) {
 }  // namespace
 
 NotifyWnd::NotifyWnd(NotifyWndSkinPtr skin, std::string key, std::wstring text, const PicturePtr& artwork, int kind,
-                     int displayTime)
-    : skin_(std::move(skin)), key_(std::move(key)), text_(std::move(text)), kind_(kind), displayTime_(displayTime) {
+                     int displayTime, std::shared_ptr<const Ini> settings)
+    : skin_(std::move(skin)),
+      settings_(std::move(settings)),
+      key_(std::move(key)),
+      text_(std::move(text)),
+      kind_(kind),
+      displayTime_(displayTime) {
     if (!skin_) skin_ = std::make_shared<const NotifyWndSkin>(std::wstring());
+    if (!settings_) settings_ = Ini::snapshot();
     appearTimer_.setListener(this);
     displayTimer_.setListener(this);
     disappearTimer_.setListener(this);
@@ -100,18 +106,18 @@ bool NotifyWnd::create(HWND owner) {
 
 int NotifyWnd::width() const { return skin_->width(); }
 
-int NotifyWnd::effect() const { return NotifyLayout::effectiveEffect(skin_->effect(), Ini::instance().notify.effect); }
+int NotifyWnd::effect() const { return NotifyLayout::effectiveEffect(skin_->effect(), settings_->notify.effect); }
 
 int NotifyWnd::transparency() const {
-    return NotifyLayout::effectiveTransparency(skin_->transparency(), Ini::instance().notify.transparency);
+    return NotifyLayout::effectiveTransparency(skin_->transparency(), settings_->notify.transparency);
 }
 
 void NotifyWnd::applyProgress() {
     if (hwnd() == nullptr) return;
     const bool layered = layeredAvailable();
     const NotifyLayout::Rect target{target_.left, target_.top, target_.right, target_.bottom};
-    const NotifyLayout::Appearance look = NotifyLayout::progressRect(
-        target, progress_, effect(), Ini::instance().notify.slideDir, anchoredBottom_, layered);
+    const NotifyLayout::Appearance look =
+        NotifyLayout::progressRect(target, progress_, effect(), settings_->notify.slideDir, anchoredBottom_, layered);
     ::SetWindowPos(hwnd(), nullptr, look.rect.left, look.rect.top, look.rect.width(), look.rect.height(),
                    SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
     if (layered) {

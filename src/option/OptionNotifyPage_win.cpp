@@ -3,7 +3,6 @@
 #include "app/NotifyWndInfo.h"
 #include "notify/NotificationTexts.h"
 #include "notify/NotifyWndMgr.h"
-#include "notify/NotifyWndSkinMgr.h"
 #include "option/CaptureDlg.h"
 #include "option/OptionRules.h"
 #include "player/PlayerStateFactory.h"
@@ -84,21 +83,19 @@ void OptionNotifyPage::apply() {
 }
 
 void OptionNotifyPage::preview() {
-    // Notification windows read the live settings as they animate: the edited
-    // ones stand in until the sheet closes (the controller puts back what it
-    // keeps). Reading the controls early only touches the sheet's copy.
+    // The preview draws with a copy of the edited values and its own skin; the
+    // live settings and skin stay as saved until the sheet closes. Reading the
+    // controls early only touches the sheet's copy.
     syncer_.fromControls();
-    Ini::Item::Notify shown = settings_.notify;
+    auto shown = std::make_shared<Ini>(settings_);
     long transparency = 0;
     if (!OptionRules::parseInRange(syncer_.text(IDC_OPT_N_TRANSPARENCY), 0, 100, transparency)) transparency = 0;
-    shown.transparency = static_cast<std::int32_t>(transparency);
-    Ini& live = Ini::instance();
-    if (&live != &settings_) live.notify = shown;
-    NotifyWndSkinMgr::instance().load(settings_.skin.id);
+    shown->notify.transparency = static_cast<std::int32_t>(transparency);
     if (!preview_) preview_.reset(new NotifyWndMgr());
+    preview_->useOwnLook(shown);
     const std::wstring text =
-        NotificationTexts::trackText(*PlayerStateFactory::instance().latest(), shown.notifyTrackText);
-    preview_->show(NotificationTexts::kTrack, text, nullptr, NotifyWndInfo::kTrack, shown.notifyTime);
+        NotificationTexts::trackText(*PlayerStateFactory::instance().latest(), shown->notify.notifyTrackText);
+    preview_->show(NotificationTexts::kTrack, text, nullptr, NotifyWndInfo::kTrack, shown->notify.notifyTime);
 }
 
 }  // namespace tavelapp

@@ -16,7 +16,7 @@ std::recursive_mutex& commandLock() {
 }  // namespace
 
 void Command::begin() {
-    noLock_ = Ini::instance().detail.ignoreWaitingAction;
+    noLock_ = Ini::snapshot()->detail.ignoreWaitingAction;
     if (!noLock_) {
         commandLock().lock();
         locked_ = true;

@@ -84,6 +84,7 @@ protected:
         Ini::instance().actionTarget.id = L"";
         Ini::instance().detail.disableBootITunes = false;
         Ini::instance().detail.soundEnabled = false;
+        Ini::publish();
         Lang::instance().setFiles(std::wstring(), {});
         Util::setController(&recorder);
         player = std::make_shared<FakePlugin>(L"Player/iTunes", std::set<std::wstring>{L"nexttrack", L"boot", L"both"});
@@ -97,6 +98,7 @@ protected:
     void TearDown() override {
         Util::setController(nullptr);
         Ini::instance() = saved;
+        Ini::publish();
     }
     ActionPluginMgr manager() { return ActionPluginMgr({player, other, utility}); }
 
@@ -111,11 +113,14 @@ TEST_F(ActionDispatchTest, TheActionTargetFollowsTheSetting) {
     ActionPluginMgr mgr = manager();
     EXPECT_EQ(player, mgr.getActionTarget());
     Ini::instance().actionTarget.id = L"Player/Other";
+    Ini::publish();
     EXPECT_EQ(other, mgr.getActionTarget());
     Ini::instance().actionTarget.id = L"Player/Missing";
+    Ini::publish();
     EXPECT_EQ(player, mgr.getActionTarget()) << "a missing target falls back to the player's plug-in";
 
     Ini::instance().actionTarget.id = L"Auto";
+    Ini::publish();
     EXPECT_EQ(player, mgr.getActionTarget()) << "none running: the default";
     other->running = true;
     EXPECT_EQ(other, mgr.getActionTarget());

@@ -195,6 +195,7 @@ TEST(Backup, ThreadMakesADueSetAndRecordsItsTime) {
     const std::int32_t now = static_cast<std::int32_t>(std::time(nullptr));
 
     settings.detail.lastBackupedTime = now - 23 * 3600;
+    Ini::publish();
     {
         BackupThread thread(f.root.winPath("Backups"), f.root.winPath("iTunes"));
         thread.start();
@@ -205,6 +206,7 @@ TEST(Backup, ThreadMakesADueSetAndRecordsItsTime) {
     EXPECT_EQ(settings.detail.lastBackupedTime, now - 23 * 3600);
 
     settings.detail.lastBackupedTime = now - 24 * 3600;
+    Ini::publish();
     {
         BackupThread thread(f.root.winPath("Backups"), f.root.winPath("iTunes"));
         thread.start();
@@ -214,4 +216,5 @@ TEST(Backup, ThreadMakesADueSetAndRecordsItsTime) {
     }
     EXPECT_EQ(f.fileCount(), 2u);
     settings.detail = saved;
+    Ini::publish();
 }

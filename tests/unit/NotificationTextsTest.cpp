@@ -41,8 +41,11 @@ PlayerState sampleState() {
 class TrackTextSetting {
 public:
     TrackTextSetting() : saved_(tavelapp::Ini::instance().notify.notifyTrackText) {}
-    ~TrackTextSetting() { tavelapp::Ini::instance().notify.notifyTrackText = saved_; }
-    void set(const std::wstring& value) { tavelapp::Ini::instance().notify.notifyTrackText = value; }
+    ~TrackTextSetting() { set(saved_); }
+    void set(const std::wstring& value) {
+        tavelapp::Ini::instance().notify.notifyTrackText = value;
+        tavelapp::Ini::publish();
+    }
 
 private:
     std::wstring saved_;

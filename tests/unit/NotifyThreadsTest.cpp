@@ -88,6 +88,7 @@ protected:
         savedNotify = Ini::instance().notify;
         Ini::instance().actionTarget.id = L"Player/Scripted";
         Ini::instance().notify.notifyTrackText = L"%Name%";
+        Ini::publish();
         player->fields = {{PlayerState::Volume, L"50"},        {PlayerState::State, L"1"},
                           {PlayerState::PlayerPosition, L"2"}, {PlayerState::TrackID, L"100"},
                           {PlayerState::PlayedCount, L"1"},    {PlayerState::Name, L"First"}};
@@ -99,6 +100,7 @@ protected:
         PlayerStateFactory::install(nullptr);
         Ini::instance().actionTarget.id = savedTarget;
         Ini::instance().notify = savedNotify;
+        Ini::publish();
     }
     void detect() { ChangeDetector::detectChanges(*factory, *manager); }
 
@@ -158,6 +160,7 @@ TEST_F(NotifyThreadsTest, ShuffleIsAnnouncedOnlyAfterADispatch) {
     EXPECT_EQ((std::vector<std::string>{"Notify_Shuffle"}), controller.keys());
 
     Ini::instance().notify.notifyShuffle = false;
+    Ini::publish();
     player->fields[PlayerState::PlayListShuffle] = L"1";
     detect();
     EXPECT_EQ(1u, controller.requests.size()) << "switched off";
@@ -200,9 +203,11 @@ TEST_F(NotifyThreadsTest, TrackNotificationsAndTheirArtwork) {
     EXPECT_EQ(0x00302010u, controller.requests[0].picture->dib().pixel(0, 0));
 
     Ini::instance().notify.showArtwork = false;
+    Ini::publish();
     NotifyTrackThread::notifyTrack(*factory);
     EXPECT_FALSE(controller.requests.back().picture) << "ShowArtwork off";
     Ini::instance().notify.showArtwork = true;
+    Ini::publish();
     for (const char* other : {"art.jpg", "gone.bmp"}) {
         player->fields[PlayerState::ArtworkPath] = dir.winPath(other);
         NotifyTrackThread::notifyTrack(*factory);

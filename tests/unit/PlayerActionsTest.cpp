@@ -293,6 +293,7 @@ TEST_F(PlayerActionTest, ActionsWaitForTheOneBeforeThem) {
     bool& ignoreWaiting = Ini::instance().detail.ignoreWaitingAction;
     const bool saved = ignoreWaiting;
     ignoreWaiting = false;
+    Ini::publish();
     playAt(L"Library", 1);
     auto first = action::ITunesActionFactory::instance().create(L"fastforward", nullptr, {L"300"});
     auto second = action::ITunesActionFactory::instance().create(L"fastforward", nullptr, {L"OnOff"});
@@ -304,12 +305,14 @@ TEST_F(PlayerActionTest, ActionsWaitForTheOneBeforeThem) {
     first->wait();
     EXPECT_EQ(FastForwarding, status().state);
     ignoreWaiting = saved;
+    Ini::publish();
 }
 
 TEST_F(PlayerActionTest, WithIgnoreWaitingActionTheyRunSideBySide) {
     bool& ignoreWaiting = Ini::instance().detail.ignoreWaitingAction;
     const bool saved = ignoreWaiting;
     ignoreWaiting = true;
+    Ini::publish();
     playAt(L"Library", 1);
     auto first = action::ITunesActionFactory::instance().create(L"fastforward", nullptr, {L"1000"});
     auto second = action::ITunesActionFactory::instance().create(L"fastforward", nullptr, {L"OnOff"});
@@ -323,4 +326,5 @@ TEST_F(PlayerActionTest, WithIgnoreWaitingActionTheyRunSideBySide) {
     first->wait();
     EXPECT_EQ(Playing, status().state);
     ignoreWaiting = saved;
+    Ini::publish();
 }

@@ -56,8 +56,11 @@ private:
 class TargetSetting {
 public:
     explicit TargetSetting(const std::wstring& id) : saved_(Ini::instance().actionTarget.id) { set(id); }
-    ~TargetSetting() { Ini::instance().actionTarget.id = saved_; }
-    void set(const std::wstring& id) { Ini::instance().actionTarget.id = id; }
+    ~TargetSetting() { set(saved_); }
+    void set(const std::wstring& id) {
+        Ini::instance().actionTarget.id = id;
+        Ini::publish();
+    }
 
 private:
     std::wstring saved_;
