@@ -35,6 +35,7 @@ protected:
         saved = Ini::instance();
         Ini::instance().detail.soundEnabled = false;
         Ini::instance().detail.ignoreWaitingAction = false;
+        Ini::publish();
         ASSERT_TRUE(com.connect());
         app = com.app().get();
     }
@@ -42,6 +43,7 @@ protected:
         finishActions();
         ActionPluginMgr::instance().setListener(nullptr);
         Ini::instance() = saved;
+        Ini::publish();
     }
 
     Ini saved{L""};
@@ -79,6 +81,7 @@ TEST_F(ActionPathTest, LockTakingActionsRunInTurnUnlessToldNotToWait) {
 
     app->resume();
     Ini::instance().detail.ignoreWaitingAction = true;
+    Ini::publish();
     ActionRunner::instance().runByName(L"Forward400", false);
     ASSERT_TRUE(pumpUntil([&] { return app->playerState() == 2; }, 3000));
     ActionRunner::instance().runByName(L"RewindToggle", false);

@@ -60,6 +60,7 @@ protected:
         saved = Ini::instance().artwork;
         Ini::instance().artwork.numDownloadArtworks = 3;
         Ini::instance().artwork.artworkListSort = 9;
+        Ini::publish();
         window = ::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
         wchar_t temp[MAX_PATH];
         ::GetTempPathW(MAX_PATH, temp);
@@ -68,6 +69,7 @@ protected:
     }
     void TearDown() override {
         Ini::instance().artwork = saved;
+        Ini::publish();
         ::DestroyWindow(window);
         ::RemoveDirectoryW(folder.c_str());
     }
@@ -180,6 +182,7 @@ TEST_F(CoverSearchClientTest, TheRecordKeepsTheLastResultOfEachAlbum) {
 
 TEST_F(CoverSearchClientTest, MusicBrainzReleasesAndTheirCoverArtArchivePictures) {
     Ini::instance().artwork.numDownloadArtworks = 2;
+    Ini::publish();
     const std::string base = store.base();
     // A release search answer as the service gives it (trimmed), three releases.
     store.route("/ws/2/release/", R"json({"created":"2026-01-01T00:00:00.000Z","count":3,"offset":0,"releases":[

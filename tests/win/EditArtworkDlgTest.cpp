@@ -88,6 +88,7 @@ protected:
         a.numDownloadArtworks = 2;
         a.confirmApply = false;
         a.notifyApplyCompleted = false;
+        Ini::publish();
         ASSERT_TRUE(tavel::win::file::readFileBytes(moduleFolder() + L"\\artwork\\cover.png", png));
         store.route("/exec/obidos/search-handle-url",
                     "<b class=\"small\">1.</b>\n<a href=" + store.base() +
@@ -101,6 +102,7 @@ protected:
     }
     void TearDown() override {
         Ini::instance().artwork = saved;
+        Ini::publish();
         Lang::instance().setFiles(std::wstring(), {});
     }
 
@@ -199,6 +201,7 @@ TEST_F(EditArtworkDlgTest, SearchApplyAndClearChangeTheListedTracksArtwork) {
 
 TEST_F(EditArtworkDlgTest, TheActionOpensItOnTheMainThreadWithTheSearchOffUnlessEnabled) {
     Ini::instance().artwork.downloadEnabled = false;
+    Ini::publish();
     bool found = false, downloadOn = true, resultsOn = true, findOn = false;
     std::thread actor([&] {
         HWND dialog = nullptr;

@@ -38,6 +38,7 @@ protected:
         settings.joy = Ini::Item::Joy();
         settings.joy.disable = false;
         settings.detail.soundEnabled = false;
+        Ini::publish();
         langFile = moduleFolder() + L"\\joy-test.lng";
         std::ofstream(langFile.c_str(), std::ios::binary) << "[Notification]\r\nActionDoesNotExist=No %1%\r\n";
         Lang::instance().setFiles(langFile, {});
@@ -50,6 +51,7 @@ protected:
         }
         Util::setController(nullptr);
         Ini::instance() = saved;
+        Ini::publish();
         Lang::instance().reload();
         ::DeleteFileW(langFile.c_str());
     }
@@ -58,6 +60,7 @@ protected:
         binding->key = key;
         binding->action = action;
         Ini::instance().joyKeys.push_back(binding);
+        Ini::publish();
     }
     // The double's controls, once a server has loaded it.
     bool findDouble() {
@@ -136,6 +139,7 @@ TEST_F(JoyServerProbe, DISABLED_TheShiftButtonSelectsTheShiftedBinding) {
     }
 
     Ini::instance().joy.useShift = false;
+    Ini::publish();
     JoyServer plain;
     act("press 1 4");
     EXPECT_EQ(L"shiftbutton", ranAfter(3).back()) << "without shift it is a button like any other";

@@ -70,6 +70,7 @@ protected:
         savedNotify = Ini::instance().notify;
         savedArtwork = Ini::instance().artwork;
         Ini::instance().notify.showArtwork = true;
+        Ini::publish();
         wchar_t temp[MAX_PATH];
         ::GetTempPathW(MAX_PATH, temp);
         folder = std::wstring(temp) + L"kx-loader-" + std::to_wstring(::GetCurrentProcessId());
@@ -78,6 +79,7 @@ protected:
     void TearDown() override {
         Ini::instance().notify = savedNotify;
         Ini::instance().artwork = savedArtwork;
+        Ini::publish();
         for (const std::wstring& f : created)
             ::DeleteFileW(f.c_str());
         ::RemoveDirectoryW((folder + L"\\Susie").c_str());
@@ -110,8 +112,10 @@ TEST_F(LoaderMgrTest, SampleDecoderAndSystemDecoderReadPngJpegAndGif) {
     for (const wchar_t* name : {L"cover.png", L"cover.jpg", L"cover.gif"}) {
         const std::wstring path = buildPath(std::wstring(L"artwork\\") + name);
         Ini::instance().artwork.useWic = false;
+        Ini::publish();
         expectCover(sampleOnly.load(path, true), std::wstring(L"sample decoder: ") + name);
         Ini::instance().artwork.useWic = true;
+        Ini::publish();
         expectCover(none.load(path, true), std::wstring(L"system decoder: ") + name);
     }
 }
@@ -134,6 +138,7 @@ TEST_F(LoaderMgrTest, OnlyCompleteDecodersOfTheFolderAreLoaded) {
 
 TEST_F(LoaderMgrTest, DecodersAreAskedInOrderAndAFailureFallsThroughToTheNext) {
     Ini::instance().artwork.useWic = false;
+    Ini::publish();
     const std::wstring png = buildPath(L"artwork\\cover.png");
     const FailingDecoderCount failingCalls;
     long before = failingCalls();
@@ -164,6 +169,7 @@ TEST_F(LoaderMgrTest, PlaceholderOrNothing) {
     for (const Case& c : cases) {
         Ini::instance().artwork.useWic = c.useWic;
         Ini::instance().notify.showArtwork = c.showArtwork;
+        Ini::publish();
         const PicturePtr picture = LoaderMgr(c.loaders).load(c.path, c.withPlaceholder);
         if (c.placeholder)
             EXPECT_TRUE(isPlaceholder(picture)) << c.what;
@@ -176,13 +182,16 @@ TEST_F(LoaderMgrTest, APathOutsideTheCodePageIsReadByTheSystemDecoder) {
     const std::wstring path = copy(buildPath(L"artwork\\cover.png"), L"\u2603\u0E01 cover.png");
     const LoaderMgr sample({susie(kSample)});
     Ini::instance().artwork.useWic = true;
+    Ini::publish();
     expectCover(sample.load(path, true), L"with the system decoder");
     Ini::instance().artwork.useWic = false;
+    Ini::publish();
     EXPECT_TRUE(isPlaceholder(sample.load(path, true)));
 }
 
 TEST_F(LoaderMgrTest, TrackArtworkOfNotificationsComesThroughTheManager) {
     Ini::instance().artwork.useWic = true;
+    Ini::publish();
     // The program's own manager: whatever its Susie folder holds, a PNG reads.
     expectCover(tavelapp::loadArtworkPicture(buildPath(L"artwork\\cover.png")), L"notification artwork");
     EXPECT_FALSE(tavelapp::loadArtworkPicture(L""));

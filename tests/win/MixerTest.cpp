@@ -79,6 +79,7 @@ TEST(MixerProbe, DISABLED_StepsFromManyThreadsAreNotLost) {
     tavelapp::Ini& settings = tavelapp::Ini::instance();
     const bool ignoreWaiting = settings.detail.ignoreWaitingAction;
     settings.detail.ignoreWaitingAction = true;
+    tavelapp::Ini::publish();
     std::vector<std::thread> threads;
     for (int t = 0; t < 4; ++t) {
         threads.emplace_back([t] {
@@ -90,6 +91,7 @@ TEST(MixerProbe, DISABLED_StepsFromManyThreadsAreNotLost) {
     for (std::thread& t : threads)
         t.join();
     settings.detail.ignoreWaitingAction = ignoreWaiting;
+    tavelapp::Ini::publish();
     EXPECT_EQ(percent(), 50);
 }
 

@@ -207,6 +207,7 @@ protected:
         saved = Ini::instance().notify;
         Ini::instance().notify.slideDir = 0;
         Ini::instance().notify.arrowContinuousNotify = false;
+        Ini::publish();
         owner = ::CreateWindowExW(0, L"STATIC", L"owner", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
         // Windows read the player's state; here a player with nothing to say,
         // whatever other tests left in the process-wide factory.
@@ -215,6 +216,7 @@ protected:
     void TearDown() override {
         PlayerStateFactory::install(nullptr);
         Ini::instance().notify = saved;
+        Ini::publish();
         ::DestroyWindow(owner);
     }
     static NotifyWndSkinPtr skin(const wchar_t* name) { return std::make_shared<const NotifyWndSkin>(name); }
@@ -448,6 +450,7 @@ TEST_F(NotifyWndTest, ManagerStacksReplacesByKeyAndNeverTakesTheFocus) {
 
         // Continuous notifications: the same key stacks instead of replacing.
         Ini::instance().notify.arrowContinuousNotify = true;
+        Ini::publish();
         manager.show("Notify_Mute", L"Mute again", nullptr, 0x40, 0);
         EXPECT_EQ(3u, manager.windows().size()) << "the closed window went, the new one was added";
         EXPECT_EQ(manager.windows()[1]->target().top, manager.windows()[2]->target().bottom);

@@ -18,12 +18,15 @@
 #include "WinTestSupport.h"
 #include "action/ActionList.h"
 #include "app/AppPaths.h"
+#include "app/Util.h"
 #include "app/ZEvared.h"
 #include "config/Ini.h"
 #include "config/Lang.h"
 #include "input/JoyRules.h"
 #include "input/WiimoteMgr.h"
 #include "input/WiimoteRules.h"
+#include "notify/NotificationTexts.h"
+#include "notify/NotifyWnd.h"
 #include "option/GetHotKeyDlg.h"
 #include "option/GetIRComKeyDlg.h"
 #include "option/OptionSheet.h"
@@ -128,6 +131,18 @@ void drive(const std::function<void()>& show, const std::function<void()>& user)
     });
     show();
     actor.join();
+}
+
+// The layered alpha of a shown notification window owned by `parent`; 0 for none.
+BYTE notificationAlpha(HWND parent) {
+    for (HWND w = ::FindWindowExW(nullptr, nullptr, NotifyWnd::kClassName, nullptr); w != nullptr;
+         w = ::FindWindowExW(nullptr, w, NotifyWnd::kClassName, nullptr)) {
+        BYTE alpha = 0;
+        if (::GetWindow(w, GW_OWNER) == parent && ::IsWindowVisible(w) &&
+            ::GetLayeredWindowAttributes(w, nullptr, &alpha, nullptr))
+            return alpha;
+    }
+    return 0;
 }
 
 bool hotKeyFree(UINT mods, UINT vk) {
@@ -293,6 +308,35 @@ TEST_F(OptionSheetTest, CancelAfterApplyKeepsWhatWasAppliedOnly) {
     EXPECT_EQ(7, Ini::instance().notify.notifyTime);
     EXPECT_TRUE(Ini::instance().notify.notifyMute);
     EXPECT_NE(std::string::npos, fileText(settingsFile).find("NotifyTime=7\r\n"));
+}
+
+TEST_F(OptionSheetTest, AfterAPreviewRealNotificationsStillUseTheSavedSettings) {
+    ZEvared controller;
+    PlayerState state;
+    state.setField(PlayerState::Name, L"Lights");
+    const std::wstring savedText = NotificationTexts::trackText(state);
+    const HWND live = controller.notifyWndMgr().parentWindow();
+    BYTE alpha = 0;
+    drive([&] { controller.showOption(); },
+          [&] {
+              HWND sheet = waitFor(sheetCaption);
+              if (sheet == nullptr) return;
+              HWND page = showPage(sheet, kNotifyPage);
+              ::SetDlgItemTextW(page, IDC_OPT_N_TRACKTEXT, L"Edited %Name%");
+              ::SetDlgItemTextW(page, IDC_OPT_N_TRANSPARENCY, L"60");
+              ::SendMessageW(page, WM_COMMAND, MAKEWPARAM(IDC_OPT_N_PREVIEW, BN_CLICKED), 0);
+              // A new track, as the change detector's worker announces it.
+              Util::notify(NotificationTexts::kTrack, NotificationTexts::trackText(state), NotifyWndInfo::kTrack);
+              for (int i = 0; i < 500 && alpha != 255; ++i, ::Sleep(10))
+                  alpha = notificationAlpha(live);
+              ::PostMessageW(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+              waitGone(sheet);
+          });
+    EXPECT_EQ(255, alpha) << "opaque as saved, not 60% transparent as edited";
+    const auto& shown = controller.notifyWndMgr().windows();
+    const auto track = std::find_if(shown.begin(), shown.end(), [](const auto& w) { return w->key() == "track"; });
+    ASSERT_NE(shown.end(), track);
+    EXPECT_EQ(savedText, (*track)->text());
 }
 
 TEST_F(OptionSheetTest, CaptureDialogsAskForFewModifiersAndShowTheStoredKey) {

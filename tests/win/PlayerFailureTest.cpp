@@ -37,6 +37,7 @@ protected:
         saved = Ini::instance();
         Ini::instance().detail.soundEnabled = false;
         Ini::instance().notify.notifyVolume = false;
+        Ini::publish();
         ASSERT_TRUE(com.connect());
         app = com.app().get();
         Util::setController(&recorder);
@@ -50,6 +51,7 @@ protected:
         Util::setController(nullptr);
         tavel::win::util::setBusyRetryMs(5000);
         Ini::instance() = saved;
+        Ini::publish();
     }
     long currentTrackId() { return app->currentTrack() ? app->currentTrack()->trackId() : 0; }
 
@@ -233,6 +235,7 @@ TEST_F(PlayerFailureTest, AnActionAndTheEventsItRaisesAreAnnouncedFromOneCapture
     manager.startObservationAll();
     ASSERT_TRUE(manager.findPlugin(L"Player/iTunes")->IsObserving());
     Ini::instance().notify.notifyVolume = true;
+    Ini::publish();
     app->libraryPlaylist()->tracks()->item(1)->play();
     pumpFor(500);
     recorder.changes = 0;

@@ -35,6 +35,7 @@ protected:
         settings.wiimote.shift = 2;
         settings.wiimote.led = {{8, 10, 0, 1}};
         settings.wiimoteKeys.clear();
+        Ini::publish();
         bind(3, L"WiiPlain");
         bind(0x8003, L"WiiShifted");
         bind(3, L"WiiPlainToo");
@@ -53,6 +54,7 @@ protected:
         WiimoteMgr::instance().unload();
         Util::setController(nullptr);
         Ini::instance() = saved;
+        Ini::publish();
         Lang::instance().reload();
         ::DeleteFileW(langFile.c_str());
     }
@@ -61,6 +63,7 @@ protected:
         record->key = key;
         record->action = action;
         Ini::instance().wiimoteKeys.push_back(record);
+        Ini::publish();
     }
     void script(const std::string& lines) {
         std::ofstream((folder + L"WiimoteScript.txt").c_str(), std::ios::binary | std::ios::app) << lines;
