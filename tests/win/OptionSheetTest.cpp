@@ -30,6 +30,7 @@
 #include "option/GetHotKeyDlg.h"
 #include "option/GetIRComKeyDlg.h"
 #include "option/OptionSheet.h"
+#include "player/PlayerState.h"
 #include "res/resource.h"
 
 using namespace tavelapp;
