@@ -88,6 +88,7 @@ Published& published() {
     return p;
 }
 
+// The process-wide instance once made: loading it publishes it.
 std::atomic<const Ini*> liveSettings{nullptr};
 
 void store(std::shared_ptr<const Ini> next) {

@@ -62,8 +62,6 @@ public:
     // The effect and transparency in force (the settings' when the skin leaves them open).
     int effect() const;
     int transparency() const;
-    // What the window was made with; never changes.
-    const Ini& settings() const { return *settings_; }
 
     // Whether SetLayeredWindowAttributes exists; looked up once per process.
     static bool layeredAvailable();

@@ -48,7 +48,7 @@ NotifyPlacement::Place NotifyWndMgr::place() const {
 
 void NotifyWndMgr::useOwnLook(std::shared_ptr<const Ini> settings) {
     if (!settings) return;
-    if (!ownSkins_) ownSkins_.reset(new NotifyWndSkinMgr());
+    if (!ownSkins_) ownSkins_ = std::make_unique<NotifyWndSkinMgr>();
     // Loaded again each time: the preview shows the skin's files as they are now.
     ownSkins_->load(settings->skin.id);
     ownSettings_ = std::move(settings);

@@ -5,16 +5,20 @@
 #include <thread>
 
 #include "PlayerStateSupport.h"
+#include "action/ActionPluginMgr.h"
 #include "config/Ini.h"
+#include "notify/ChangeDetector.h"
 #include "notify/NotificationTexts.h"
 #include "notify/NotifyThreads.h"
+#include "player/PlayerStateFactory.h"
 
 using namespace tavelapp;
 
-// Workers build track notifications while the main thread replaces the whole
-// settings again and again (OK in the options). Under ThreadSanitizer any read
-// of the live settings is reported; everywhere, each text comes from one whole
-// version of the settings.
+// Workers build track notifications and detect changes while the main thread
+// replaces the whole settings again and again (OK in the options). Under
+// ThreadSanitizer any read of the live switches is reported (the text itself is
+// copied inside the uninstrumented standard library); everywhere, each text
+// comes from one whole version of the settings.
 TEST(SettingsSnapshotTest, WorkersSeeWholeSettingsWhileTheMainThreadReplacesThem) {
     const Ini saved = Ini::instance();
     // Too long for a short string: a torn read of the heap text shows.
@@ -23,6 +27,8 @@ TEST(SettingsSnapshotTest, WorkersSeeWholeSettingsWhileTheMainThreadReplacesThem
     const PlayerState state = makeState({{PlayerState::Name, L"Lights"}, {PlayerState::Artist, L"Aoi"}});
     Ini::instance().notify.notifyTrackText = patterns[1];
     Ini::publish();
+    ActionPluginMgr noPlugins{std::vector<std::shared_ptr<ActionPlugin>>()};
+    PlayerStateFactory noPlayer{noPlugins};
     std::atomic<bool> done{false};
     std::atomic<int> built{0}, mixed{0};
     const auto worker = [&] {
@@ -32,13 +38,14 @@ TEST(SettingsSnapshotTest, WorkersSeeWholeSettingsWhileTheMainThreadReplacesThem
                 text != NotificationTexts::trackText(state, patterns[1]))
                 ++mixed;
             loadArtworkPicture(L"missing.bmp");
+            ChangeDetector::detectChanges(noPlayer, noPlugins);
         }
     };
     std::thread first(worker), second(worker);
     for (int i = 0; i < 400 || (built.load() < 100 && i < 100000); ++i) {
         Ini next(Ini::instance());
         next.notify.notifyTrackText = patterns[i % 2];
-        next.notify.showArtwork = i % 2 == 0;
+        next.notify.showArtwork = next.notify.notifyVolume = i % 2 == 0;
         Ini::instance() = next;
         Ini::publish();
     }
