@@ -15,7 +15,12 @@
 # stub as undefined (-u) keeps them.
 function(kolibrix_delay_import target library)
   set(functions ${ARGN})
-  find_file(implib NAMES "lib${library}.a" PATHS "${CMAKE_FIND_ROOT_PATH}/lib" NO_DEFAULT_PATH NO_CACHE)
+  set(implib "")
+  foreach(root IN LISTS CMAKE_FIND_ROOT_PATH)
+    if(NOT implib AND EXISTS "${root}/lib/lib${library}.a")
+      set(implib "${root}/lib/lib${library}.a")
+    endif()
+  endforeach()
   if(NOT implib)
     message(FATAL_ERROR "kolibrix_delay_import: no import library lib${library}.a")
   endif()
