@@ -13,6 +13,7 @@ build=$(cd "${1:?usage: pressure.sh <build dir>}" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../tests/e2e/lib.bash"
 settle=${SETTLE_SECONDS:-8}
+late=${LATE_SECONDS:-30}
 
 # The Linux process that runs a Windows program of this run: wine gives it the
 # program's path as its command line, and only a Windows process maps kernel32.
@@ -24,8 +25,8 @@ wine_pid() {
   return 1
 }
 wait_pid() {
-  local i pid
-  for i in $(seq 100); do
+  local pid
+  for _ in $(seq 100); do
     pid=$(wine_pid "$1") && { echo "$pid"; return 0; }
     sleep 0.2
   done
@@ -61,8 +62,8 @@ idle_rss=$(rss_kb "$app") idle_threads=$(threads "$app")
 
 # The burst: the player rejects every call for 8 s while the keys arrive.
 sample() {
-  local peak_rss=0 peak_threads=0 r t i
-  for i in $(seq "$1"); do
+  local peak_rss=0 peak_threads=0 r t
+  for _ in $(seq "$1"); do
     r=$(rss_kb "$app") t=$(threads "$app")
     [ -n "$r" ] && [ "$r" -gt "$peak_rss" ] && peak_rss=$r
     [ -n "$t" ] && [ "$t" -gt "$peak_threads" ] && peak_threads=$t
@@ -75,7 +76,7 @@ sample 80 >"$WORK/burst.peak" &
 sampler=$!
 xdotool windowfocus --sync "$PLAYER_WIN" 2>/dev/null
 keys=()
-for i in $(seq 60); do keys+=(ctrl+alt+Down); done
+for _ in $(seq 60); do keys+=(ctrl+alt+Down); done
 burst_start=$(date +%s.%N)
 # The delay is per key event, three of them to a combination: 60 in about 3 s.
 xdotool key --delay 16 "${keys[@]}"
@@ -85,6 +86,8 @@ read -r burst_rss burst_threads <"$WORK/burst.peak"
 busy_end_rss=$(rss_kb "$app") busy_end_threads=$(threads "$app")
 sleep "$settle"
 after_rss=$(rss_kb "$app") after_threads=$(threads "$app")
+sleep $((late - settle))
+late_rss=$(rss_kb "$app") late_threads=$(threads "$app")
 read_player
 
 printf 'minimal program   %-9s %3s threads\n' "$(mb "$minimal_rss")" "$minimal_threads"
@@ -94,6 +97,7 @@ printf 'burst: 60 keys in %.1f s, player busy 8 s\n' "$(awk -v a="$burst_start" 
 printf '  peak during     %-9s %3s threads\n' "$(mb "$burst_rss")" "$burst_threads"
 printf '  busy over       %-9s %3s threads\n' "$(mb "$busy_end_rss")" "$busy_end_threads"
 printf '  %2d s later      %-9s %3s threads\n' "$settle" "$(mb "$after_rss")" "$after_threads"
+printf '  %2d s later      %-9s %3s threads\n' "$late" "$(mb "$late_rss")" "$late_threads"
 echo "player afterwards: $PLAYER_LINE"
 
 ctl quit 0 >/dev/null
