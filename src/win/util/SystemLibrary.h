@@ -5,10 +5,11 @@ namespace win {
 namespace util {
 
 // The system libraries that only some features use are delay-loaded (see
-// cmake/DelayImport.cmake): loaded at the first call into them, always from the
-// system folder, never from beside the program. A feature asks here before its
-// first call into one: when the library cannot be loaded the feature fails
-// with its own error, where the delay-load helper would end the process.
+// cmake/DelayImport.cmake): loaded at the first call into them, from the
+// system folder rather than by the search that looks beside the program first.
+// A feature asks here before its first call into one: when the library cannot
+// be loaded the feature fails with its own error, where the delay-load helper
+// would end the process.
 class SystemLibrary {
 public:
     // Whether the library (a file name such as L"winmm.dll") is loaded from the

@@ -13,7 +13,7 @@ namespace win {
 namespace util {
 namespace {
 
-std::mutex lock;
+std::mutex modulesLock;
 
 // By lower-case file name; only successful loads, which are never freed
 // because delay-loaded calls keep pointing into them.
@@ -37,7 +37,7 @@ HMODULE loadFromSystemFolder(const std::wstring& name) {
 HMODULE moduleOf(std::wstring name) {
     for (wchar_t& c : name)
         c = static_cast<wchar_t>(std::towlower(c));
-    std::lock_guard<std::mutex> guard(lock);
+    std::lock_guard<std::mutex> guard(modulesLock);
     auto found = loaded().find(name);
     if (found != loaded().end()) return found->second;
     HMODULE module = loadFromSystemFolder(name);
