@@ -9,8 +9,7 @@ LONG inside = 0;
 LONG mostInside = 0;
 
 // Stays a moment inside, so that callers who are not kept apart meet there.
-class Visit {
-public:
+struct Visit {
     Visit() {
         const LONG now = ::InterlockedIncrement(&inside);
         for (LONG seen = mostInside; now > seen; seen = mostInside)
