@@ -37,9 +37,9 @@ void ActionRunner::playStartSound() {
 void ActionRunner::actionFinished() {
     // The listener (the controller) lives on the main thread and may be gone by
     // the time a worker ends; it is asked there.
-    MainThread::run([this] {
+    static_cast<void>(MainThread::run([this] {
         if (ActionRunnerListener* listener = runnerListener.load()) listener->onActionFinished(*this);
-    });
+    }));
 }
 
 void ActionRunner::runByName(const std::wstring& name, bool playSound) {
@@ -47,7 +47,7 @@ void ActionRunner::runByName(const std::wstring& name, bool playSound) {
     if (name.empty()) return;
     // Dispatch calls plug-in libraries and reads the manager: main thread only.
     if (!MainThread::isCurrent()) {
-        MainThread::post([this, name, playSound] { runByName(name, playSound); });
+        static_cast<void>(MainThread::post([this, name, playSound] { runByName(name, playSound); }));
         return;
     }
     if (ActionListItemPtr entry = ActionList::instance().find(name)) {

@@ -69,17 +69,17 @@ void Util::onPlayerStateChanged(const PlayerState& state) {
 
 // Both re-create servers and windows: main-thread work, posted from elsewhere.
 void Util::restartWiimoteServer() {
-    tavel::win::util::MainThread::run([] {
+    static_cast<void>(tavel::win::util::MainThread::run([] {
         ControllerCall call;
         if (call.controller() != nullptr) call.controller()->restartWiimoteServer();
-    });
+    }));
 }
 
 void Util::showOption() {
-    tavel::win::util::MainThread::run([] {
+    static_cast<void>(tavel::win::util::MainThread::run([] {
         ControllerCall call;
         if (call.controller() != nullptr) call.controller()->showOption();
-    });
+    }));
 }
 
 }  // namespace tavelapp

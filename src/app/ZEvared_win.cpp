@@ -12,6 +12,7 @@
 #include "res/resource.h"
 #include "config/Ini.h"
 #include "config/Lang.h"
+#include "config/LossNotice.h"
 #include "app/RunningThreads.h"
 #include "feature/BackupThread.h"
 #include "feature/ClockTimer.h"
@@ -87,7 +88,7 @@ ZEvared::ZEvared() {
     EventActionIni::instance().load();
     ActionList::instance().load();
 
-    observationTimer_.start(kSoonMs);
+    static_cast<void>(observationTimer_.start(kSoonMs));
     notifyWndMgr_.setListener(this);
     NotifyWndSkinMgr::instance().load(settings.skin.id);
 
@@ -116,7 +117,7 @@ ZEvared::ZEvared() {
     updateToolTip(*PlayerStateFactory::instance().latest());
 
     if (settings.detail.backupEnabled && !backupTimerStarted_) {
-        backupTimer_.start(kBackupDelayMs);
+        static_cast<void>(backupTimer_.start(kBackupDelayMs));
         backupTimerStarted_ = true;
     }
 }
@@ -148,7 +149,11 @@ ZEvared::~ZEvared() {
     endObservation();
 }
 
-void ZEvared::saveSettings() { Ini::instance().save(); }
+void ZEvared::saveSettings() {
+    BackupThread::keepBackupTime(Ini::instance());
+    Ini::publish();
+    LossNotice::save(Ini::instance());
+}
 
 void ZEvared::createServers() {
     const Ini& settings = Ini::instance();
@@ -241,7 +246,7 @@ void ZEvared::showOption() {
         // The sheet could not be shown: nothing changed.
     }
     if (keep) {
-        settings.save();
+        saveSettings();
         if (settings.lang.id != languageBefore) Lang::instance().reload();
     }
     NotifyWndSkinMgr::instance().load(settings.skin.id);
@@ -253,9 +258,9 @@ void ZEvared::onTrackChanged(const PlayerState& state) {
     // Called on the worker that detected the change: the tool tip belongs to
     // the main thread and is set there from a copy.
     auto copy = std::make_shared<const PlayerState>(state);
-    MainThread::run([copy] {
+    static_cast<void>(MainThread::run([copy] {
         if (ZEvared* controller = live()) controller->updateToolTip(*copy);
-    });
+    }));
     const InterruptPlay::Outcome outcome = ControllerRules::onTrackChanged(
         state, InterruptPlay::instance(), EventAction::instance(), [](const InterruptPlay::Item& item) {
             // Found again by its texts: the library file's track IDs are not the player's.
@@ -305,10 +310,10 @@ void ZEvared::notify(const std::string& key, const std::wstring& text, const Pic
     // The lock spans the timer restart so a drain cannot slip in between.
     std::lock_guard<std::recursive_mutex> guard(NotifyQueue::lock());
     notifyQueue_.push(info);
-    notifyQueueTimer_.start(kSoonMs);
+    static_cast<void>(notifyQueueTimer_.start(kSoonMs));
 }
 
-void ZEvared::checkObservationSoon() { observationTimer_.start(kSoonMs); }
+void ZEvared::checkObservationSoon() { static_cast<void>(observationTimer_.start(kSoonMs)); }
 
 void ZEvared::onTimer(tavel::win::timer::Timer& timer) {
     timer.stop();
@@ -331,7 +336,7 @@ void ZEvared::observationCheck() {
 
 void ZEvared::restartObservationTimer() {
     const unsigned int delay = ControllerRules::observationRetryMs(Ini::instance().detail.synchroTime);
-    if (delay != 0) observationTimer_.start(delay);
+    if (delay != 0) static_cast<void>(observationTimer_.start(delay));
 }
 
 void ZEvared::onActionFinished(ActionRunner&) { checkObservationSoon(); }

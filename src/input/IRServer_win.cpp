@@ -211,7 +211,7 @@ void IRServer::onAccept(Winsock& winsock) {
     }
     peerFromNetwork_ = network;
     session_ = ObexSession();
-    idleTimer_.start(options_.idleMs);
+    static_cast<void>(idleTimer_.start(options_.idleMs));
 }
 
 void IRServer::onReceive(Winsock& winsock, SOCKET) {
@@ -226,7 +226,7 @@ void IRServer::onReceive(Winsock& winsock, SOCKET) {
         endPeer(options_.closeRestartMs);
         return;
     }
-    idleTimer_.start(options_.idleMs);
+    static_cast<void>(idleTimer_.start(options_.idleMs));
 
     ObexSession::Output out;
     session_.receive(reinterpret_cast<const std::uint8_t*>(buffer), static_cast<std::size_t>(received), out);
@@ -247,7 +247,7 @@ void IRServer::runLines(const std::vector<std::string>& lines) {
             continue;
         for (const std::wstring& action : IRRules::actionsFor(command, settings.irComKeys)) {
             // Posted: an action may rebuild the servers, this one included.
-            MainThread::post([action] { ActionRunner::instance().runByName(action, true); });
+            static_cast<void>(MainThread::post([action] { ActionRunner::instance().runByName(action, true); }));
         }
     }
 }
@@ -261,7 +261,7 @@ void IRServer::endPeer(unsigned int pauseMs) {
     connection_.closeAll();
     if (pauseMs == 0) return;
     pausing_ = true;
-    restartTimer_.start(pauseMs);
+    static_cast<void>(restartTimer_.start(pauseMs));
 }
 
 void IRServer::receiveFailed() {
@@ -272,7 +272,7 @@ void IRServer::receiveFailed() {
     listenersClosed_ = true;
     pausing_ = true;
     Util::notify("IRServer_RecvError", AppException(L"IRComRecv").text(), NotifyWndInfo::kWarning);
-    restartTimer_.start(options_.failureRestartMs);
+    static_cast<void>(restartTimer_.start(options_.failureRestartMs));
 }
 
 void IRServer::onTimer(tavel::win::timer::Timer& timer) {
