@@ -237,6 +237,7 @@ TEST_F(EditArtworkDlgTest, TheProgramsEndDoesNotWaitForASearchAndItsLateResultIs
     ASSERT_EQ(0, ::listen(silent, 4));
     const std::string base = "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port));
     Ini::instance().artwork.storeAddress = std::wstring(base.begin(), base.end());
+    Ini::publish();
 
     ASSERT_TRUE(runningThreads().waitAllFor(10000));
     const long violations = tavel::win::util::MainThread::violations();

@@ -156,6 +156,7 @@ TEST_F(LoaderMgrTest, ALibraryIsCalledByOneThreadAtATime) {
     // As the change detector, the track notice and the editor do: managers of
     // their own, over the same decoder library, on threads of their own.
     Ini::instance().artwork.useWic = false;
+    Ini::publish();
     const std::wstring png = buildPath(L"artwork\\cover.png");
     const FailingDecoderCount failing;
     const long before = failing();
