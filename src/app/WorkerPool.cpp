@@ -66,12 +66,12 @@ bool WorkerPool::shutdown(std::chrono::milliseconds limit) {
     stopping_ = true;
     wake_.notify_all();
     const auto done = [this] { return alive_ == 0; };
-    const auto now = std::chrono::steady_clock::now();
-    if (limit >= std::chrono::steady_clock::time_point::max() - now) {
+    // Beyond a day means no limit (and keeps the deadline from overflowing).
+    if (limit > std::chrono::hours(24)) {
         gone_.wait(guard, done);
         return true;
     }
-    return gone_.wait_until(guard, now + limit, done);
+    return gone_.wait_for(guard, limit, done);
 }
 
 std::size_t WorkerPool::workers() const {

@@ -191,6 +191,11 @@ public:
     explicit PooledGate(std::vector<std::string>* log = nullptr, int code = 0) : GatedThread(log, code) {
         runOnWorker();
     }
+    // Over before the base destructor changes what end() dispatches to.
+    ~PooledGate() override {
+        open();
+        wait();
+    }
 };
 
 }  // namespace
