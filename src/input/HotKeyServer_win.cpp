@@ -1,5 +1,6 @@
 #include "input/HotKeyServer.h"
 
+#include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
@@ -112,6 +113,10 @@ void HotKeyServer::onRawInput(LPARAM input) {
         ::GetRawInputData(reinterpret_cast<HRAWINPUT>(input), RID_INPUT, &data, &size, sizeof(RAWINPUTHEADER));
     if (got == static_cast<UINT>(-1) || data.header.dwType != RIM_TYPEKEYBOARD) return;
     const RAWKEYBOARD& key = data.data.keyboard;
+    // Only the bound keys are of interest; nothing else typed is kept.
+    const bool bound = std::any_of(keys_.begin(), keys_.end(),
+                                   [&](const KeyMap::value_type& k) { return k.second->vk() == key.VKey; });
+    if (!bound) return;
     const auto time = static_cast<std::uint32_t>(::GetMessageTime());
     if (key.Flags & RI_KEY_BREAK) {
         repeats_.keyUp(key.VKey, time);
