@@ -221,7 +221,7 @@ std::vector<SectionKey> requiredKeys() {
           "Exit"}},
         {"Notification",
          {"StartObservation", "EndObservation", "AppIsDisabled", "ActionIsNotAvailable", "CancelRunAction",
-          "ActionDoesNotExist", "PlayerIsNotRunning", "NoPlayingTrack"}},
+          "ActionDoesNotExist", "ActionQueueFull", "PlayerIsNotRunning", "NoPlayingTrack"}},
         {"Error",
          {"HotkeyRegist", "HotkeyCreateWindow", "JoyInitialize", "JoySetEventNotification", "IRComInitialize",
           "IRComOpen", "IRComSetSockOpt", "IRComBind", "IRComListen", "IRComRecv", "WiimoteDllLoadError",
