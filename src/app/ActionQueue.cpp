@@ -40,7 +40,10 @@ ActionQueue& ActionQueue::library() {
 }
 
 ActionQueue& ActionQueue::sideBySide() {
-    static ActionQueue* queue = make(WorkerPool::instance().maxWorkers());
+    // Two workers stay for the serial queues: captures stuck on a busy player
+    // never keep the next action waiting for a thread.
+    const std::size_t workers = WorkerPool::instance().maxWorkers();
+    static ActionQueue* queue = make(workers > 3 ? workers - 2 : 1);
     return *queue;
 }
 

@@ -28,8 +28,8 @@ public:
     static const std::size_t kCapacity = 32;
 
     // The action lock's turn, the library actions' turn, and the jobs that
-    // run side by side (as many as the pool has workers). They live to the
-    // end of the process.
+    // run side by side (as many as the pool has workers but two). They live
+    // to the end of the process.
     static ActionQueue& actions();
     static ActionQueue& library();
     static ActionQueue& sideBySide();
