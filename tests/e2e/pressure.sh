@@ -14,11 +14,15 @@ max_threads=16
 presses=60
 
 # One step of 1 on Ctrl+Alt+Down, so every press that ran shows in the volume;
-# Ctrl+Alt+Up puts the volume back to 100.
+# Ctrl+Alt+Up puts the volume back to 100; Ctrl+Alt+Home runs a program that
+# ends by itself after 20 s (kxctl holding a key nobody presses).
 mkdir -p "$SETTINGS/Actions/Pressure"
-printf 'Volume_Down1\tVolume\t-1\r\nVolume_Full\tVolume\t=100\r\n' >"$SETTINGS/Actions/Pressure/pressure.act"
-printf '[HotKey0]\r\nAction=Volume_Down1\r\nMods=3\r\nVK=40\r\n[HotKey1]\r\nAction=Volume_Full\r\nMods=3\r\nVK=38\r\n' \
-  >"$SETTINGS/Option.ini"
+printf 'Volume_Down1\tVolume\t-1\r\nVolume_Full\tVolume\t=100\r\nSlow_Script\tRunScript\t%s\thold-hotkey 0 135 20000\r\n' \
+  "$(winepath -w "$WORK/kxctl.exe" 2>/dev/null)" >"$SETTINGS/Actions/Pressure/pressure.act"
+for binding in "0 Volume_Down1 40" "1 Volume_Full 38" "2 Slow_Script 36"; do
+  read -r n action vk <<<"$binding"
+  printf '[HotKey%s]\r\nAction=%s\r\nMods=3\r\nVK=%s\r\n' "$n" "$action" "$vk"
+done >"$SETTINGS/Option.ini"
 
 check "the player comes up" 'start_player "$build"'
 # The program's debug lines tell a dropped input from outside.
@@ -119,9 +123,21 @@ check "holding the key slides the volume while held ($while_held)" '[ -n "$while
 check "the slide stops within one step of the release ($after_release then $final)" \
   '[ -n "$after_release" ] && [ $((after_release - final)) -le 1 ]'
 
+# While the script runs, later actions wait for it, in the queue: no thread
+# each, and quitting does not wait for the script.
+press ctrl+alt+Home
+sleep 2
+read_player
+before=$P_VOLUME
+xdotool key --delay 100 "${keys[@]:0:20}"
+sleep 2
+read_player
+check "actions wait while the script runs ($before, then $P_VOLUME)" '[ "$P_VOLUME" = "$before" ]'
+check "what waits takes no thread ($(e2e_threads))" '[ "$(e2e_threads)" -le "$max_threads" ]'
+quit_start=$(date +%s)
 ctl quit 0 >/dev/null
 wait_app
-check "Kolibrix quits with exit code 0 (got $APP_EXIT)" '[ "$APP_EXIT" = 0 ]'
+check "Kolibrix quits with exit code 0 in $(($(date +%s) - quit_start)) s (got $APP_EXIT)" '[ "$APP_EXIT" = 0 ]'
 stop_player
 e2e_teardown
 [ "$failures" = 0 ]
