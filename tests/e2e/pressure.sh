@@ -3,7 +3,8 @@
 # Kolibrix to a bounded number of threads, and every press either runs once the
 # player answers or its drop is told, once; a hot key after the player recovered
 # works. Holding a key slides the volume, and the slide stops within one step
-# of the key's release.
+# of the key's release. A running script holds later actions back without a
+# thread each, and quitting does not wait for it.
 set -uo pipefail
 build=$1
 here=$(cd "$(dirname "$0")" && pwd)
