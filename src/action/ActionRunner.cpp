@@ -2,9 +2,9 @@
 
 #include <atomic>
 
-#include "action/Action.h"
 #include "action/ActionList.h"
 #include "action/ActionPluginMgr.h"
+#include "app/ActionQueue.h"
 #include "config/Ini.h"
 #include "win/util/MainThread.h"
 #include "win/util/StringUtil.h"
@@ -22,9 +22,8 @@ ActionRunner& ActionRunner::instance() {
 }
 
 ActionRunner::ActionRunner() {
-    // The action lock exists before any action can take it.
-    action::Action::lockActions();
-    action::Action::unlockActions();
+    // The action queue exists before any action can wait in it.
+    ActionQueue::actions();
 }
 
 void ActionRunner::setListener(ActionRunnerListener* listener) { runnerListener = listener; }
