@@ -15,6 +15,7 @@
 #include "action/ActionPluginMgr.h"
 #include "app/RunningThreads.h"
 #include "app/WorkerPool.h"
+#include "app/Wiring.h"
 #include "win/util/Com.h"
 #include "win/util/MainThread.h"
 #include "win/util/Shell.h"
@@ -67,6 +68,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
     auto com = std::make_unique<tavel::win::util::ComApartment>();
     tavel::win::util::MainThread::attach();
     tavelapp::AppPaths::setProgramPath(moduleFileName());
+    tavelapp::wireLayers();
 
     int exitCode = 0;
     {
