@@ -3,7 +3,6 @@
 #include "action/ActionRunner.h"
 #include "app/ActionQueue.h"
 #include "config/Ini.h"
-#include "notify/ChangeDetector.h"
 #include "win/util/Com.h"
 
 namespace tavelapp {
@@ -31,7 +30,7 @@ void ITunesAction::end() {
     if (notify_ == 1) {
         try {
             // Gathered with the player's events about the same change: one capture.
-            ChangeDetector::requestSoon();
+            ActionRunner::requestChangeDetection();
         } catch (...) {
             // The runner must hear of the end whatever the detection met.
         }

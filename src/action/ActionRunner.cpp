@@ -14,6 +14,7 @@ namespace tavelapp {
 namespace {
 using tavel::win::util::MainThread;
 std::atomic<ActionRunner::ActionRunnerListener*> runnerListener{nullptr};
+std::atomic<ActionRunner::ChangeRequest> changeRequest{nullptr};
 }  // namespace
 
 ActionRunner& ActionRunner::instance() {
@@ -24,6 +25,12 @@ ActionRunner& ActionRunner::instance() {
 ActionRunner::ActionRunner() {
     // The action queue exists before any action can wait in it.
     ActionQueue::actions();
+}
+
+void ActionRunner::setChangeRequest(ChangeRequest request) { changeRequest = request; }
+
+void ActionRunner::requestChangeDetection() {
+    if (const ChangeRequest request = changeRequest.load()) request();
 }
 
 void ActionRunner::setListener(ActionRunnerListener* listener) { runnerListener = listener; }

@@ -6,7 +6,6 @@
 #include "action/ActionRunner.h"
 #include "app/ActionQueue.h"
 #include "config/Ini.h"
-#include "notify/ChangeDetector.h"
 
 namespace tavelapp {
 
@@ -48,7 +47,7 @@ void RunActionThread::end() {
     if (notify_) {
         // What the library action changed is announced before the runner hears of it.
         try {
-            ChangeDetector::requestSoon();
+            ActionRunner::requestChangeDetection();
         } catch (...) {
             // The runner must still hear of the end.
         }

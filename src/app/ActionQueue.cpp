@@ -1,22 +1,21 @@
 #include "app/ActionQueue.h"
 
 #include <algorithm>
+#include <atomic>
 #include <utility>
 
-#include "app/NotifyWndInfo.h"
 #include "app/Trace.h"
-#include "app/Util.h"
 #include "app/WorkerPool.h"
-#include "config/Lang.h"
 
 namespace tavelapp {
 namespace {
 
+std::atomic<ActionQueue::FullNotice> fullNotice{nullptr};
+
 void tellQueueFull() {
     trace("Kolibrix: action queue full, input dropped");
     try {
-        Util::notify("ActionQueueFull", Lang::instance().text(L"Notification", L"ActionQueueFull"),
-                     NotifyWndInfo::kInformation);
+        if (const ActionQueue::FullNotice notice = fullNotice.load()) notice();
     } catch (...) {
         // The input stays dropped; telling is the best there is.
     }
@@ -28,6 +27,8 @@ ActionQueue* make(std::size_t parallel) {
 }
 
 }  // namespace
+
+void ActionQueue::setFullNotice(FullNotice notice) { fullNotice = notice; }
 
 ActionQueue& ActionQueue::actions() {
     static ActionQueue* queue = make(1);

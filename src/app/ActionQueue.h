@@ -31,6 +31,10 @@ public:
     // run side by side (as many as the pool has workers but two). They live
     // to the end of the process.
     static ActionQueue& actions();
+    // How the user is told that input was dropped for want of room (the
+    // language layer's text, above this one, handed in at start).
+    using FullNotice = void (*)();
+    static void setFullNotice(FullNotice notice);
     static ActionQueue& library();
     static ActionQueue& sideBySide();
 

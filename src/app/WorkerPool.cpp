@@ -4,10 +4,24 @@
 #include <system_error>
 #include <thread>
 
-#include "player/PlayerHost.h"
 #include "win/util/Com.h"
 
 namespace tavelapp {
+namespace {
+
+// Set once at start, before the first worker.
+WorkerPool::ConnectionHooks& connectionHooks() {
+    static WorkerPool::ConnectionHooks hooks;
+    return hooks;
+}
+
+void call(void (*hook)()) {
+    if (hook != nullptr) hook();
+}
+
+}  // namespace
+
+void WorkerPool::setConnectionHooks(const ConnectionHooks& hooks) { connectionHooks() = hooks; }
 
 constexpr std::chrono::milliseconds WorkerPool::kIdleLimit;
 
@@ -87,7 +101,7 @@ std::size_t WorkerPool::peakWorkers() const {
 void WorkerPool::work() {
     {
         tavel::win::util::ComApartment com;
-        itunes::PlayerHost::keepConnectionOnThisThread(true);
+        call(connectionHooks().keep);
         std::unique_lock<std::mutex> guard(lock_);
         unsigned long released = release_;
         for (;;) {
@@ -98,7 +112,7 @@ void WorkerPool::work() {
             if (release_ != released) {
                 released = release_;
                 guard.unlock();
-                itunes::PlayerHost::releaseThreadConnection();
+                call(connectionHooks().release);
                 guard.lock();
                 continue;
             }
@@ -116,8 +130,7 @@ void WorkerPool::work() {
         }
         guard.unlock();
         // The connection goes on its own thread, before the apartment ends.
-        itunes::PlayerHost::releaseThreadConnection();
-        itunes::PlayerHost::keepConnectionOnThisThread(false);
+        call(connectionHooks().end);
     }
     std::lock_guard<std::mutex> guard(lock_);
     --alive_;

@@ -21,6 +21,16 @@ public:
 
     static WorkerPool& instance();
 
+    // What a worker does about its player connection (the player layer's,
+    // above this one, handed in at start): keep one between jobs from its
+    // start, let it go when asked, and end it at the worker's end.
+    struct ConnectionHooks {
+        void (*keep)() = nullptr;
+        void (*release)() = nullptr;
+        void (*end)() = nullptr;
+    };
+    static void setConnectionHooks(const ConnectionHooks& hooks);
+
     explicit WorkerPool(std::size_t maxWorkers = kMaxWorkers, std::chrono::milliseconds idleLimit = kIdleLimit);
     ~WorkerPool();
     WorkerPool(const WorkerPool&) = delete;
