@@ -2,9 +2,9 @@
 
 #include <atomic>
 
-#include "action/Action.h"
 #include "action/ActionList.h"
 #include "action/ActionPluginMgr.h"
+#include "app/ActionQueue.h"
 #include "config/Ini.h"
 #include "win/util/MainThread.h"
 #include "win/util/StringUtil.h"
@@ -14,6 +14,7 @@ namespace tavelapp {
 namespace {
 using tavel::win::util::MainThread;
 std::atomic<ActionRunner::ActionRunnerListener*> runnerListener{nullptr};
+std::atomic<ActionRunner::ChangeRequest> changeRequest{nullptr};
 }  // namespace
 
 ActionRunner& ActionRunner::instance() {
@@ -22,9 +23,14 @@ ActionRunner& ActionRunner::instance() {
 }
 
 ActionRunner::ActionRunner() {
-    // The action lock exists before any action can take it.
-    action::Action::lockActions();
-    action::Action::unlockActions();
+    // The action queue exists before any action can wait in it.
+    ActionQueue::actions();
+}
+
+void ActionRunner::setChangeRequest(ChangeRequest request) { changeRequest = request; }
+
+void ActionRunner::requestChangeDetection() {
+    if (const ChangeRequest request = changeRequest.load()) request();
 }
 
 void ActionRunner::setListener(ActionRunnerListener* listener) { runnerListener = listener; }

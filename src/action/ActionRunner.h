@@ -20,6 +20,12 @@ public:
 
     static ActionRunner& instance();
 
+    // How the end of an action asks for a change detection (the notification
+    // layer's, above this one, handed in at start); nothing until then.
+    using ChangeRequest = void (*)();
+    static void setChangeRequest(ChangeRequest request);
+    static void requestChangeDetection();
+
     void setListener(ActionRunnerListener* listener);
     void runByName(const std::wstring& name, bool playSound);
     void dispatch(const ActionListItemPtr& entry, const std::wstring& actionName,
