@@ -157,6 +157,28 @@ TEST_F(ParserFile, EachRequestTakesOneTrackOfThatFile) {
     EXPECT_EQ(parse(bytes, {path, path}).size(), 2u);
 }
 
+TEST_F(ParserFile, ADictIsReadBackUpToEightMegabytesBeforeItsLocation) {
+    // What lies between a track's dict line and its Location line is kept up
+    // to 8 MiB; past that the record starts at the Location line.
+    const std::wstring path = L"C:\\a.mp3";
+    const std::string id = "\t\t\t<key>Track ID</key><integer>1</integer>\n";
+    const std::string open = "\t\t\t<key>Comments</key><string>", close = "</string>\n";
+    const struct {
+        std::size_t between;
+        const wchar_t* trackId;
+    } cases[] = {{8u << 20, L"1"}, {(8u << 20) + 1, L""}};
+    for (const auto& c : cases) {
+        const std::string filler = open + std::string(c.between - id.size() - open.size() - close.size(), 'x') + close;
+        const auto results =
+            parse(library("\t\t<key>1</key>\n\t\t<dict>\n" + id + filler + "\t\t\t<key>Location</key><string>" +
+                          locationOf(path) + "</string>\n\t\t</dict>\n"),
+                  {path});
+        ASSERT_EQ(results.size(), 1u) << c.between;
+        EXPECT_EQ((*results[0])[MusicLibraryParser::TrackId], c.trackId) << c.between;
+        EXPECT_EQ((*results[0])[MusicLibraryParser::Location], L"file://localhost/C:/a.mp3") << c.between;
+    }
+}
+
 // Every track with a file location in real exported libraries is found with
 // what an ordinary property-list reader sees in it.
 namespace {
