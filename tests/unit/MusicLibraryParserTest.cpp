@@ -5,6 +5,13 @@
 #include <map>
 #include <sstream>
 
+#ifdef __GLIBC__
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <cstdio>
+#endif
+
 #include "TempFolder.h"
 #include "player/MusicLibraryParser.h"
 #include "win/util/TextCodec.h"
@@ -178,6 +185,43 @@ TEST_F(ParserFile, ADictIsReadBackUpToEightMegabytesBeforeItsLocation) {
         EXPECT_EQ((*results[0])[MusicLibraryParser::Location], L"file://localhost/C:/a.mp3") << c.between;
     }
 }
+
+#if defined(__GLIBC__) && !defined(__SANITIZE_ADDRESS__)
+namespace {
+
+// A library file of a Location line of 96 MiB and then a wanted track, made as it is read.
+ssize_t readLongLocation(void* cookie, char* out, std::size_t size) {
+    static const std::string head = "\n\t\t\t<key>Location</key><string>file://localhost/C:/";
+    static const std::string tail = "</string>\n" + trackDict(1, "A", locationOf(L"C:\\a.mp3"));
+    const std::size_t total = std::size_t{96} << 20;
+    std::size_t& sent = *static_cast<std::size_t*>(cookie);
+    const std::size_t n = std::min(size, total - sent);
+    for (std::size_t i = sent; i < sent + n; ++i)
+        out[i - sent] = i < head.size() ? head[i] : i >= total - tail.size() ? tail[i - (total - tail.size())] : 'x';
+    sent += n;
+    return static_cast<ssize_t>(n);
+}
+
+// Scans that file with room for the scan's own buffer but not for the line.
+bool findsAfterLongLocation() {
+    long pages = 0;
+    std::ifstream("/proc/self/statm") >> pages;
+    const rlim_t room = static_cast<rlim_t>(pages) * static_cast<rlim_t>(sysconf(_SC_PAGESIZE)) + (40u << 20);
+    const rlimit limit{room, room};
+    setrlimit(RLIMIT_AS, &limit);
+    std::size_t sent = 0;
+    std::FILE* file = fopencookie(&sent, "r", cookie_io_functions_t{readLongLocation, nullptr, nullptr, nullptr});
+    return MusicLibraryParser({L"C:\\a.mp3"}, file).results().size() == 1;
+}
+
+}  // namespace
+
+// The line is passed over, not kept whole, and the scan goes on after it.
+TEST(MusicLibraryParserDeathTest, ALocationLineIsNotKeptPastEightMegabytes) {
+    ::testing::FLAGS_gtest_death_test_style = "threadsafe";
+    EXPECT_EXIT(std::exit(findsAfterLongLocation() ? 0 : 1), ::testing::ExitedWithCode(0), "");
+}
+#endif
 
 // Every track with a file location in real exported libraries is found with
 // what an ordinary property-list reader sees in it.
