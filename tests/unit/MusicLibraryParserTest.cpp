@@ -92,6 +92,9 @@ TEST(MusicLibraryParser, DecodesCharacterReferences) {
         {"&#x3C;&#X3e;&amp;&quot;&apos;", L"<>&\"'"},
         {"&#26085;&#x672C;", L"\x65E5\x672C"},
         {"\xE6\x97\xA5\xE6\x9C\xAC \xEF\xBC\x86", L"\x65E5\x672C \xFF06"},
+        // The last code point and a reference of ten characters read; one past either does not.
+        {"&#x10FFFF;&#1114111;&#00000065;", L"\U0010FFFF\U0010FFFFA"},
+        {"&#x110000;&#1114112;&#000000065;", L"&#x110000;&#1114112;&#000000065;"},
         // What is no reference stays as written.
         {"R&B & Soul &nbsp; &#; &#xZZ; &#0;", L"R&B & Soul &nbsp; &#; &#xZZ; &#0;"},
     };
