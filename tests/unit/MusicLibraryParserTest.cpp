@@ -189,7 +189,16 @@ TEST_F(ParserFile, ADictIsReadBackUpToEightMegabytesBeforeItsLocation) {
     }
 }
 
-#if defined(__GLIBC__) && !defined(__SANITIZE_ADDRESS__)
+// An address-space limit and a sanitizer's shadow memory do not mix.
+#if defined(__SANITIZE_ADDRESS__)
+#define KOLIBRIX_ADDRESS_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define KOLIBRIX_ADDRESS_SANITIZER 1
+#endif
+#endif
+
+#if defined(__GLIBC__) && !defined(KOLIBRIX_ADDRESS_SANITIZER)
 namespace {
 
 // A library file of a Location line of 96 MiB and then a wanted track, made as it is read.
