@@ -78,6 +78,18 @@ e2e_teardown() {
   return 0
 }
 
+# The usual end of a script: Kolibrix quits through its own path with exit
+# code 0, the player goes, and the script passes when every check did.
+e2e_finish() {
+  ctl quit 0 >/dev/null
+  wait_app
+  check "Kolibrix quits with exit code 0 (got $APP_EXIT)" '[ "$APP_EXIT" = 0 ]'
+  stop_player
+  e2e_teardown
+  echo "$failures failure(s)"
+  [ "$failures" = 0 ]
+}
+
 # The program's window appears before its controller has built the input
 # servers; the hot keys are there once their window is.
 wait_hotkeys() { [ "$(ctl wait-window Kolibrix_HotKey_EventHandlerWnd 20000)" = 1 ]; }
