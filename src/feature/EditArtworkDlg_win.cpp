@@ -26,6 +26,7 @@
 #include "win/util/CallbackGuard.h"
 #include "win/util/MainThread.h"
 #include "win/util/TextCodec.h"
+#include "win/util/ListMenu.h"
 
 namespace tavelapp {
 namespace {
@@ -87,25 +88,11 @@ class EditArtworkDlg : public ModalDialog {
 private:
     void onInit() override {
         localizeDialog(hwnd(), L"EditArtworkDlg");
-        HWND tracks = item(IDC_ARTWORK_TRACKS);
-        ListView_SetExtendedListViewStyle(tracks, LVS_EX_FULLROWSELECT);
-        const struct {
-            const wchar_t* key;
-            int width;
-        } columns[] = {{L"ColumnName", 180},
-                       {L"ColumnAlbum", 130},
-                       {L"ColumnArtist", 100},
-                       {L"ColumnArtworkCount", 50},
-                       {L"ColumnTrackNumber", 44}};
-        int index = 0;
-        for (const auto& c : columns) {
-            std::wstring caption = text(c.key);
-            LVCOLUMNW column{};
-            column.mask = LVCF_TEXT | LVCF_WIDTH;
-            column.cx = c.width;
-            column.pszText = &caption[0];
-            ::SendMessageW(tracks, LVM_INSERTCOLUMNW, static_cast<WPARAM>(index++), reinterpret_cast<LPARAM>(&column));
-        }
+        tavel::win::util::setUpReportList(item(IDC_ARTWORK_TRACKS), {{text(L"ColumnName"), 180},
+                                                                     {text(L"ColumnAlbum"), 130},
+                                                                     {text(L"ColumnArtist"), 100},
+                                                                     {text(L"ColumnArtworkCount"), 50},
+                                                                     {text(L"ColumnTrackNumber"), 44}});
         ::CheckDlgButton(hwnd(), IDC_ARTWORK_EXACT, BST_CHECKED);
         resetProgress();
 
@@ -350,28 +337,14 @@ private:
     // --- The track list's menu.
 
     void trackMenu(LPARAM at) {
-        POINT point{GET_X_LPARAM(at), GET_Y_LPARAM(at)};
-        if (point.x == -1 && point.y == -1) ::GetCursorPos(&point);  // from the keyboard
-        // Keep the menu's left edge on the monitor that holds the point.
-        MONITORINFO monitor{};
-        monitor.cbSize = sizeof(monitor);
-        if (::GetMonitorInfoW(::MonitorFromPoint(point, MONITOR_DEFAULTTONEAREST), &monitor))
-            point.x = std::max(monitor.rcMonitor.left, std::min(point.x, monitor.rcMonitor.right - 1));
-        HMENU menu = ::CreatePopupMenu();
-        if (menu == nullptr) return;
         const bool selected = !selectedRows().empty();
         const bool any = ListView_GetItemCount(item(IDC_ARTWORK_TRACKS)) > 0;
-        ::AppendMenuW(menu, MF_STRING | (selected ? 0 : MF_GRAYED), IDC_ARTWORK_REMOVE_SELECTED,
-                      text(L"RemoveSelected").c_str());
-        ::AppendMenuW(menu, MF_STRING | (selected ? 0 : MF_GRAYED), IDC_ARTWORK_CLEAR_SELECTED,
-                      text(L"ClearSelected").c_str());
-        ::AppendMenuW(menu, MF_STRING | (any ? 0 : MF_GRAYED), IDC_ARTWORK_REMOVE_WITH,
-                      text(L"RemoveWithArtwork").c_str());
-        ::AppendMenuW(menu, MF_STRING | (any ? 0 : MF_GRAYED), IDC_ARTWORK_REMOVE_WITHOUT,
-                      text(L"RemoveWithoutArtwork").c_str());
-        const int chosen = static_cast<int>(
-            ::TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, point.x, point.y, 0, hwnd(), nullptr));
-        ::DestroyMenu(menu);
+        const UINT chosen =
+            tavel::win::util::choosePopupMenu(hwnd(), at,
+                                              {{IDC_ARTWORK_REMOVE_SELECTED, text(L"RemoveSelected"), selected},
+                                               {IDC_ARTWORK_CLEAR_SELECTED, text(L"ClearSelected"), selected},
+                                               {IDC_ARTWORK_REMOVE_WITH, text(L"RemoveWithArtwork"), any},
+                                               {IDC_ARTWORK_REMOVE_WITHOUT, text(L"RemoveWithoutArtwork"), any}});
         if (chosen != 0) trackCommand(static_cast<WORD>(chosen));
     }
 

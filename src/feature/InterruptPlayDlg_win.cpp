@@ -20,6 +20,7 @@
 #include "player/MusicLibraryParser.h"
 #include "res/resource.h"
 #include "win/util/MainThread.h"
+#include "win/util/ListMenu.h"
 
 namespace tavelapp {
 namespace {
@@ -57,21 +58,11 @@ public:
 private:
     void onInit() override {
         localizeDialog(hwnd(), L"InterruptPlayDlg");
-        HWND list = item(IDC_INTERRUPT_LIST);
-        ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT);
-        const struct {
-            const wchar_t* key;
-            int width;
-        } columns[] = {{L"Order", 40}, {L"Name", 160}, {L"Album", 128}, {L"Artist", 100}, {L"Playlist", 100}};
-        int index = 0;
-        for (const auto& c : columns) {
-            std::wstring caption = text(c.key);
-            LVCOLUMNW column{};
-            column.mask = LVCF_TEXT | LVCF_WIDTH;
-            column.cx = c.width;
-            column.pszText = &caption[0];
-            ::SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(index++), reinterpret_cast<LPARAM>(&column));
-        }
+        tavel::win::util::setUpReportList(item(IDC_INTERRUPT_LIST), {{text(L"Order"), 40},
+                                                                     {text(L"Name"), 160},
+                                                                     {text(L"Album"), 128},
+                                                                     {text(L"Artist"), 100},
+                                                                     {text(L"Playlist"), 100}});
         ::DragAcceptFiles(hwnd(), TRUE);
         InterruptPlay::instance().addListener(this);
         refresh();
@@ -145,15 +136,9 @@ private:
     }
 
     void contextMenu(LPARAM at) {
-        POINT point{GET_X_LPARAM(at), GET_Y_LPARAM(at)};
-        if (point.x == -1 && point.y == -1) ::GetCursorPos(&point);  // from the keyboard
-        HMENU menu = ::CreatePopupMenu();
-        if (menu == nullptr) return;
-        ::AppendMenuW(menu, MF_STRING | (anySelected() ? 0 : MF_GRAYED), IDC_INTERRUPT_DELETE, text(L"Delete").c_str());
-        const int chosen = static_cast<int>(
-            ::TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, point.x, point.y, 0, hwnd(), nullptr));
-        ::DestroyMenu(menu);
-        if (chosen == IDC_INTERRUPT_DELETE) deleteSelected();
+        if (tavel::win::util::choosePopupMenu(hwnd(), at, {{IDC_INTERRUPT_DELETE, text(L"Delete"), anySelected()}}) ==
+            IDC_INTERRUPT_DELETE)
+            deleteSelected();
     }
 
     void deleteSelected() {

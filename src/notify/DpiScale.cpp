@@ -12,6 +12,7 @@ namespace {
 using tavel::win::dib::DIB;
 
 constexpr int kMaxSide = 16384;
+constexpr long long kMaxPixels = 1LL << 26;  // as for the pictures a skin's files may hold
 
 void scaleText(SkinData::Text& t, int dpi) {
     t.marginLeft = DpiScale::scale(t.marginLeft, dpi);
@@ -33,7 +34,8 @@ DIB resampledKeyed(const DIB& image, int width, int height) {
     DIB out;
     if (image.empty() || image.bitsPerPixel() != 32) return out;
     // Skin strips are small; anything huge is a broken skin, not a picture to draw.
-    if (width < 1 || height < 1 || width > kMaxSide || height > kMaxSide || !out.create(width, height, 32))
+    if (width < 1 || height < 1 || width > kMaxSide || height > kMaxSide ||
+        static_cast<long long>(width) * height > kMaxPixels || !out.create(width, height, 32))
         return DIB();
     const int sw = image.width(), sh = image.height(), dw = out.width(), dh = out.height();
     auto coordinate = [](int d, int destSize, int sourceSize) {

@@ -333,6 +333,8 @@ void MusicLibraryParser::scan(std::FILE* file, const std::vector<std::wstring>& 
         const char* lineEnd =
             hit ? static_cast<const char*>(std::memchr(hit + 1, '\n', filled - (hit + 1 - data))) : nullptr;
         if (hit && !lineEnd && atEnd) lineEnd = data + filled;  // the last line has no break
+        // A Location line this long names no file: passed over, not kept whole.
+        if (hit && !lineEnd && filled - static_cast<std::size_t>(hit - data) > kMaxKept) hit = nullptr;
         if (!hit || !lineEnd) {
             if (atEnd) break;
             // Keep what a match in the next piece may need: the dict being read

@@ -70,9 +70,4 @@ check "its notification shows the placeholder ($placeholder pixels of its ring's
   '[ "$placeholder" -ge $((ring + 300)) ] && [ "$(colour_pixels "$SHOT" "$RECT" "#00ff00")" -lt 20 ]'
 echo "     screenshots: $ART/artwork-png.png $ART/artwork-placeholder.png"
 
-ctl quit 0 >/dev/null
-wait_app
-check "Kolibrix quits with exit code 0 (got $APP_EXIT)" '[ "$APP_EXIT" = 0 ]'
-stop_player
-e2e_teardown
-[ "$failures" = 0 ]
+e2e_finish

@@ -86,10 +86,4 @@ check "and goes on playing it" "sleep 2; read_player; [ \"\$P_NAME\" = \"$moved_
 check "the event action lowered the volume once, for the player's change only" \
   '[ "$P_VOLUME" = $((volume - 5)) ]'
 
-ctl quit 0 >/dev/null
-wait_app
-check "Kolibrix ends normally" '[ "$APP_EXIT" = 0 ]'
-stop_player
-e2e_teardown
-echo "$failures failure(s)"
-[ "$failures" = 0 ]
+e2e_finish

@@ -28,11 +28,16 @@ e2e_setup() {
   fi
 }
 
-ctl() { wine "$WORK/kxctl.exe" "$@" 2>/dev/null | tr -d '\r'; }
+# Bounded: a control call that hangs fails its check instead of holding the
+# script until the test's time-out, and says which call it was.
+ctl() {
+  timeout 60 wine "$WORK/kxctl.exe" "$@" 2>/dev/null | tr -d '\r'
+  [ "${PIPESTATUS[0]}" != 124 ] || echo "kxctl $1 did not end within 60 s" >&2
+}
 
 # Through a file, not a pipe: a copy left running would hold the pipe open.
 ctl_start() {
-  wine "$WORK/kxctl.exe" start "$@" >"$WORK/start.out" 2>/dev/null </dev/null
+  timeout 60 wine "$WORK/kxctl.exe" start "$@" >"$WORK/start.out" 2>/dev/null </dev/null
   tr -d '\r' <"$WORK/start.out"
 }
 
@@ -73,6 +78,18 @@ e2e_teardown() {
   return 0
 }
 
+# The usual end of a script: Kolibrix quits through its own path with exit
+# code 0, the player goes, and the script passes when every check did.
+e2e_finish() {
+  ctl quit 0 >/dev/null
+  wait_app
+  check "Kolibrix quits with exit code 0 (got $APP_EXIT)" '[ "$APP_EXIT" = 0 ]'
+  stop_player
+  e2e_teardown
+  echo "$failures failure(s)"
+  [ "$failures" = 0 ]
+}
+
 # The program's window appears before its controller has built the input
 # servers; the hot keys are there once their window is.
 wait_hotkeys() { [ "$(ctl wait-window Kolibrix_HotKey_EventHandlerWnd 20000)" = 1 ]; }
@@ -83,7 +100,7 @@ start_player() {
   mkdir -p "$WORK/player"
   cp "$1/simplayer.exe" "$WORK/player/"
   cp "${2:-$1/iTunes Music Library.xml}" "$WORK/player/iTunes Music Library.xml"
-  wine "$WORK/player/simplayer.exe" /regserver >/dev/null 2>&1 || return 1
+  timeout 60 wine "$WORK/player/simplayer.exe" /regserver >/dev/null 2>&1 || return 1
   wine "$WORK/player/simplayer.exe" >/dev/null 2>&1 &
   PLAYER_PID=$!
   PLAYER_WIN=$(timeout 30 xdotool search --sync --onlyvisible --name '^simplayer$' 2>/dev/null | head -1)
@@ -92,7 +109,7 @@ start_player() {
 
 stop_player() {
   ctl player-quit 10000 >/dev/null 2>&1 || true
-  wine "$WORK/player/simplayer.exe" /unregserver >/dev/null 2>&1 || true
+  timeout 60 wine "$WORK/player/simplayer.exe" /unregserver >/dev/null 2>&1 || true
 }
 
 # Sets P_STATE, P_VOLUME, P_TRACK and P_NAME from the running player.
@@ -127,7 +144,7 @@ press() {
 # by class name.
 probe() {
   local out
-  out=$(wine "$E2E_BUILD/kolibrix_win_tests.exe" --gtest_also_run_disabled_tests \
+  out=$(timeout 60 wine "$E2E_BUILD/kolibrix_win_tests.exe" --gtest_also_run_disabled_tests \
     --gtest_filter=NotifyWndProbe.DISABLED_ListWindows 2>/dev/null | tr -d '\r')
   WINDOWS=$(sed -n 's/^NotifyWnd //p' <<<"$out" | sort -k4,4nr)
   WORKAREA=$(sed -n 's/^WorkArea //p' <<<"$out")

@@ -97,9 +97,4 @@ check "the screenshot shows both drawn" \
 check "the player's window still has the focus" '[ "$(xdotool getwindowfocus)" = "$PLAYER_WIN" ]'
 echo "     screenshots: $ART/notify-volume.png $ART/notify-volume-replaced.png $ART/notify-after-click.png $ART/notify-stacked.png"
 
-ctl quit 0 >/dev/null
-wait_app
-check "Kolibrix quits again with exit code 0 (got $APP_EXIT)" '[ "$APP_EXIT" = 0 ]'
-stop_player
-e2e_teardown
-[ "$failures" = 0 ]
+e2e_finish

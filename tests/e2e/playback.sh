@@ -56,10 +56,4 @@ check "the first match plays" \
 echo "     $PLAYER_LINE"
 check "the one-shot event action did not stop it again" 'sleep 2; read_player; [ "$P_STATE" = 1 ]'
 
-ctl quit 0 >/dev/null
-wait_app
-check "Kolibrix ends normally" '[ "$APP_EXIT" = 0 ]'
-stop_player
-e2e_teardown
-echo "$failures failure(s)"
-[ "$failures" = 0 ]
+e2e_finish

@@ -279,6 +279,33 @@ TEST(DibBitmapFileTest, LyingHeadersAreRefused) {
     EXPECT_TRUE(dib.empty());
 }
 
+TEST(DibBitmapFileTest, SizeLimitsHoldOnTheEdgeAndRefuseOnePast) {
+    const struct {
+        int width;
+        int height;
+        bool reads;
+    } cases[] = {
+        {kMaxBitmapSide, 1, true},
+        {kMaxBitmapSide + 1, 1, false},
+        {1, kMaxBitmapSide, true},
+        {1, kMaxBitmapSide + 1, false},
+        {kMaxBitmapSide, static_cast<int>(kMaxBitmapPixels / kMaxBitmapSide), true},
+        {kMaxBitmapSide, static_cast<int>(kMaxBitmapPixels / kMaxBitmapSide) + 1, false},
+    };
+    for (const auto& c : cases) {
+        // One bit per pixel with every row in the file: only the size can refuse it.
+        Bmp bmp;
+        bmp.width = c.width;
+        bmp.height = c.height;
+        bmp.bpp = 1;
+        bmp.extra = bgra(0, 0, 0) + bgra(9, 9, 9);
+        bmp.rows.assign(static_cast<std::size_t>((c.width + 31) / 32 * 4) * static_cast<std::size_t>(c.height), '\xFF');
+        DIB dib;
+        EXPECT_EQ(c.reads, readBitmapFile(bmp.bytes(), dib)) << c.width << " x " << c.height;
+        if (c.reads) EXPECT_EQ(0x00090909u, dib.pixel(c.width - 1, c.height - 1));
+    }
+}
+
 namespace {
 
 std::string stream(std::initializer_list<int> bytes) {

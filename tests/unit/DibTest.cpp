@@ -155,6 +155,15 @@ TEST(DibTest, BilinearScalingSamplesClampsAndRounds) {
     EXPECT_TRUE(scaleBilinear(square, 0, 4).empty());
     EXPECT_TRUE(scaleBilinear(DIB(), 4, 4).empty());
     EXPECT_TRUE(scaleBilinear(square, 100000, 100000).empty()) << "refused, not allocated";
+    // The side limit on its edge and one past it; one pixel past the pixel limit.
+    const struct {
+        int width;
+        int height;
+        bool scales;
+    } sizes[] = {{16384, 1, true}, {16385, 1, false}, {1, 16384, true}, {1, 16385, false}, {8193, 8192, false}};
+    for (const auto& size : sizes)
+        EXPECT_EQ(size.scales, !scaleBilinear(square, size.width, size.height).empty())
+            << size.width << "x" << size.height;
 }
 
 TEST(DibTest, ColorKeyedDrawingSkipsTheKeyAndClips) {

@@ -89,3 +89,18 @@ TEST(DpiScaleTest, SkinAt144Dpi) {
     EXPECT_EQ(250, same.width);
     EXPECT_EQ(37, same.icon.image.width());
 }
+
+TEST(DpiScaleTest, StripsPastThePictureLimitsAreDropped) {
+    // The side limit on its edge and past it; one row past the pixel limit.
+    const struct {
+        int width, height, dpi;
+        bool kept;
+    } cases[] = {{1, 4096, 4 * 96, true}, {1, 4097, 4 * 96, false}, {256, 65, 64 * 96, false}};
+    for (const auto& c : cases) {
+        SkinData base;
+        base.icon.image = strip(c.width, c.height, 1, 0);
+        base.icon.width = c.width;
+        base.icon.height = c.height;
+        EXPECT_EQ(c.kept, !DpiScale::skin(base, c.dpi).icon.image.empty()) << c.width << "x" << c.height;
+    }
+}

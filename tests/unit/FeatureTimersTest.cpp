@@ -82,9 +82,14 @@ protected:
             settings, std::move(fake), [this] { return nowMs; }, [this](const std::wstring& a) { ran.push_back(a); });
         timer->addListener(&recorder);
     }
-    // Lets the alarm fire until the timer has run or stopped waiting.
+    // Lets the alarm fire until the timer has run or stopped waiting; a timer
+    // that keeps waking without the clock moving on fails here.
     void runAlarmsUntil(std::int64_t untilMs) {
-        while (alarm->armed && nowMs < untilMs) {
+        for (int fired = 0; alarm->armed && nowMs < untilMs; ++fired) {
+            if (fired == 10000) {
+                ADD_FAILURE() << "the alarm still fires after " << fired << " wake-ups, at " << nowMs << " ms";
+                return;
+            }
             nowMs += alarm->delays.back();
             alarm->fire();
         }

@@ -94,15 +94,18 @@ TEST(IRRules, KeyNamesFromTheLanguageFileAndFixedTexts) {
 
 TEST(AddressFilter, AllowsListedAddressesAndPrefixesOnly) {
     AddressFilter filter;
-    ASSERT_TRUE(filter.parse(L"127.0.0.0/8  ::1\t192.168.1.0/24 10.1.2.3 fe80::/10 2001:db8::1:0:0:1"));
+    ASSERT_TRUE(filter.parse(L"127.0.0.0/8  ::1\t192.168.1.0/24 10.1.2.3 FE80::/10 2001:db8::1:0:0:1"));
+    // With the last and the first address past each prefix; capitals read as hex digits.
     const struct {
         const char* address;
         bool allowed;
     } cases[] = {
-        {"127.0.0.1", true},    {"127.255.1.2", true},      {"128.0.0.1", false},      {"192.168.1.77", true},
-        {"192.168.2.1", false}, {"10.1.2.3", true},         {"10.1.2.4", false},       {"::1", true},
-        {"::2", false},         {"fe80::1234", true},       {"fec0::1", false},        {"2001:db8:0:0:1::1", true},
-        {"2001:db8::2", false}, {"::ffff:127.0.0.3", true}, {"::ffff:8.8.8.8", false}, {"0.0.0.0", false},
+        {"127.0.0.1", true},     {"127.255.1.2", true},      {"128.0.0.1", false},       {"192.168.1.77", true},
+        {"192.168.2.1", false},  {"10.1.2.3", true},         {"10.1.2.4", false},        {"::1", true},
+        {"::2", false},          {"fe80::1234", true},       {"fec0::1", false},         {"2001:db8:0:0:1::1", true},
+        {"2001:db8::2", false},  {"::ffff:127.0.0.3", true}, {"::ffff:8.8.8.8", false},  {"0.0.0.0", false},
+        {"192.168.1.255", true}, {"192.168.2.0", false},     {"127.255.255.255", true},  {"126.255.255.255", false},
+        {"FEBF:FFFF::1", true},  {"FEC0::", false},          {"::FFFF:127.0.0.1", true},
     };
     for (const auto& c : cases) {
         AddressFilter::Address address;
@@ -121,13 +124,34 @@ TEST(AddressFilter, AllowsListedAddressesAndPrefixesOnly) {
 }
 
 TEST(AddressFilter, ListsThatDoNotReadAllowNobody) {
-    for (const wchar_t* list :
-         {L"127.0.0.1 localhost", L"127.0.0.0/33", L"1.2.3", L"1.2.3.4.5", L"256.1.1.1", L"::1::2",
-          L"1:2:3:4:5:6:7:8:9", L"12345::", L"fe80::/129", L"127.0.0.1/", L"/8", L"1.2.3.4/x"}) {
+    // Each limit on its edge (reads) and one past it (does not).
+    const struct {
+        const wchar_t* edge;
+        const wchar_t* past;
+    } limits[] = {
+        {L"255.255.255.255", L"256.1.1.1"},
+        {L"127.0.0.0/32", L"127.0.0.0/33"},
+        {L"::/128", L"fe80::/129"},
+        {L"1.2.3.4/032", L"1.2.3.4/0032"},
+        {L"001.2.3.4", L"0001.2.3.4"},
+        {L"FFFF::", L"12345::"},
+        {L"1:2:3:4:5:6:7:8", L"1:2:3:4:5:6:7:8:9"},
+        {L"1:2:3:4:5:6::7", L"1:2:3:4:5:6:7::8"},
+        {L"1:2:3:4:5:6:1.2.3.4", L"1:2:3:4:5:6:7:1.2.3.4"},
+    };
+    for (const auto& limit : limits) {
         AddressFilter filter;
-        std::wstring bad;
-        EXPECT_FALSE(filter.parse(list, &bad)) << std::string(list, list + wcslen(list));
-        EXPECT_FALSE(bad.empty());
+        EXPECT_TRUE(filter.parse(limit.edge)) << std::string(limit.edge, limit.edge + wcslen(limit.edge));
+    }
+    std::vector<const wchar_t*> bad = {L"127.0.0.1 localhost", L"1.2.3", L"1.2.3.4.5", L"::1::2",
+                                       L"127.0.0.1/",          L"/8",    L"1.2.3.4/x"};
+    for (const auto& limit : limits)
+        bad.push_back(limit.past);
+    for (const wchar_t* list : bad) {
+        AddressFilter filter;
+        std::wstring entry;
+        EXPECT_FALSE(filter.parse(list, &entry)) << std::string(list, list + wcslen(list));
+        EXPECT_FALSE(entry.empty());
         const std::uint8_t loopback[4] = {127, 0, 0, 1};
         EXPECT_FALSE(filter.allows(loopback, 4));
     }

@@ -5,6 +5,13 @@
 #include <map>
 #include <sstream>
 
+#ifdef __GLIBC__
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <cstdio>
+#endif
+
 #include "TempFolder.h"
 #include "player/MusicLibraryParser.h"
 #include "win/util/TextCodec.h"
@@ -85,6 +92,9 @@ TEST(MusicLibraryParser, DecodesCharacterReferences) {
         {"&#x3C;&#X3e;&amp;&quot;&apos;", L"<>&\"'"},
         {"&#26085;&#x672C;", L"\x65E5\x672C"},
         {"\xE6\x97\xA5\xE6\x9C\xAC \xEF\xBC\x86", L"\x65E5\x672C \xFF06"},
+        // The last code point and a reference of ten characters read; one past either does not.
+        {"&#x10FFFF;&#1114111;&#00000065;", L"\U0010FFFF\U0010FFFFA"},
+        {"&#x110000;&#1114112;&#000000065;", L"&#x110000;&#1114112;&#000000065;"},
         // What is no reference stays as written.
         {"R&B & Soul &nbsp; &#; &#xZZ; &#0;", L"R&B & Soul &nbsp; &#; &#xZZ; &#0;"},
     };
@@ -156,6 +166,74 @@ TEST_F(ParserFile, EachRequestTakesOneTrackOfThatFile) {
     EXPECT_EQ(parse(bytes, {path}).size(), 1u);
     EXPECT_EQ(parse(bytes, {path, path}).size(), 2u);
 }
+
+TEST_F(ParserFile, ADictIsReadBackUpToEightMegabytesBeforeItsLocation) {
+    // What lies between a track's dict line and its Location line is kept up
+    // to 8 MiB; past that the record starts at the Location line.
+    const std::wstring path = L"C:\\a.mp3";
+    const std::string id = "\t\t\t<key>Track ID</key><integer>1</integer>\n";
+    const std::string open = "\t\t\t<key>Comments</key><string>", close = "</string>\n";
+    const struct {
+        std::size_t between;
+        const wchar_t* trackId;
+    } cases[] = {{8u << 20, L"1"}, {(8u << 20) + 1, L""}};
+    for (const auto& c : cases) {
+        const std::string filler = open + std::string(c.between - id.size() - open.size() - close.size(), 'x') + close;
+        const auto results =
+            parse(library("\t\t<key>1</key>\n\t\t<dict>\n" + id + filler + "\t\t\t<key>Location</key><string>" +
+                          locationOf(path) + "</string>\n\t\t</dict>\n"),
+                  {path});
+        ASSERT_EQ(results.size(), 1u) << c.between;
+        EXPECT_EQ((*results[0])[MusicLibraryParser::TrackId], c.trackId) << c.between;
+        EXPECT_EQ((*results[0])[MusicLibraryParser::Location], L"file://localhost/C:/a.mp3") << c.between;
+    }
+}
+
+// An address-space limit and a sanitizer's shadow memory do not mix.
+#if defined(__SANITIZE_ADDRESS__)
+#define KOLIBRIX_ADDRESS_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define KOLIBRIX_ADDRESS_SANITIZER 1
+#endif
+#endif
+
+#if defined(__GLIBC__) && !defined(KOLIBRIX_ADDRESS_SANITIZER)
+namespace {
+
+// A library file of a Location line of 96 MiB and then a wanted track, made as it is read.
+ssize_t readLongLocation(void* cookie, char* out, std::size_t size) {
+    static const std::string head = "\n\t\t\t<key>Location</key><string>file://localhost/C:/";
+    static const std::string tail = "</string>\n" + trackDict(1, "A", locationOf(L"C:\\a.mp3"));
+    const std::size_t total = std::size_t{96} << 20;
+    std::size_t& sent = *static_cast<std::size_t*>(cookie);
+    const std::size_t n = std::min(size, total - sent);
+    for (std::size_t i = sent; i < sent + n; ++i)
+        out[i - sent] = i < head.size() ? head[i] : i >= total - tail.size() ? tail[i - (total - tail.size())] : 'x';
+    sent += n;
+    return static_cast<ssize_t>(n);
+}
+
+// Scans that file with room for the scan's own buffer but not for the line.
+bool findsAfterLongLocation() {
+    long pages = 0;
+    std::ifstream("/proc/self/statm") >> pages;
+    const rlim_t room = static_cast<rlim_t>(pages) * static_cast<rlim_t>(sysconf(_SC_PAGESIZE)) + (40u << 20);
+    const rlimit limit{room, room};
+    setrlimit(RLIMIT_AS, &limit);
+    std::size_t sent = 0;
+    std::FILE* file = fopencookie(&sent, "r", cookie_io_functions_t{readLongLocation, nullptr, nullptr, nullptr});
+    return MusicLibraryParser({L"C:\\a.mp3"}, file).results().size() == 1;
+}
+
+}  // namespace
+
+// The line is passed over, not kept whole, and the scan goes on after it.
+TEST(MusicLibraryParserDeathTest, ALocationLineIsNotKeptPastEightMegabytes) {
+    ::testing::FLAGS_gtest_death_test_style = "threadsafe";
+    EXPECT_EXIT(std::exit(findsAfterLongLocation() ? 0 : 1), ::testing::ExitedWithCode(0), "");
+}
+#endif
 
 // Every track with a file location in real exported libraries is found with
 // what an ordinary property-list reader sees in it.

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -92,12 +93,13 @@ TEST(NotifyLayoutTest, AppearanceBySlideOrFade) {
 }
 
 TEST(NotifyLayoutTest, AlphaAndSettingFallbacks) {
-    EXPECT_EQ(255, NotifyLayout::alphaFor(0, 255));
-    EXPECT_EQ(127, NotifyLayout::alphaFor(50, 255));
-    EXPECT_EQ(63, NotifyLayout::alphaFor(50, 127));
-    EXPECT_EQ(0, NotifyLayout::alphaFor(100, 255));
-    EXPECT_EQ(255, NotifyLayout::alphaFor(-40, 255)) << "kept to 0-100";
-    EXPECT_EQ(0, NotifyLayout::alphaFor(180, 255));
+    // Transparency is kept to 0-100 and the factor to 0-255: each on its edge and past it.
+    const struct {
+        int transparency, factor, alpha;
+    } alphas[] = {{0, 255, 255},  {-1, 255, 255}, {-40, 255, 255}, {100, 255, 0}, {101, 255, 0}, {180, 255, 0},
+                  {50, 255, 127}, {50, 127, 63},  {0, 256, 255},   {0, 0, 0},     {0, -1, 0}};
+    for (const auto& a : alphas)
+        EXPECT_EQ(a.alpha, NotifyLayout::alphaFor(a.transparency, a.factor)) << a.transparency << " " << a.factor;
 
     EXPECT_EQ(2, NotifyLayout::effectiveEffect(-1, 2));
     EXPECT_EQ(0, NotifyLayout::effectiveEffect(0, 2));
@@ -113,4 +115,6 @@ TEST(NotifyLayoutTest, AlphaAndSettingFallbacks) {
     EXPECT_EQ(0, NotifyLayout::displayMilliseconds(0));
     EXPECT_EQ(0, NotifyLayout::displayMilliseconds(-2));
     EXPECT_EQ(5000, NotifyLayout::displayMilliseconds(5));
+    EXPECT_EQ(INT_MAX / 1000 * 1000, NotifyLayout::displayMilliseconds(INT_MAX / 1000));
+    EXPECT_EQ(INT_MAX, NotifyLayout::displayMilliseconds(INT_MAX / 1000 + 1)) << "never wraps";
 }

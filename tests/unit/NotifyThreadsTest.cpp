@@ -9,6 +9,7 @@
 
 #include "PlayerStateSupport.h"
 #include "TempFolder.h"
+#include "WaitUntil.h"
 #include "action/ActionPluginMgr.h"
 #include "app/Util.h"
 #include "config/Ini.h"
@@ -248,8 +249,7 @@ TEST_F(NotifyThreadsTest, ADetectionAskedForWhileAnotherWaitsIsServedByIt) {
         // A capture in progress holds the lock; one detection queues behind it.
         PlayerStateFactory::Guard inProgress;
         waiting = std::thread([this] { detect(); });
-        while (!ChangeDetector::detectionWaiting())
-            std::this_thread::yield();
+        EXPECT_TRUE(waitUntil([] { return ChangeDetector::detectionWaiting(); })) << "the detection never queued";
         // The next request finds the first one waiting and leaves it the work.
         player->fields[PlayerState::Volume] = L"70";
         std::thread([this] { detect(); }).join();

@@ -176,59 +176,58 @@ TEST(ObexSession, LyingHeadersAreRefusedAndTheirObjectDoesNotRun) {
     }
 }
 
-TEST(ObexSession, OversizedOrShortPacketsEndTheConnection) {
-    const struct {
-        const char* name;
-        std::vector<Bytes> pieces;
-        Bytes reply;
-    } cases[] = {
-        {"packet announces more than 1024 bytes", {kConnect, {0x82, 0x04, 0x01}}, kConnectReply + kTooLarge},
-        {"packet announces 65535 bytes", {{0x02, 0xFF, 0xFF, 0x48}}, kTooLarge},
-        {"packet length below three", {{0x80, 0x00, 0x02, 0x10, 0x00}}, kBadRequest},
-        {"packet length zero", {{0x00, 0x00, 0x00}}, kBadRequest},
-    };
-    for (const auto& c : cases) {
-        ObexSession session;
-        const Exchange run = feed(session, c.pieces);
-        EXPECT_EQ(c.reply, run.replies) << c.name;
-        EXPECT_TRUE(run.close) << c.name;
-        EXPECT_TRUE(session.closed()) << c.name;
-        // Nothing more is answered once the connection is to end.
-        EXPECT_TRUE(feed(session, {kConnect}).replies.empty()) << c.name;
-    }
+namespace {
 
-    // A short CONNECT is refused but the connection may go on.
-    ObexSession session;
-    const Exchange run = feed(session, {{0x80, 0x00, 0x05, 0x10, 0x00}, kConnect});
-    EXPECT_EQ(kBadRequest + kConnectReply, run.replies);
-    EXPECT_FALSE(run.close);
-}
-
-TEST(ObexSession, ObjectTextIsBounded) {
-    ObexSession session;
-    std::vector<Bytes> pieces{kConnect};
-    const std::string chunk(1000, 'x');
-    const std::size_t chunks = ObexSession::kMaxObject / chunk.size() + 1;
-    for (std::size_t i = 0; i < chunks; ++i)
-        pieces.push_back(packet(0x02, header(0x48, chunk)));
-    const Exchange run = feed(session, pieces);
-    Bytes expected = kConnectReply;
-    for (std::size_t i = 0; i + 1 < chunks; ++i)
-        expected = expected + kContinue;
-    expected = expected + kTooLarge;
-    EXPECT_EQ(expected, run.replies);
-    EXPECT_TRUE(run.close);
-    EXPECT_TRUE(run.lines.empty());
-
-    // Just under the limit still runs.
-    ObexSession fits;
-    const std::string text = "KEY:1\n" + std::string(ObexSession::kMaxObject - 6, ' ');
+// An object of `size` body bytes sent in PUTs of 1000, then an End of Body.
+std::vector<Bytes> objectOf(std::size_t size) {
+    const std::string text = "KEY:1\n" + std::string(size - 6, ' ');
     std::vector<Bytes> parts{kConnect};
     for (std::size_t at = 0; at < text.size(); at += 1000)
         parts.push_back(packet(0x02, header(0x48, text.substr(at, 1000))));
     parts.push_back(kObexFtpEnd);
-    const Exchange ok = feed(fits, parts);
-    EXPECT_FALSE(ok.close);
-    ASSERT_FALSE(ok.lines.empty());
-    EXPECT_EQ("KEY:1", ok.lines.front());
+    return parts;
+}
+
+}  // namespace
+
+// Every bound at its edge and one past it.
+TEST(ObexSession, LimitsHoldOnTheEdgeAndRefuseOnePast) {
+    const std::size_t room = ObexSession::kMaxPacket - 6;  // body bytes of the largest packet
+    const struct {
+        const char* name;
+        std::vector<Bytes> pieces;
+        Bytes lastReply;
+        bool close;
+        bool runs;
+    } cases[] = {
+        {"packet of 1024 bytes", {kConnect, packet(0x82, header(0x49, std::string(room, 'x')))}, kSuccess, false, true},
+        {"packet of 1025 bytes",
+         {kConnect, packet(0x82, header(0x49, std::string(room + 1, 'x')))},
+         kTooLarge,
+         true,
+         false},
+        {"packet announces 65535 bytes", {{0x02, 0xFF, 0xFF, 0x48}}, kTooLarge, true, false},
+        {"packet of 3 bytes", {kConnect, kDisconnect}, kSuccess, false, false},
+        {"packet length 2", {{0x80, 0x00, 0x02, 0x10, 0x00}}, kBadRequest, true, false},
+        {"packet length 0", {{0x00, 0x00, 0x00}}, kBadRequest, true, false},
+        // A short CONNECT is refused, but the connection may go on.
+        {"connect of 7 bytes", {kConnect}, kConnectReply, false, false},
+        {"connect of 6 bytes", {{0x80, 0x00, 0x06, 0x10, 0x00, 0x04}}, kBadRequest, false, false},
+        {"body header of 3 bytes", {kConnect, packet(0x82, header(0x49, ""))}, kSuccess, false, false},
+        {"object of 64 KiB", objectOf(ObexSession::kMaxObject), kSuccess, false, true},
+        {"object of 64 KiB + 1", objectOf(ObexSession::kMaxObject + 1), kTooLarge, true, false},
+    };
+    for (const auto& c : cases) {
+        ObexSession session;
+        const Exchange run = feed(session, c.pieces);
+        ASSERT_GE(run.replies.size(), 3u) << c.name;
+        EXPECT_EQ(c.lastReply,
+                  Bytes(run.replies.end() - static_cast<std::ptrdiff_t>(c.lastReply.size()), run.replies.end()))
+            << c.name;
+        EXPECT_EQ(c.close, run.close) << c.name;
+        EXPECT_EQ(c.close, session.closed()) << c.name;
+        EXPECT_EQ(c.runs, !run.lines.empty()) << c.name;
+        // Nothing more is answered once the connection is to end.
+        if (c.close) EXPECT_TRUE(feed(session, {kConnect}).replies.empty()) << c.name;
+    }
 }

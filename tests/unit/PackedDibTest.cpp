@@ -63,6 +63,12 @@ TEST(PackedDib, BlocksThatDoNotHoldThePictureAreRefused) {
     EXPECT_FALSE(packedDibToDib(badSize.data(), badSize.size(), bits.data(), 64, dib));
     EXPECT_FALSE(packedDibToDib(info32.data(), 12, bits.data(), bits.size(), dib));
     EXPECT_TRUE(dib.empty());
+
+    // 256 colours are the most a block may announce.
+    for (std::uint32_t used : {256u, 257u}) {
+        const std::string info = infoHeader(1, 1, 8, used, used);
+        EXPECT_EQ(used == 256, packedDibToDib(info.data(), info.size(), bits.data(), 4, dib)) << used;
+    }
 }
 
 }  // namespace

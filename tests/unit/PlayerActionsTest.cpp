@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "InstalledModelPlayer.h"
+#include "WaitUntil.h"
 #include "action/PlayerAction.h"
 #include "config/Ini.h"
 
@@ -298,8 +299,7 @@ TEST_F(PlayerActionTest, ActionsWaitForTheOneBeforeThem) {
     auto first = action::ITunesActionFactory::instance().create(L"fastforward", nullptr, {L"300"});
     auto second = action::ITunesActionFactory::instance().create(L"fastforward", nullptr, {L"OnOff"});
     ASSERT_TRUE(first->start());
-    while (status().state != FastForwarding && !first->finished())
-        std::this_thread::yield();
+    EXPECT_TRUE(waitUntil([&] { return status().state == FastForwarding || first->finished(); }));
     ASSERT_TRUE(second->start());
     second->wait();
     first->wait();
@@ -317,8 +317,7 @@ TEST_F(PlayerActionTest, WithIgnoreWaitingActionTheyRunSideBySide) {
     auto first = action::ITunesActionFactory::instance().create(L"fastforward", nullptr, {L"1000"});
     auto second = action::ITunesActionFactory::instance().create(L"fastforward", nullptr, {L"OnOff"});
     ASSERT_TRUE(first->start());
-    while (status().state != FastForwarding && !first->finished())
-        std::this_thread::yield();
+    EXPECT_TRUE(waitUntil([&] { return status().state == FastForwarding || first->finished(); }));
     ASSERT_TRUE(second->start());
     second->wait();
     // Waiting for the first, the second would have fast-forwarded after it.

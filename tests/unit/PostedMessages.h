@@ -8,7 +8,8 @@
 inline void deliverPostedMessages() {
 #ifdef _WIN32
     MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    // Bounded: a handler that posts again must not keep the test here.
+    for (int i = 0; i < 10000 && ::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE); ++i) {
         ::TranslateMessage(&msg);
         ::DispatchMessageW(&msg);
     }

@@ -315,19 +315,25 @@ TEST(Settings, ValuesAreReadWithTheProfileRules) {
                  "SoundPath=\r\n"
                  "[JOY]\r\n"
                  "UseShift=0x0\r\n"
-                 "Shift=0x10\r\n"
+                 "SHIFT=0x10\r\n"
                  "Guid_Data1=4294967295\r\n"
-                 "Guid_Data2=65537\r\n"
-                 "Guid_Data4_0=300\r\n"
+                 "Guid_Data2=65535\r\n"
+                 "Guid_Data3=65536\r\n"
+                 "Guid_Data4_0=255\r\n"
                  "Guid_Data4_1=-1\r\n"
+                 "Guid_Data4_2=256\r\n"
+                 "Guid_Data4_3=300\r\n"
                  "[Notify]\r\n"
                  "NotifyTrackText=" +
-                     std::string(600, 't') +
+                     std::string(512, 't') +
                      "\r\n"
                      "Effect=\r\n"
                      "[Lang]\r\n"
                      "Id = 'en' \r\n"
-                     "Unknown=ignored\r\n");
+                     "Unknown=ignored\r\n"
+                     "[SKIN]\r\n"
+                     "ID=" +
+                     std::string(511, 's') + "\r\n");
     Ini ini(folder.winPath("Option.ini"));
     ini.load();
     EXPECT_TRUE(ini.detail.disable);
@@ -338,13 +344,18 @@ TEST(Settings, ValuesAreReadWithTheProfileRules) {
     EXPECT_FALSE(ini.joy.useShift);
     EXPECT_EQ(ini.joy.shift, 16u);
     EXPECT_EQ(ini.joy.guidData1, 0xFFFFFFFFu);
-    EXPECT_EQ(ini.joy.guidData2, 1u);
-    EXPECT_EQ(ini.joy.guidData4[0], 44u);
+    // Each narrow type keeps its largest value and cuts one past it.
+    EXPECT_EQ(ini.joy.guidData2, 65535u);
+    EXPECT_EQ(ini.joy.guidData3, 0u);
+    EXPECT_EQ(ini.joy.guidData4[0], 255u);
     EXPECT_EQ(ini.joy.guidData4[1], 0xFFu);
+    EXPECT_EQ(ini.joy.guidData4[2], 0u);
+    EXPECT_EQ(ini.joy.guidData4[3], 44u);
+    // Texts keep 511 characters and lose the rest.
     EXPECT_EQ(ini.notify.notifyTrackText, std::wstring(511, L't'));
+    EXPECT_EQ(ini.skin.id, std::wstring(511, L's'));
     EXPECT_EQ(ini.notify.effect, 2);  // empty integer takes the default
     EXPECT_EQ(ini.lang.id, L"en");
-    EXPECT_EQ(ini.skin.id, L"default");
 }
 
 TEST(Settings, BindingListsStopAtTheFirstFailedEndTest) {

@@ -8,6 +8,7 @@
 #include <thread>
 #include <vector>
 
+#include "WaitUntil.h"
 #include "app/NotifyQueue.h"
 #include "app/RunningThreads.h"
 #include "app/WorkerPool.h"
@@ -63,8 +64,7 @@ protected:
 };
 
 void waitUntilFinished(const Thread& t) {
-    while (!t.finished())
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    EXPECT_TRUE(waitUntil([&] { return t.finished(); })) << "never finished";
 }
 
 }  // namespace

@@ -66,6 +66,9 @@ private:
         }
     }
     void answer(SOCKET peer) {
+        // A client that connects and says nothing must not hold the server (and its destructor).
+        const DWORD timeoutMs = 5000;
+        ::setsockopt(peer, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeoutMs), sizeof(timeoutMs));
         std::string request;
         char buffer[1024];
         while (request.find("\r\n\r\n") == std::string::npos && request.size() < 16384) {

@@ -6,12 +6,14 @@
 #include <functional>
 #include <string>
 
-// Runs the thread's message loop until pred holds or timeoutMs passed.
+// Runs the thread's message loop until pred holds or timeoutMs passed. The
+// time is checked between messages too: a window that keeps posting to
+// itself (or never validates its paint) must not keep the test here.
 inline bool pumpUntil(const std::function<bool()>& pred, DWORD timeoutMs) {
     const DWORD start = ::GetTickCount();
     for (;;) {
         MSG msg;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        while (::GetTickCount() - start < timeoutMs && ::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
             ::TranslateMessage(&msg);
             ::DispatchMessageW(&msg);
         }
