@@ -166,6 +166,7 @@ const std::map<SectionKey, int>& formattedTexts() {
         {{"Notification", "ActionIsNotAvailable"}, 2},  // action name, target name
         {{"Notification", "CancelRunAction"}, 1},       // action name
         {{"Notification", "ActionDoesNotExist"}, 1},    // action name
+        {{"Notification", "IRComTooManyLines"}, 1},     // lines run per object
         {{"Artwork", "ApplyStart_Text"}, 2},            // artist, album
         {{"Artwork", "ApplyEnd_Text"}, 2},              // artist, album
         {{"QuickPlayDlg", "PlayingPlaylistText"}, 1},   // playlist name
@@ -221,11 +222,11 @@ std::vector<SectionKey> requiredKeys() {
           "Exit"}},
         {"Notification",
          {"StartObservation", "EndObservation", "AppIsDisabled", "ActionIsNotAvailable", "CancelRunAction",
-          "ActionDoesNotExist", "PlayerIsNotRunning", "NoPlayingTrack"}},
+          "ActionDoesNotExist", "PlayerIsNotRunning", "NoPlayingTrack", "IRComTooManyLines", "IRComBusy"}},
         {"Error",
          {"HotkeyRegist", "HotkeyCreateWindow", "JoyInitialize", "JoySetEventNotification", "IRComInitialize",
-          "IRComOpen", "IRComSetSockOpt", "IRComBind", "IRComListen", "IRComRecv", "WiimoteDllLoadError",
-          "WiimoteDllEntryPoint"}},
+          "IRComOpen", "IRComSetSockOpt", "IRComBind", "IRComListen", "IRComRecv", "IRComTcpRecv",
+          "WiimoteDllLoadError", "WiimoteDllEntryPoint"}},
         {"Others",
          {"HotkeyNothing",
           "IRComKeyUp",
