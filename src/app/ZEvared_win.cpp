@@ -29,6 +29,7 @@
 #include "notify/NotifyWndSkinMgr.h"
 #include "option/OptionSheet.h"
 #include "win/file/File.h"
+#include "win/util/Com.h"
 #include "win/util/MainThread.h"
 #include "win/util/System.h"
 
@@ -42,6 +43,28 @@ const unsigned int kSoonMs = 200;
 // workers finds it there, or finds it gone.
 ZEvared* liveController = nullptr;
 const unsigned int kBackupDelayMs = 600000;
+
+// The first two snapshots, taken off the main thread: a player that shows a
+// dialog answers nobody for minutes, and the tray icon and the hot keys must
+// be up meanwhile. Change detection waits for them under the factory lock.
+class FirstCapturesThread : public Thread {
+protected:
+    int run() override {
+        tavel::win::util::ComApartment com;
+        PlayerStateFactory::StatePtr latest;
+        {
+            PlayerStateFactory::Guard guard;
+            PlayerStateFactory& factory = PlayerStateFactory::instance();
+            factory.reset();
+            latest = factory.latest();
+        }
+        const bool posted = MainThread::post([latest] {
+            if (ZEvared* controller = ZEvared::live()) controller->updateToolTip(*latest);
+        });
+        // Not posted: the program is ending and has no tool tip left to set.
+        return posted ? 0 : 1;
+    }
+};
 
 // Every change of track, the interrupt-play ones too, flashes the remote.
 void lightWiimote() {
@@ -96,14 +119,10 @@ ZEvared::ZEvared() {
                NotifyWndInfo::kWarning);
     }
 
-    {
-        // Both snapshots filled, so the first change detection compares real
-        // states. A factory made just now took its two captures already.
-        PlayerStateFactory::Guard guard;
-        const bool existed = PlayerStateFactory::exists();
-        PlayerStateFactory& factory = PlayerStateFactory::instance();
-        if (existed) factory.reset();
-    }
+    // Made here without asking the player; both snapshots are filled on a
+    // worker, so the first change detection compares real states.
+    PlayerStateFactory::instance();
+    runningThreads().start(std::make_shared<FirstCapturesThread>());
 
     createServers();
     runStartupOrEndupAction(settings.detail.startupAction);
