@@ -25,6 +25,8 @@ bool PlayerConnection::connect() {
 
 std::unique_ptr<PlayerConnection> PlayerHost::openObserved(ITunesEventsListener*) { return open(); }
 
+void PlayerHost::probe(std::function<void(bool)> answer) { answer(isRunning() && open()->connect()); }
+
 bool PlayerHost::boot() { return isRunning() || open()->connect(); }
 
 bool PlayerHost::quit() {

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Started while the player shows a modal dialog (it makes no new connections),
 # Kolibrix still answers at once: its window replies to other programs, its hot
-# keys are registered, and as soon as the dialog is gone a hot key drives the
-# player.
+# keys are registered, and as soon as the dialog is gone it observes the player
+# and a hot key drives it.
 set -uo pipefail
 build=$1
 here=$(cd "$(dirname "$0")" && pwd)
@@ -23,7 +23,12 @@ for n in 1 2 3; do
   check "its window answers within 200 ms, $((SECONDS - started)) s after the start ($answer)" \
     '[ "${answer%% *}" = answered ]'
 done
+probe
+check "no notification while the player does not answer ($COUNT)" '[ "$COUNT" = 0 ]'
+
 check "the player's dialog closes" '[ "$(ctl sim modal off)" = ok ]'
+# Observing starts once the player answers, and says so.
+check "a notification catches up" 'wait_windows 1'
 read_player
 check "the player is reachable and stopped ($PLAYER_LINE)" '[ "$P_STATE" = 0 ]'
 first=$P_TRACK
