@@ -4,6 +4,7 @@
 #include <ctime>
 #include <vector>
 
+#include "action/Action.h"
 #include "action/ActionList.h"
 #include "app/AppException.h"
 #include "app/AppPaths.h"
@@ -19,6 +20,7 @@
 #include "feature/EventAction.h"
 #include "feature/InterruptPlay.h"
 #include "player/PlayTrackByID.h"
+#include "player/PlayerHost.h"
 #include "player/PlayerStateFactory.h"
 #include "input/HotKeyServer.h"
 #include "input/IRServer.h"
@@ -44,15 +46,38 @@ const unsigned int kSoonMs = 200;
 ZEvared* liveController = nullptr;
 const unsigned int kBackupDelayMs = 600000;
 
+// Holds actions back from its making until release() or its end.
+class ActionsHeld {
+public:
+    ActionsHeld() { action::Action::lockActions(); }
+    ~ActionsHeld() { release(); }
+    ActionsHeld(const ActionsHeld&) = delete;
+    ActionsHeld& operator=(const ActionsHeld&) = delete;
+    void release() {
+        if (!held_) return;
+        held_ = false;
+        action::Action::unlockActions();
+    }
+
+private:
+    bool held_ = true;
+};
+
 // The first two snapshots, taken off the main thread: a player that shows a
 // dialog answers nobody for minutes, and the tray icon and the hot keys must
 // be up meanwhile. Change detection waits for them under the factory lock.
 class FirstCapturesThread : public Thread {
 protected:
     int run() override {
-        tavel::win::util::ComApartment com;
         PlayerStateFactory::StatePtr latest;
         {
+            // Started before the hot keys exist: a key pressed at once finds
+            // the state from before it, for its action waits for the capture.
+            // Not, though, behind a player that does not answer.
+            ActionsHeld held;
+            tavel::win::util::ComApartment com;
+            itunes::PlayerHost& host = itunes::PlayerHost::instance();
+            if (host.isRunning() && !host.answersNow()) held.release();
             PlayerStateFactory::Guard guard;
             PlayerStateFactory& factory = PlayerStateFactory::instance();
             factory.reset();

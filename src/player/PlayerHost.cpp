@@ -25,7 +25,9 @@ bool PlayerConnection::connect() {
 
 std::unique_ptr<PlayerConnection> PlayerHost::openObserved(ITunesEventsListener*) { return open(); }
 
-void PlayerHost::probe(std::function<void(bool)> answer) { answer(isRunning() && open()->connect()); }
+bool PlayerHost::answersNow() { return isRunning() && open()->connect(); }
+
+void PlayerHost::probe(std::function<void(bool)> answer) { answer(answersNow()); }
 
 bool PlayerHost::boot() { return isRunning() || open()->connect(); }
 

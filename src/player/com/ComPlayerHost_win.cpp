@@ -81,8 +81,17 @@ public:
     bool connected() const override { return keptHere != nullptr && keptHere->com && keptHere->com->connected(); }
 };
 
+// The player runs and gives a new application object now; one showing a
+// dialog refuses it.
+bool answersNow() {
+    if (!isITunesRunning()) return false;
+    ITunesCom com;
+    com.setSingleAttempt(true);
+    return com.connect();
+}
+
 // Asks the player for a new application object, one try at a time, until it
-// gives one or the tries are used up; a player showing a dialog refuses them.
+// gives one or the tries are used up.
 class ProbeThread : public Thread {
 public:
     explicit ProbeThread(std::function<void(bool)> answer) : answer_(std::move(answer)) {}
@@ -101,12 +110,9 @@ private:
     static bool connects() {
         const ITunesCom::Waits waits = ITunesCom::waits();
         for (int tries = 0;; ++tries) {
+            if (answersNow()) return true;
             // A player that quit is nothing to wait for, and is never started here.
-            if (!isITunesRunning()) return false;
-            ITunesCom com;
-            com.setSingleAttempt(true);
-            if (com.connect()) return true;
-            if (tries >= waits.createTries || !ITunesCom::pause(waits.pauseMs)) return false;
+            if (!isITunesRunning() || tries >= waits.createTries || !ITunesCom::pause(waits.pauseMs)) return false;
         }
     }
 
@@ -125,6 +131,7 @@ public:
     bool isRunning() override { return isITunesRunning(); }
     bool boot() override { return bootITunes(false); }
     bool quit() override { return quitITunes(); }
+    bool answersNow() override { return itunes::answersNow(); }
     void probe(std::function<void(bool)> answer) override {
         runningThreads().start(std::make_shared<ProbeThread>(std::move(answer)));
     }
