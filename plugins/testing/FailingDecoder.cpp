@@ -1,10 +1,24 @@
 // A Susie decoder that accepts every file and never decodes one; it counts
-// how often it was asked for a picture.
+// how often it was asked for a picture, and how many callers were inside it
+// at once at most (a decoder with global state needs that to stay 1).
 #include <windows.h>
 
 namespace {
 LONG pictureCalls = 0;
-}
+LONG inside = 0;
+LONG mostInside = 0;
+
+// Stays a moment inside, so that callers who are not kept apart meet there.
+struct Visit {
+    Visit() {
+        const LONG now = ::InterlockedIncrement(&inside);
+        for (LONG seen = mostInside; now > seen; seen = mostInside)
+            ::InterlockedCompareExchange(&mostInside, now, seen);
+        ::Sleep(2);
+    }
+    ~Visit() { ::InterlockedDecrement(&inside); }
+};
+}  // namespace
 
 extern "C" {
 
@@ -14,9 +28,13 @@ int WINAPI GetPluginInfo(int, LPSTR buf, int buflen) {
     return 4;
 }
 
-int WINAPI IsSupported(LPCSTR, DWORD) { return 1; }
+int WINAPI IsSupported(LPCSTR, DWORD) {
+    Visit visit;
+    return 1;
+}
 
 int WINAPI GetPicture(LPCSTR, LONG, UINT, HANDLE* info, HANDLE* bits, FARPROC, LONG) {
+    Visit visit;
     ::InterlockedIncrement(&pictureCalls);
     if (info) *info = nullptr;
     if (bits) *bits = nullptr;
@@ -24,5 +42,6 @@ int WINAPI GetPicture(LPCSTR, LONG, UINT, HANDLE* info, HANDLE* bits, FARPROC, L
 }
 
 LONG WINAPI GetPictureCalls() { return pictureCalls; }
+LONG WINAPI MostCallersInside() { return mostInside; }
 
 }  // extern "C"

@@ -1,8 +1,7 @@
 #include "action/Action.h"
 
-#include <mutex>
-
 #include "action/ActionRunner.h"
+#include "app/ActionQueue.h"
 #include "config/Ini.h"
 #include "notify/ChangeDetector.h"
 #include "win/util/Com.h"
@@ -11,37 +10,20 @@ namespace tavelapp {
 namespace action {
 namespace {
 
-std::recursive_mutex& actionLock() {
-    static std::recursive_mutex lock;
-    return lock;
-}
-
 const std::wstring emptyParam;
 
 }  // namespace
 
 const std::wstring& Action::param(std::size_t i) const { return i < params_.size() ? params_[i] : emptyParam; }
 
-void Action::lockActions() { actionLock().lock(); }
-void Action::unlockActions() { actionLock().unlock(); }
-
-void Action::begin() {
-    noLock_ = Ini::instance().detail.ignoreWaitingAction;
-    if (!noLock_) {
-        lockActions();
-        locked_ = true;
-    }
-}
-
-void Action::end() {
-    if (locked_) {
-        locked_ = false;
-        unlockActions();
-    }
+ActionQueue& Action::queue() {
+    // Read on the starting thread (the main thread), once.
+    if (Ini::instance().detail.ignoreWaitingAction || !takesActionLock()) return ActionQueue::sideBySide();
+    return ActionQueue::actions();
 }
 
 void ITunesAction::begin() {
-    Action::begin();
+    // Whatever fails here, the queue's turn passes on when the job returns.
     com_ = std::make_unique<tavel::win::util::ComApartment>();
 }
 
@@ -51,12 +33,11 @@ void ITunesAction::end() {
             // Gathered with the player's events about the same change: one capture.
             ChangeDetector::requestSoon();
         } catch (...) {
-            // The lock below must be left whatever the detection met.
+            // The runner must hear of the end whatever the detection met.
         }
     }
     com_.reset();
     ActionRunner::instance().actionFinished();
-    Action::end();
 }
 
 }  // namespace action

@@ -11,8 +11,9 @@
 namespace tavelapp {
 namespace action {
 
-// One named command with its parameters, run once on a thread of its own.
-// Unless IgnoreWaitingAction is on, actions wait for each other on the action lock.
+// One named command with its parameters, run once on a worker. Unless
+// IgnoreWaitingAction is on, actions that take the action lock run one after
+// another: they wait their turn in the action queue, not on a thread each.
 class Action : public Thread {
 public:
     // Runs on a long-lived worker: a key press costs no thread start, and the
@@ -26,19 +27,16 @@ public:
     const ActionListItemPtr& entry() const { return entry_; }
     const std::vector<std::wstring>& params() const { return params_; }
 
-    // The process-wide action lock.
-    static void lockActions();
-    static void unlockActions();
-
 protected:
-    void begin() override;
-    void end() override;
+    // The action queue (its turn is the action lock), or side by side when
+    // IgnoreWaitingAction is on or the action takes no lock.
+    ActionQueue& queue() override;
+    // False for actions that never wait for others (dialogs, quick play).
+    virtual bool takesActionLock() const { return true; }
 
 private:
     ActionListItemPtr entry_;
     std::vector<std::wstring> params_;
-    bool noLock_ = false;
-    bool locked_ = false;
 };
 
 // An action that uses the player or the system: COM for its thread, and at its

@@ -50,16 +50,16 @@ int ActionPluginKolibrix::RunAction(const ActionListItemPtr& entry, const std::w
             return 0;
         case 2:
             // Shown from the message loop, not from inside this dispatch.
-            tavel::win::util::MainThread::post(&showClockTimerDlg);
+            static_cast<void>(tavel::win::util::MainThread::post(&showClockTimerDlg));
             return 0;
         case 3:
-            tavel::win::util::MainThread::post(&showCountdownTimerDlg);
+            static_cast<void>(tavel::win::util::MainThread::post(&showCountdownTimerDlg));
             return 0;
         case 4:
-            tavel::win::util::MainThread::post(&showEventActionDlg);
+            static_cast<void>(tavel::win::util::MainThread::post(&showEventActionDlg));
             return 0;
         case 5:
-            tavel::win::util::MainThread::post([] { showInterruptPlayDlg(); });
+            static_cast<void>(tavel::win::util::MainThread::post([] { showInterruptPlayDlg(); }));
             return 0;
         case 6:
             runningThreads().start(std::make_shared<NotifyTrackThread>());

@@ -1,8 +1,6 @@
 #include "action/ActionPluginMgr.h"
 
 #include "action/ActionPluginITunes.h"
-#include "action/ActionPluginKolibrix.h"
-#include "action/ActionPluginSystem.h"
 #include "action/ActionRunner.h"
 #include "app/NotifyWndInfo.h"
 #include "app/Util.h"
@@ -14,16 +12,24 @@
 
 namespace tavelapp {
 
+namespace {
+std::atomic<ActionPluginMgr::UtilityPlugins> utilityPlugins{nullptr};
+}  // namespace
+
 ActionPluginMgr& ActionPluginMgr::instance() {
     static ActionPluginMgr manager;
     return manager;
 }
 
+void ActionPluginMgr::setUtilityPlugins(UtilityPlugins make) { utilityPlugins = make; }
+
 ActionPluginMgr::ActionPluginMgr() {
     createWindow();
     append(std::make_shared<ActionPluginITunes>(window_, nextIndex_));
-    append(std::make_shared<ActionPluginKolibrix>());
-    append(std::make_shared<ActionPluginSystem>());
+    if (UtilityPlugins make = utilityPlugins.load()) {
+        for (const std::shared_ptr<ActionPlugin>& plugin : make())
+            append(plugin);
+    }
 }
 
 ActionPluginMgr::ActionPluginMgr(std::vector<std::shared_ptr<ActionPlugin>> plugins) {

@@ -27,8 +27,13 @@ class ActionPluginMgr {
 public:
     enum Code { StateChanged0 = 0, StateChanged = 1, ObservationStarted = 2, ObservationEnded = 3 };
 
-    // The one manager: its window and the three built-in plug-ins.
+    // The one manager: its window, the player plug-in and the utilities.
     static ActionPluginMgr& instance();
+    // The utilities (the program's own actions and the system's) belong to
+    // the features they drive, a layer above: the program hands them in
+    // before the manager is first used.
+    using UtilityPlugins = std::vector<std::shared_ptr<ActionPlugin>> (*)();
+    static void setUtilityPlugins(UtilityPlugins make);
 
     // For tests: a manager over the given plug-ins, without a window.
     explicit ActionPluginMgr(std::vector<std::shared_ptr<ActionPlugin>> plugins);

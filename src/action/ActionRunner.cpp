@@ -2,9 +2,9 @@
 
 #include <atomic>
 
-#include "action/Action.h"
 #include "action/ActionList.h"
 #include "action/ActionPluginMgr.h"
+#include "app/ActionQueue.h"
 #include "config/Ini.h"
 #include "win/util/MainThread.h"
 #include "win/util/StringUtil.h"
@@ -22,9 +22,8 @@ ActionRunner& ActionRunner::instance() {
 }
 
 ActionRunner::ActionRunner() {
-    // The action lock exists before any action can take it.
-    action::Action::lockActions();
-    action::Action::unlockActions();
+    // The action queue exists before any action can wait in it.
+    ActionQueue::actions();
 }
 
 void ActionRunner::setListener(ActionRunnerListener* listener) { runnerListener = listener; }
@@ -37,9 +36,9 @@ void ActionRunner::playStartSound() {
 void ActionRunner::actionFinished() {
     // The listener (the controller) lives on the main thread and may be gone by
     // the time a worker ends; it is asked there.
-    MainThread::run([this] {
+    static_cast<void>(MainThread::run([this] {
         if (ActionRunnerListener* listener = runnerListener.load()) listener->onActionFinished(*this);
-    });
+    }));
 }
 
 void ActionRunner::runByName(const std::wstring& name, bool playSound) {
@@ -47,7 +46,7 @@ void ActionRunner::runByName(const std::wstring& name, bool playSound) {
     if (name.empty()) return;
     // Dispatch calls plug-in libraries and reads the manager: main thread only.
     if (!MainThread::isCurrent()) {
-        MainThread::post([this, name, playSound] { runByName(name, playSound); });
+        static_cast<void>(MainThread::post([this, name, playSound] { runByName(name, playSound); }));
         return;
     }
     if (ActionListItemPtr entry = ActionList::instance().find(name)) {

@@ -108,12 +108,12 @@ void QuickPlay::ask() {
             // Unreachable player: the dialog still takes a search text.
         }
     }
-    tavel::win::util::MainThread::post([names, current] {
+    static_cast<void>(tavel::win::util::MainThread::post([names, current] {
         QuickPlayDlg dialog(names, current);
         if (dialog.show() != 1) return;
         runningThreads().start(std::make_shared<QuickPlay>(
             nullptr, std::vector<std::wstring>{dialog.searchText(), dialog.playlistName()}, true));
-    });
+    }));
 }
 
 int QuickPlay::run() {
@@ -135,13 +135,13 @@ int QuickPlay::run() {
 
 int RunAction::run() {
     // The dialog and the actions its buttons start belong to the main thread.
-    tavel::win::util::MainThread::post([] { showRunActionDlg(); });
+    static_cast<void>(tavel::win::util::MainThread::post([] { showRunActionDlg(); }));
     return 0;
 }
 
 int EditArtwork::run() {
     // The editor is a window: it belongs to the main thread.
-    tavel::win::util::MainThread::post([] { showEditArtworkDlg(); });
+    static_cast<void>(tavel::win::util::MainThread::post([] { showEditArtworkDlg(); }));
     return 0;
 }
 

@@ -43,6 +43,7 @@ protected:
     void begin() override {}
     int run() override;
     void end() override {}
+    bool takesActionLock() const override { return false; }
 
 private:
     void ask();
@@ -59,6 +60,7 @@ protected:
     void begin() override {}
     int run() override;
     void end() override {}
+    bool takesActionLock() const override { return false; }
 };
 
 // Shows the artwork editor; modal, so it takes no action lock.
@@ -71,6 +73,7 @@ protected:
     void begin() override {}
     int run() override;
     void end() override {}
+    bool takesActionLock() const override { return false; }
 };
 
 // Switch the clock timer, the countdown timer and the event action by their

@@ -6,6 +6,7 @@
 #include "action/RunActionDlg.h"
 #include "config/DialogLocalizer.h"
 #include "res/resource.h"
+#include "win/util/CallbackGuard.h"
 #include "win/util/MainThread.h"
 
 namespace tavelapp {
@@ -29,7 +30,7 @@ void runSelected(HWND dialog) {
     }
 }
 
-INT_PTR CALLBACK dialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR handleMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_INITDIALOG: {
             *reinterpret_cast<HWND*>(lParam) = dialog;
@@ -73,6 +74,11 @@ INT_PTR CALLBACK dialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
         default:
             return FALSE;
     }
+}
+
+INT_PTR CALLBACK dialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    return tavel::win::util::guardCallbackOr<INT_PTR>(FALSE,
+                                                      [&] { return handleMessage(dialog, message, wParam, lParam); });
 }
 
 }  // namespace

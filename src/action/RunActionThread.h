@@ -8,8 +8,9 @@ namespace tavelapp {
 
 class ActionPluginDLL;
 
-// Runs one action of a plug-in library on its own thread. Library actions
-// queue on a process-wide lock of their own unless IgnoreWaitingAction is on.
+// Runs one action of a plug-in library on a worker. Library actions run one
+// after another in a queue of their own (not the built-in actions' queue, so
+// neither waits for the other) unless IgnoreWaitingAction is on.
 class RunActionThread : public Thread {
 public:
     // The plug-in must outlive the thread (it waits for its threads).
@@ -17,7 +18,7 @@ public:
     ~RunActionThread() override;
 
 protected:
-    void begin() override;
+    ActionQueue& queue() override;
     int run() override;
     void end() override;
 
@@ -26,7 +27,7 @@ private:
     const std::wstring name_;
     const std::vector<std::wstring> params_;
     const bool notify_;
-    // Read once on the starting thread, so begin and end agree about the lock.
+    // Read once on the starting thread.
     const bool noLock_;
 };
 

@@ -1,25 +1,14 @@
 #include "action/RunActionThread.h"
 
-#include <mutex>
 #include <utility>
 
 #include "action/ActionPluginDLL.h"
 #include "action/ActionRunner.h"
+#include "app/ActionQueue.h"
 #include "config/Ini.h"
 #include "notify/ChangeDetector.h"
 
 namespace tavelapp {
-
-namespace {
-
-// Serialises library actions; not the built-in actions' lock, so a library
-// action never waits for a player action or the other way round.
-std::mutex& pluginActionLock() {
-    static std::mutex lock;
-    return lock;
-}
-
-}  // namespace
 
 RunActionThread::RunActionThread(ActionPluginDLL& plugin, std::wstring name, std::vector<std::wstring> params,
                                  bool notify)
@@ -27,16 +16,16 @@ RunActionThread::RunActionThread(ActionPluginDLL& plugin, std::wstring name, std
       name_(std::move(name)),
       params_(std::move(params)),
       notify_(notify),
-      noLock_(Ini::instance().detail.ignoreWaitingAction) {}
+      noLock_(Ini::instance().detail.ignoreWaitingAction) {
+    runOnWorker();
+}
 
 RunActionThread::~RunActionThread() {
     // run() reads our members: wait before they go.
     wait();
 }
 
-void RunActionThread::begin() {
-    if (!noLock_) pluginActionLock().lock();
-}
+ActionQueue& RunActionThread::queue() { return noLock_ ? ActionQueue::sideBySide() : ActionQueue::library(); }
 
 int RunActionThread::run() {
     const auto runAction = plugin_.runActionProc();
@@ -50,13 +39,12 @@ int RunActionThread::run() {
         array.push_back(nullptr);
         return runAction(name_.c_str(), array.data(), static_cast<int>(params_.size()));
     } catch (...) {
-        // end() must still run to leave the lock.
+        // end() must still tell the runner.
         return -1;
     }
 }
 
 void RunActionThread::end() {
-    if (!noLock_) pluginActionLock().unlock();
     if (notify_) {
         // What the library action changed is announced before the runner hears of it.
         try {

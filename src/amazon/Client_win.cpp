@@ -8,6 +8,7 @@
 #include "amazon/StorePage.h"
 #include "config/Ini.h"
 #include "win/file/FileSystem.h"
+#include "win/util/SystemLibrary.h"
 
 namespace tavelapp {
 namespace amazon {
@@ -31,6 +32,7 @@ private:
 // server reported an error or the limit was passed.
 template <typename Sink>
 bool download(const std::string& url, Sink sink) {
+    if (!tavel::win::util::SystemLibrary::load(L"wininet.dll")) return false;
     InternetHandle net(::InternetOpenW(L"Kolibrix Client", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
     if (!net.get()) return false;
     // A server that stops answering must not keep the search forever.

@@ -2,12 +2,25 @@
 
 #include "app/NotifyWndInfo.h"
 #include "app/Util.h"
-#include "config/Lang.h"
 #include "win/util/StringUtil.h"
 
 namespace tavelapp {
 
-std::wstring AppException::text() const { return Lang::instance().text(L"Error", messageKey); }
+namespace {
+
+AppException::TextLookup& textLookup() {
+    static AppException::TextLookup lookup;
+    return lookup;
+}
+
+}  // namespace
+
+void AppException::setTextLookup(TextLookup lookup) { textLookup() = std::move(lookup); }
+
+std::wstring AppException::text() const {
+    const TextLookup& lookup = textLookup();
+    return lookup ? lookup(messageKey) : messageKey;
+}
 
 void AppException::tellUser() const {
     if (messageKey.empty()) return;

@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <string>
 
 namespace tavelapp {
@@ -10,6 +11,10 @@ public:
     explicit AppException(std::wstring key = std::wstring()) : messageKey(std::move(key)) {}
     // The language text of the key, or the key itself when no language has it.
     std::wstring text() const;
+    // The language layer sits above this one: it hands in how a key becomes
+    // text. Until then (or without a language) a text is its key.
+    using TextLookup = std::function<std::wstring(const std::wstring& key)>;
+    static void setTextLookup(TextLookup lookup);
     // Shows the text as a warning notification; nothing for the empty key.
     void tellUser() const;
 

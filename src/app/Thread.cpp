@@ -4,7 +4,8 @@
 #include <functional>
 #include <mutex>
 
-#include "app/WorkerPool.h"
+#include "app/ActionOrigin.h"
+#include "app/ActionQueue.h"
 
 namespace tavelapp {
 
@@ -21,22 +22,38 @@ struct Thread::Completion {
     std::thread::id worker;
 };
 
+ActionQueue& Thread::queue() { return ActionQueue::sideBySide(); }
+
 bool Thread::start() {
     if (started_) return false;
     started_ = true;
     if (pooled_) {
         completion_ = std::make_shared<Completion>();
-        WorkerPool::instance().submit([this, completion = completion_] {
-            {
+        // Tagged with the input that started it, so a held key's repeats can be told apart.
+        const ActionQueue::Admission admission = queue().submit(
+            [this, completion = completion_](bool run) {
+                {
+                    std::lock_guard<std::mutex> guard(completion->lock);
+                    completion->worker = std::this_thread::get_id();
+                }
+                if (run) {
+                    procedure();
+                } else {
+                    exitCode_ = -1;
+                    finished_ = true;
+                }
+                // Nothing of this object is touched from here on: it may be gone.
                 std::lock_guard<std::mutex> guard(completion->lock);
-                completion->worker = std::this_thread::get_id();
-            }
-            procedure();
-            // Nothing of this object is touched from here on: it may be gone.
-            std::lock_guard<std::mutex> guard(completion->lock);
-            completion->over = true;
-            completion->done.notify_all();
-        });
+                completion->over = true;
+                completion->done.notify_all();
+            },
+            ActionOrigin::current());
+        if (admission != ActionQueue::Admission::Queued) {
+            exitCode_ = -1;
+            finished_ = true;
+            std::lock_guard<std::mutex> guard(completion_->lock);
+            completion_->over = true;
+        }
         return true;
     }
     handle_ = std::thread(&Thread::procedure, this);

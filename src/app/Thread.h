@@ -5,6 +5,8 @@
 
 namespace tavelapp {
 
+class ActionQueue;
+
 // Base of every worker. begin, run and end run in that order on the new thread;
 // the destructor waits for a started thread without time limit.
 class Thread {
@@ -14,7 +16,9 @@ public:
     Thread& operator=(const Thread&) = delete;
     virtual ~Thread();
 
-    // Starts the thread once; false when it was already started.
+    // Starts the thread once; false when it was already started. A pooled
+    // thread its queue turned away counts as finished at once (exit code -1)
+    // without running.
     bool start();
     void wait();
     bool started() const { return started_; }
@@ -23,8 +27,11 @@ public:
 
 protected:
     // Runs on one of the long-lived workers (WorkerPool) instead of a thread
-    // of its own; call before start().
+    // of its own, after waiting its turn in queue(); call before start().
     void runOnWorker() { pooled_ = true; }
+    // Where a pooled thread waits for a worker: by default side by side with
+    // the others. Asked once, by start(), on the starting thread.
+    virtual ActionQueue& queue();
 
     virtual void begin() {}
     virtual int run() = 0;

@@ -13,6 +13,7 @@
 #include "config/Ini.h"
 #include "config/Lang.h"
 #include "config/LangMgr.h"
+#include "config/LossNotice.h"
 #include "feature/ClockTimer.h"
 #include "feature/CountdownTimer.h"
 #include "feature/EventAction.h"
@@ -286,7 +287,7 @@ void TrayMenu::dispatch(UINT command) {
             if (index < languages_.size()) {
                 settings.lang.id = languages_[index].id;
                 tavelapp::Lang::instance().reload();
-                settings.save();
+                LossNotice::save(settings);
             }
             return;
         case Skin:
@@ -326,7 +327,7 @@ void TrayMenu::dispatch(UINT command) {
                 EventAction& eventAction = EventAction::instance();
                 eventAction.setAction(items[index]->key);
                 eventAction.start();
-                EventActionIni::instance().save();
+                LossNotice::save(EventActionIni::instance());
             }
             return;
         }

@@ -1,9 +1,9 @@
 #include "app/Util.h"
 
+#include <atomic>
 #include <mutex>
 #include <shared_mutex>
 
-#include "player/PlayerStateFactory.h"
 #include "win/util/MainThread.h"
 
 namespace tavelapp {
@@ -14,6 +14,7 @@ std::shared_mutex& controllerGuard() {
     return guard;
 }
 Util::UtilListener* liveController = nullptr;
+std::atomic<Util::QuietTest> quietTest{nullptr};
 
 // Holds the guard shared for one call. A call made from inside another one on
 // the same thread (onTrackChanged -> the track notification -> notify) reuses
@@ -47,11 +48,11 @@ bool Util::hasController() {
 
 void Util::notify(const std::string& key, const std::wstring& text, int kind) { notify(key, text, nullptr, kind); }
 
+void Util::setQuietTest(QuietTest test) { quietTest = test; }
+
 void Util::notify(const std::string& key, const std::wstring& text, const PicturePtr& picture, int kind) {
-    // Nothing may cover the player's visual effects. A factory that does not
-    // exist yet is not made here: that would capture snapshots inside a notify.
-    if (PlayerStateFactory* factory = PlayerStateFactory::instanceIfCreated()) {
-        if (factory->latestShowsVisuals()) return;
+    if (const QuietTest quiet = quietTest.load()) {
+        if (quiet()) return;
     }
     ControllerCall call;
     if (call.controller() != nullptr) call.controller()->notify(key, text, picture, kind);
@@ -69,17 +70,17 @@ void Util::onPlayerStateChanged(const PlayerState& state) {
 
 // Both re-create servers and windows: main-thread work, posted from elsewhere.
 void Util::restartWiimoteServer() {
-    tavel::win::util::MainThread::run([] {
+    static_cast<void>(tavel::win::util::MainThread::run([] {
         ControllerCall call;
         if (call.controller() != nullptr) call.controller()->restartWiimoteServer();
-    });
+    }));
 }
 
 void Util::showOption() {
-    tavel::win::util::MainThread::run([] {
+    static_cast<void>(tavel::win::util::MainThread::run([] {
         ControllerCall call;
         if (call.controller() != nullptr) call.controller()->showOption();
-    });
+    }));
 }
 
 }  // namespace tavelapp

@@ -22,6 +22,11 @@ public:
         virtual ~UtilListener() = default;
     };
 
+    // Whether notifications are held back now (the player shows its visual
+    // effects, which nothing may cover); handed in at start, from any thread.
+    using QuietTest = bool (*)();
+    static void setQuietTest(QuietTest test);
+
     static void notify(const std::string& key, const std::wstring& text, int kind);
     static void notify(const std::string& key, const std::wstring& text, const PicturePtr& picture, int kind);
     // The change detector's reports; may be called on any thread, also from

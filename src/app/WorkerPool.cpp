@@ -1,27 +1,57 @@
 #include "app/WorkerPool.h"
 
+#include <algorithm>
+#include <system_error>
+#include <thread>
+
 #include "player/PlayerHost.h"
 #include "win/util/Com.h"
 
 namespace tavelapp {
+
+constexpr std::chrono::milliseconds WorkerPool::kIdleLimit;
 
 WorkerPool& WorkerPool::instance() {
     static WorkerPool pool;
     return pool;
 }
 
+WorkerPool::WorkerPool(std::size_t maxWorkers, std::chrono::milliseconds idleLimit)
+    : max_(std::max<std::size_t>(1, maxWorkers)), idleLimit_(idleLimit) {}
+
 WorkerPool::~WorkerPool() { shutdown(); }
+
+void WorkerPool::startWorker() {
+    // Called with the lock held. Workers are detached: one that retires must
+    // not wait to be joined, and shutdown waits for the count instead.
+    try {
+        std::thread(&WorkerPool::work, this).detach();
+    } catch (const std::system_error&) {
+        // No thread now: the job waits for a worker that is running or for the
+        // next submission.
+        return;
+    }
+    ++alive_;
+    peak_ = std::max(peak_, alive_);
+}
 
 void WorkerPool::submit(std::function<void()> job) {
     std::lock_guard<std::mutex> guard(lock_);
     if (stopping_) {
-        threads_.emplace_back(std::move(job));
+        // After shutdown (static destruction) there is no pool to wait for.
+        try {
+            std::thread([job] {
+                try {
+                    job();
+                } catch (...) {
+                }
+            }).detach();
+        } catch (const std::system_error&) {
+        }
         return;
     }
     jobs_.push_back(std::move(job));
-    // Every queued job needs a worker of its own: actions that do not wait for
-    // each other must not queue behind each other here.
-    if (jobs_.size() > idle_) threads_.emplace_back(&WorkerPool::work, this);
+    if (jobs_.size() > idle_ && alive_ < max_) startWorker();
     wake_.notify_one();
 }
 
@@ -31,59 +61,70 @@ void WorkerPool::releasePlayerConnections() {
     wake_.notify_all();
 }
 
-void WorkerPool::shutdown() {
-    std::vector<std::thread> threads;
-    {
-        std::lock_guard<std::mutex> guard(lock_);
-        stopping_ = true;
-        wake_.notify_all();
-        threads.swap(threads_);
+bool WorkerPool::shutdown(std::chrono::milliseconds limit) {
+    std::unique_lock<std::mutex> guard(lock_);
+    stopping_ = true;
+    wake_.notify_all();
+    const auto done = [this] { return alive_ == 0; };
+    // Beyond a day means no limit (and keeps the deadline from overflowing).
+    if (limit > std::chrono::hours(24)) {
+        gone_.wait(guard, done);
+        return true;
     }
-    for (std::thread& t : threads) {
-        if (t.get_id() == std::this_thread::get_id()) {
-            t.detach();
-        } else if (t.joinable()) {
-            t.join();
-        }
-    }
+    return gone_.wait_for(guard, limit, done);
 }
 
 std::size_t WorkerPool::workers() const {
     std::lock_guard<std::mutex> guard(lock_);
-    return threads_.size();
+    return alive_;
+}
+
+std::size_t WorkerPool::peakWorkers() const {
+    std::lock_guard<std::mutex> guard(lock_);
+    return peak_;
 }
 
 void WorkerPool::work() {
-    tavel::win::util::ComApartment com;
-    itunes::PlayerHost::keepConnectionOnThisThread(true);
-    std::unique_lock<std::mutex> guard(lock_);
-    unsigned long released = release_;
-    for (;;) {
-        ++idle_;
-        wake_.wait(guard, [&] { return !jobs_.empty() || stopping_ || release_ != released; });
-        --idle_;
-        if (release_ != released) {
-            released = release_;
+    {
+        tavel::win::util::ComApartment com;
+        itunes::PlayerHost::keepConnectionOnThisThread(true);
+        std::unique_lock<std::mutex> guard(lock_);
+        unsigned long released = release_;
+        for (;;) {
+            ++idle_;
+            const bool woken =
+                wake_.wait_for(guard, idleLimit_, [&] { return !jobs_.empty() || stopping_ || release_ != released; });
+            --idle_;
+            if (release_ != released) {
+                released = release_;
+                guard.unlock();
+                itunes::PlayerHost::releaseThreadConnection();
+                guard.lock();
+                continue;
+            }
+            // Idle too long, or stopping with nothing left: this worker ends.
+            if (!woken || jobs_.empty()) break;
+            std::function<void()> job = std::move(jobs_.front());
+            jobs_.pop_front();
             guard.unlock();
-            itunes::PlayerHost::releaseThreadConnection();
+            try {
+                job();
+            } catch (...) {
+                // A job's failure stays with the job.
+            }
             guard.lock();
-            continue;
         }
-        if (jobs_.empty()) break;  // stopping, nothing left
-        std::function<void()> job = std::move(jobs_.front());
-        jobs_.pop_front();
         guard.unlock();
-        try {
-            job();
-        } catch (...) {
-            // A job's failure stays with the job.
-        }
-        guard.lock();
+        // The connection goes on its own thread, before the apartment ends.
+        itunes::PlayerHost::releaseThreadConnection();
+        itunes::PlayerHost::keepConnectionOnThisThread(false);
     }
-    guard.unlock();
-    // The connection goes on its own thread, before the apartment ends.
-    itunes::PlayerHost::releaseThreadConnection();
-    itunes::PlayerHost::keepConnectionOnThisThread(false);
+    std::lock_guard<std::mutex> guard(lock_);
+    --alive_;
+    // A job that came while this worker was on its way out must not wait for
+    // a busy one when there is room for a new worker.
+    if (!stopping_ && jobs_.size() > idle_ && alive_ < max_) startWorker();
+    gone_.notify_all();
 }
 
 }  // namespace tavelapp

@@ -4,8 +4,8 @@
 #include <ctime>
 #include <vector>
 
-#include "action/Action.h"
 #include "action/ActionList.h"
+#include "app/ActionQueue.h"
 #include "app/AppException.h"
 #include "app/AppPaths.h"
 #include "app/ControllerRules.h"
@@ -13,6 +13,7 @@
 #include "res/resource.h"
 #include "config/Ini.h"
 #include "config/Lang.h"
+#include "config/LossNotice.h"
 #include "app/RunningThreads.h"
 #include "feature/BackupThread.h"
 #include "feature/ClockTimer.h"
@@ -46,50 +47,51 @@ const unsigned int kSoonMs = 200;
 ZEvared* liveController = nullptr;
 const unsigned int kBackupDelayMs = 600000;
 
-// Holds actions back from its making until release() or its end.
-class ActionsHeld {
-public:
-    ActionsHeld() { action::Action::lockActions(); }
-    ~ActionsHeld() { release(); }
-    ActionsHeld(const ActionsHeld&) = delete;
-    ActionsHeld& operator=(const ActionsHeld&) = delete;
-    void release() {
-        if (!held_) return;
-        held_ = false;
-        action::Action::unlockActions();
+// The first two snapshots, made without the main thread: a player that shows
+// a dialog answers nobody for minutes, and the tray icon and the hot keys
+// must be up meanwhile. Change detection waits for them under the factory lock.
+void takeFirstCaptures() {
+    PlayerStateFactory::StatePtr latest;
+    {
+        PlayerStateFactory::Guard guard;
+        PlayerStateFactory& factory = PlayerStateFactory::instance();
+        factory.reset();
+        latest = factory.latest();
     }
+    const bool posted = MainThread::post([latest] {
+        if (ZEvared* controller = ZEvared::live()) controller->updateToolTip(*latest);
+    });
+    // Not posted: the program is ending and has no tool tip left to set.
+    static_cast<void>(posted);
+}
 
-private:
-    bool held_ = true;
-};
-
-// The first two snapshots, taken off the main thread: a player that shows a
-// dialog answers nobody for minutes, and the tray icon and the hot keys must
-// be up meanwhile. Change detection waits for them under the factory lock.
+// Waits for a player that does not answer yet, on a thread of its own.
 class FirstCapturesThread : public Thread {
 protected:
     int run() override {
-        PlayerStateFactory::StatePtr latest;
-        {
-            // Started before the hot keys exist: a key pressed at once finds
-            // the state from before it, for its action waits for the capture.
-            // Not, though, behind a player that does not answer.
-            ActionsHeld held;
-            tavel::win::util::ComApartment com;
-            itunes::PlayerHost& host = itunes::PlayerHost::instance();
-            if (host.isRunning() && !host.answersNow()) held.release();
-            PlayerStateFactory::Guard guard;
-            PlayerStateFactory& factory = PlayerStateFactory::instance();
-            factory.reset();
-            latest = factory.latest();
-        }
-        const bool posted = MainThread::post([latest] {
-            if (ZEvared* controller = ZEvared::live()) controller->updateToolTip(*latest);
-        });
-        // Not posted: the program is ending and has no tool tip left to set.
-        return posted ? 0 : 1;
+        tavel::win::util::ComApartment com;
+        takeFirstCaptures();
+        return 0;
     }
 };
+
+// The first job of the action queue, queued before the hot keys exist: a key
+// pressed at once finds the state from before it, for its action waits its
+// turn. A player that does not answer is waited for off the queue instead.
+void firstCapturesJob(bool run) {
+    if (!run) return;
+    try {
+        itunes::PlayerHost& host = itunes::PlayerHost::instance();
+        if (host.isRunning() && !host.answersNow()) {
+            if (ActionQueue::actions().submit(&firstCapturesJob) != ActionQueue::Admission::Queued)
+                runningThreads().start(std::make_shared<FirstCapturesThread>());
+            return;
+        }
+        takeFirstCaptures();
+    } catch (...) {
+        // Nothing may leave a worker's job; the next detection captures.
+    }
+}
 
 // Every change of track, the interrupt-play ones too, flashes the remote.
 void lightWiimote() {
@@ -135,7 +137,7 @@ ZEvared::ZEvared() {
     EventActionIni::instance().load();
     ActionList::instance().load();
 
-    observationTimer_.start(kSoonMs);
+    static_cast<void>(observationTimer_.start(kSoonMs));
     notifyWndMgr_.setListener(this);
     NotifyWndSkinMgr::instance().load(settings.skin.id);
 
@@ -147,7 +149,8 @@ ZEvared::ZEvared() {
     // Made here without asking the player; both snapshots are filled on a
     // worker, so the first change detection compares real states.
     PlayerStateFactory::instance();
-    runningThreads().start(std::make_shared<FirstCapturesThread>());
+    if (ActionQueue::actions().submit(&firstCapturesJob) != ActionQueue::Admission::Queued)
+        runningThreads().start(std::make_shared<FirstCapturesThread>());
 
     createServers();
     runStartupOrEndupAction(settings.detail.startupAction);
@@ -160,7 +163,7 @@ ZEvared::ZEvared() {
     updateToolTip(*PlayerStateFactory::instance().latest());
 
     if (settings.detail.backupEnabled && !backupTimerStarted_) {
-        backupTimer_.start(kBackupDelayMs);
+        static_cast<void>(backupTimer_.start(kBackupDelayMs));
         backupTimerStarted_ = true;
     }
 }
@@ -192,7 +195,10 @@ ZEvared::~ZEvared() {
     endObservation();
 }
 
-void ZEvared::saveSettings() { Ini::instance().save(); }
+void ZEvared::saveSettings() {
+    BackupThread::keepBackupTime(Ini::instance());
+    LossNotice::save(Ini::instance());
+}
 
 void ZEvared::createServers() {
     const Ini& settings = Ini::instance();
@@ -284,7 +290,7 @@ void ZEvared::showOption() {
         // The sheet could not be shown: nothing changed.
     }
     if (keep) {
-        settings.save();
+        saveSettings();
         if (settings.lang.id != languageBefore) Lang::instance().reload();
     } else {
         settings.notify = notifyBefore;
@@ -298,9 +304,9 @@ void ZEvared::onTrackChanged(const PlayerState& state) {
     // Called on the worker that detected the change: the tool tip belongs to
     // the main thread and is set there from a copy.
     auto copy = std::make_shared<const PlayerState>(state);
-    MainThread::run([copy] {
+    static_cast<void>(MainThread::run([copy] {
         if (ZEvared* controller = live()) controller->updateToolTip(*copy);
-    });
+    }));
     const InterruptPlay::Outcome outcome = ControllerRules::onTrackChanged(
         state, InterruptPlay::instance(), EventAction::instance(), [](const InterruptPlay::Item& item) {
             // Found again by its texts: the library file's track IDs are not the player's.
@@ -349,10 +355,10 @@ void ZEvared::notify(const std::string& key, const std::wstring& text, const Pic
     // The lock spans the timer restart so a drain cannot slip in between.
     std::lock_guard<std::recursive_mutex> guard(NotifyQueue::lock());
     notifyQueue_.push(info);
-    notifyQueueTimer_.start(kSoonMs);
+    static_cast<void>(notifyQueueTimer_.start(kSoonMs));
 }
 
-void ZEvared::checkObservationSoon() { observationTimer_.start(kSoonMs); }
+void ZEvared::checkObservationSoon() { static_cast<void>(observationTimer_.start(kSoonMs)); }
 
 void ZEvared::onTimer(tavel::win::timer::Timer& timer) {
     timer.stop();
@@ -375,7 +381,7 @@ void ZEvared::observationCheck() {
 
 void ZEvared::restartObservationTimer() {
     const unsigned int delay = ControllerRules::observationRetryMs(Ini::instance().detail.synchroTime);
-    if (delay != 0) observationTimer_.start(delay);
+    if (delay != 0) static_cast<void>(observationTimer_.start(delay));
 }
 
 void ZEvared::onActionFinished(ActionRunner&) { checkObservationSoon(); }

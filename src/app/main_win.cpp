@@ -1,6 +1,7 @@
 #include <objbase.h>
 #include <windows.h>
 
+#include <chrono>
 #include <cstdint>
 #include <cwchar>
 #include <memory>
@@ -14,6 +15,7 @@
 #include "action/ActionPluginMgr.h"
 #include "app/RunningThreads.h"
 #include "app/WorkerPool.h"
+#include "app/Wiring.h"
 #include "player/com/ITunesCom.h"
 #include "win/util/Com.h"
 #include "win/util/MainThread.h"
@@ -67,6 +69,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
     auto com = std::make_unique<tavel::win::util::ComApartment>();
     tavel::win::util::MainThread::attach();
     tavelapp::AppPaths::setProgramPath(moduleFileName());
+    tavelapp::wireLayers();
 
     int exitCode = 0;
     {
@@ -103,8 +106,11 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
                        tavelapp::ActionPluginMgr::instance().waitForActions(kExitWaitMs) &&
                        tavelapp::runningThreads().waitAllFor(kExitWaitMs);
     if (!ended) ::TerminateProcess(::GetCurrentProcess(), static_cast<UINT>(exitCode));
-    // The workers let go of their player connections while COM still runs.
-    tavelapp::WorkerPool::instance().shutdown();
+    // The workers let go of their player connections while COM still runs;
+    // one stuck there must not keep the process either.
+    if (!tavelapp::WorkerPool::instance().shutdown(std::chrono::milliseconds(kExitWaitMs))) {
+        ::TerminateProcess(::GetCurrentProcess(), static_cast<UINT>(exitCode));
+    }
     tavel::win::util::MainThread::detach();
     com.reset();
     return exitCode;

@@ -1,4 +1,6 @@
 #pragma once
+#include <memory>
+#include <mutex>
 #include <string>
 
 #include "artwork/Loader.h"
@@ -8,7 +10,9 @@ namespace artwork {
 
 // A decoder library of the Susie convention (32-bit, stdcall, undecorated
 // exports). Loading fails with AppException("Susie plugin load error") when
-// the library or any of its three exports is missing.
+// the library or any of its three exports is missing. Calls into one library
+// are made one at a time, from whichever thread: old decoders keep global
+// state, and every object loading the same library shares its lock.
 class SusiePlugin : public Loader {
 public:
     explicit SusiePlugin(const std::wstring& path);
@@ -21,6 +25,7 @@ public:
 
 private:
     void* module_ = nullptr;
+    std::shared_ptr<std::mutex> lock_;
     void* getPluginInfo_ = nullptr;  // required by the convention, never called
     void* isSupported_ = nullptr;
     void* getPicture_ = nullptr;

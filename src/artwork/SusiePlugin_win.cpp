@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <iterator>
+#include <map>
+
 #include "app/AppException.h"
 #include "artwork/PackedDib.h"
 
@@ -30,6 +33,23 @@ private:
     void* p_;
 };
 
+// The lock of a loaded library, shared by all objects that loaded it; it goes
+// with the last of them.
+std::shared_ptr<std::mutex> libraryLock(HMODULE module) {
+    static std::mutex registryLock;
+    static std::map<HMODULE, std::weak_ptr<std::mutex>> registry;
+    std::lock_guard<std::mutex> guard(registryLock);
+    for (auto it = registry.begin(); it != registry.end();)
+        it = it->second.expired() ? registry.erase(it) : std::next(it);
+    std::weak_ptr<std::mutex>& slot = registry[module];
+    std::shared_ptr<std::mutex> lock = slot.lock();
+    if (!lock) {
+        lock = std::make_shared<std::mutex>();
+        slot = lock;
+    }
+    return lock;
+}
+
 }  // namespace
 
 SusiePlugin::SusiePlugin(const std::wstring& path) {
@@ -44,6 +64,7 @@ SusiePlugin::SusiePlugin(const std::wstring& path) {
         module_ = nullptr;
         throw AppException(L"Susie plugin load error");
     }
+    lock_ = libraryLock(module);
 }
 
 SusiePlugin::~SusiePlugin() {
@@ -53,13 +74,18 @@ SusiePlugin::~SusiePlugin() {
 bool SusiePlugin::isSupported(const std::string& path, void* file) {
     // The convention passes the handle as a 32-bit value.
     const DWORD handle = static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(file));
+    std::lock_guard<std::mutex> guard(*lock_);
     return reinterpret_cast<IsSupportedProc>(isSupported_)(path.c_str(), handle) != 0;
 }
 
 bool SusiePlugin::getPicture(tavel::win::dib::DIB& bitmap, const std::string& path) {
     HLOCAL info = nullptr;
     HLOCAL bits = nullptr;
-    const int result = reinterpret_cast<GetPictureProc>(getPicture_)(path.c_str(), 0, 0, &info, &bits, nullptr, 0);
+    int result;
+    {
+        std::lock_guard<std::mutex> guard(*lock_);
+        result = reinterpret_cast<GetPictureProc>(getPicture_)(path.c_str(), 0, 0, &info, &bits, nullptr, 0);
+    }
     // Freed whatever the result: a failing decoder may still have left blocks.
     LocalBlock infoBlock(info);
     LocalBlock bitsBlock(bits);

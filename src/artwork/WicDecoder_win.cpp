@@ -4,6 +4,7 @@
 #include <wincodec.h>
 
 #include "win/dib/BitmapFile.h"
+#include "win/util/SystemLibrary.h"
 
 namespace tavelapp {
 namespace artwork {
@@ -35,6 +36,7 @@ struct Releaser {
 
 bool decodeWithWic(const std::wstring& path, tavel::win::dib::DIB& out) {
     out.reset();
+    if (!tavel::win::util::SystemLibrary::load(L"windowscodecs.dll")) return false;
     ComScope com;
     Releaser<IWICImagingFactory> factory;
     if (FAILED(::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "config/Lang.h"
+#include "win/util/CallbackGuard.h"
 
 namespace tavelapp {
 namespace {
@@ -22,7 +23,7 @@ struct Context {
     HWND tooltip;
 };
 
-BOOL CALLBACK localizeChild(HWND child, LPARAM param) {
+BOOL localizeOne(HWND child, LPARAM param) {
     auto* context = reinterpret_cast<Context*>(param);
     if (::GetParent(child) != context->dialog) return TRUE;  // only the dialog's own controls
     const std::wstring key = windowText(child);
@@ -49,6 +50,11 @@ BOOL CALLBACK localizeChild(HWND child, LPARAM param) {
     info.lpszText = const_cast<wchar_t*>(hint.c_str());
     ::SendMessageW(context->tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
     return TRUE;
+}
+
+// A control that fails keeps its text; the others are still done.
+BOOL CALLBACK localizeChild(HWND child, LPARAM param) {
+    return tavel::win::util::guardCallbackOr<BOOL>(TRUE, [&] { return localizeOne(child, param); });
 }
 
 }  // namespace

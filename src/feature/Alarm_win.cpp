@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include "config/LossNotice.h"
 #include "feature/Alarm.h"
 #include "win/timer/Timer.h"
 #include "win/util/MainThread.h"
@@ -21,7 +22,7 @@ public:
     void start(unsigned int ms) override {
         tavel::win::util::MainThread::check("Alarm::start");
         ensureCreated();
-        timer_->start(ms);
+        if (!timer_->start(ms)) LossNotice::timerRefused();
     }
     void stop() override {
         if (timer_) timer_->stop();

@@ -1,5 +1,6 @@
 #include "feature/BackupThread.h"
 
+#include <atomic>
 #include <ctime>
 
 #include "app/AppPaths.h"
@@ -8,6 +9,11 @@
 #include "win/util/MainThread.h"
 
 namespace tavelapp {
+namespace {
+
+std::atomic<std::int64_t> newestSetTime{0};
+
+}  // namespace
 
 BackupThread::BackupThread() : BackupThread(AppPaths::settingsFolder() + L"\\Backups", playerLibraryFolder()) {}
 
@@ -17,6 +23,12 @@ BackupThread::BackupThread(std::wstring backupFolder, std::wstring playerFolder)
 std::mutex& BackupThread::backupLock() {
     static std::mutex lock;
     return lock;
+}
+
+void BackupThread::keepBackupTime(Ini& settings) {
+    const std::int64_t made = newestSetTime.load();
+    std::int32_t& recorded = settings.detail.lastBackupedTime;
+    if (made > recorded) recorded = static_cast<std::int32_t>(made);
 }
 
 void BackupThread::begin() { lowerThreadPriority(); }
@@ -34,9 +46,10 @@ int BackupThread::run() {
     BackupMgr manager(backupFolder_, playerFolder_);
     if (!manager.backup(keep)) return 0;
     madeAt_ = now;
-    // The settings belong to the main thread; they are saved with the next save.
-    tavel::win::util::MainThread::post(
-        [now] { Ini::instance().detail.lastBackupedTime = static_cast<std::int32_t>(now); });
+    newestSetTime = now;
+    // The settings belong to the main thread; they are saved with the next
+    // save, which also takes the time from here should this post be lost.
+    static_cast<void>(tavel::win::util::MainThread::post([] { keepBackupTime(Ini::instance()); }));
     return 0;
 }
 

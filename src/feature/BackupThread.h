@@ -7,6 +7,8 @@
 
 namespace tavelapp {
 
+class Ini;
+
 // Makes the day's backup set when one is due, on a thread of its own at low
 // priority so that copying a large library slows nothing else.
 class BackupThread : public Thread {
@@ -17,6 +19,11 @@ public:
 
     // Keeps two backups from running at once.
     static std::mutex& backupLock();
+    // Puts the time of the newest set this run made into `settings` unless
+    // they hold a later one. Called before each save of the settings: the
+    // update posted to the main thread may have been dropped, or overwritten
+    // by a copy of the settings taken before it (the options).
+    static void keepBackupTime(Ini& settings);
 
     // The time written to LastBackupedTime when a set was made; 0 otherwise.
     std::int64_t madeAt() const { return madeAt_; }

@@ -23,11 +23,7 @@ std::int64_t ClockTimer::systemClock() {
 }
 
 ClockTimer::ClockTimer(ClockTimerIni& settings, std::unique_ptr<Alarm> alarm, Clock clock, Runner runner)
-    : settings_(settings), alarm_(std::move(alarm)), clock_(std::move(clock)), runner_(std::move(runner)) {
-    alarm_->setListener(this);
-}
-
-ClockTimer::~ClockTimer() { alarm_->setListener(nullptr); }
+    : AlarmTimer(settings, std::move(alarm), std::move(runner)), clock_(std::move(clock)) {}
 
 std::int64_t ClockTimer::nextTarget(std::int64_t nowSeconds, int hour, int minute) {
     const LocalTime now = LocalTime::fromUtc(nowSeconds);
@@ -95,14 +91,5 @@ void ClockTimer::fire() {
     setRunning(false);
     if (settings_.alwaysEnabled) start();
 }
-
-void ClockTimer::setRunning(bool running) {
-    if (running_.exchange(running) == running) return;
-    listeners_.tell(*this);
-}
-
-void ClockTimer::addListener(ClockTimerListener* listener) { listeners_.add(listener); }
-
-void ClockTimer::removeListener(ClockTimerListener* listener) { listeners_.remove(listener); }
 
 }  // namespace tavelapp

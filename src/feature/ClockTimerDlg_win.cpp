@@ -3,6 +3,7 @@
 #include <string>
 
 #include "config/DialogLocalizer.h"
+#include "config/LossNotice.h"
 #include "feature/ActionChoice.h"
 #include "feature/ClockTimer.h"
 #include "feature/FeatureDialogs.h"
@@ -95,7 +96,7 @@ HWND openClockTimerDlg = nullptr;
 
 void showClockTimerDlg() {
     ClockTimerDlg dialog;
-    if (dialog.showModal(IDD_CLOCKTIMER, nullptr, openClockTimerDlg) != 0) ClockTimerIni::instance().save();
+    if (dialog.showModal(IDD_CLOCKTIMER, nullptr, openClockTimerDlg) != 0) LossNotice::save(ClockTimerIni::instance());
 }
 
 }  // namespace tavelapp

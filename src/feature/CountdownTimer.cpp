@@ -23,11 +23,7 @@ CountdownTimer& CountdownTimer::instance() {
 
 CountdownTimer::CountdownTimer(CountdownTimerIni& settings, std::unique_ptr<Alarm> alarm, TickClock ticks,
                                Runner runner)
-    : settings_(settings), alarm_(std::move(alarm)), ticks_(std::move(ticks)), runner_(std::move(runner)) {
-    alarm_->setListener(this);
-}
-
-CountdownTimer::~CountdownTimer() { alarm_->setListener(nullptr); }
+    : AlarmTimer(settings, std::move(alarm), std::move(runner)), ticks_(std::move(ticks)) {}
 
 void CountdownTimer::start() {
     MainThread::check("CountdownTimer::start");
@@ -61,14 +57,5 @@ int CountdownTimer::progress() const {
     const std::int64_t elapsed = static_cast<std::uint32_t>(ticks_() - startTick_);
     return static_cast<int>(std::min(total, elapsed) * kProgressRange / total);
 }
-
-void CountdownTimer::setRunning(bool running) {
-    if (running_.exchange(running) == running) return;
-    listeners_.tell(*this);
-}
-
-void CountdownTimer::addListener(CountdownTimerListener* listener) { listeners_.add(listener); }
-
-void CountdownTimer::removeListener(CountdownTimerListener* listener) { listeners_.remove(listener); }
 
 }  // namespace tavelapp

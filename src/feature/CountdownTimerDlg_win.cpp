@@ -5,6 +5,7 @@
 #include <string>
 
 #include "config/DialogLocalizer.h"
+#include "config/LossNotice.h"
 #include "feature/ActionChoice.h"
 #include "feature/CountdownTimer.h"
 #include "feature/FeatureDialogs.h"
@@ -59,7 +60,7 @@ private:
         ::SendMessageW(item(IDC_COUNTDOWN_PROGRESS), PBM_SETRANGE32, 0, CountdownTimer::kProgressRange);
         updateControls();
         updateProgress();
-        tick_.start(1000);
+        static_cast<void>(tick_.start(1000));
         bringForward(hwnd());
     }
     bool onCommand(WORD id, WORD) override {
@@ -136,7 +137,7 @@ HWND openCountdownTimerDlg = nullptr;
 void showCountdownTimerDlg() {
     CountdownTimerDlg dialog;
     if (dialog.showModal(IDD_COUNTDOWNTIMER, nullptr, openCountdownTimerDlg) != 0) {
-        CountdownTimerIni::instance().save();
+        LossNotice::save(CountdownTimerIni::instance());
     }
 }
 

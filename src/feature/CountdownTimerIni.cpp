@@ -9,9 +9,4 @@ CountdownTimerIni& CountdownTimerIni::instance() {
     return settings;
 }
 
-void CountdownTimerIni::serialize() {
-    integer(L"CountdownTimer", L"Minute", minute, 0);
-    string(L"CountdownTimer", L"Action", action, L"DoNothing");
-}
-
 }  // namespace tavelapp

@@ -2,20 +2,18 @@
 #include <cstdint>
 #include <string>
 
-#include "win/file/Ini.h"
+#include "feature/NumberActionIni.h"
 
 namespace tavelapp {
 
 // Settings\CountdownTimer.ini.
-class CountdownTimerIni : public tavel::win::file::Ini {
+class CountdownTimerIni : public NumberActionIni {
 public:
     static CountdownTimerIni& instance();
-    explicit CountdownTimerIni(std::wstring path) : tavel::win::file::Ini(std::move(path)) {}
-
-    void serialize() override;
+    explicit CountdownTimerIni(std::wstring path)
+        : NumberActionIni(std::move(path), L"CountdownTimer", L"Minute", minute, L"DoNothing") {}
 
     std::int32_t minute = 0;
-    std::wstring action = L"DoNothing";
 };
 
 }  // namespace tavelapp

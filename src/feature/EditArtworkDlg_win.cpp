@@ -23,6 +23,7 @@
 #include "notify/NotifyWndGdi.h"
 #include "player/PlayerHost.h"
 #include "res/resource.h"
+#include "win/util/CallbackGuard.h"
 #include "win/util/MainThread.h"
 #include "win/util/TextCodec.h"
 
@@ -37,14 +38,18 @@ const UINT_PTR kCloseTimer = 1;
 // The client's progress comes as posted WM_USER+1 messages, which in a dialog
 // would read as DM_SETDEFID: a hidden child of its own takes them instead.
 LRESULT CALLBACK progressSink(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
-    if (message == amazon::Client::kProgress) {
-        HWND bar = ::GetDlgItem(::GetParent(window), IDC_ARTWORK_PROGRESS);
-        ::SendMessageW(bar, PBM_SETRANGE32, 0, lParam);
-        ::SendMessageW(bar, PBM_SETPOS, wParam, 0);
-        return 0;
-    }
-    if (message == WM_NCDESTROY) ::RemoveWindowSubclass(window, &progressSink, 1);
-    return ::DefSubclassProc(window, message, wParam, lParam);
+    return tavel::win::util::guardCallback(
+        [&]() -> LRESULT {
+            if (message == amazon::Client::kProgress) {
+                HWND bar = ::GetDlgItem(::GetParent(window), IDC_ARTWORK_PROGRESS);
+                ::SendMessageW(bar, PBM_SETRANGE32, 0, lParam);
+                ::SendMessageW(bar, PBM_SETPOS, wParam, 0);
+                return 0;
+            }
+            if (message == WM_NCDESTROY) ::RemoveWindowSubclass(window, &progressSink, 1);
+            return ::DefSubclassProc(window, message, wParam, lParam);
+        },
+        [&] { return ::DefSubclassProc(window, message, wParam, lParam); });
 }
 
 std::wstring windowText(HWND window) {
@@ -185,9 +190,10 @@ private:
         }
     }
 
-    // --- Workers. Their results come back through the main thread's queue
-    // and are dropped once the dialog is gone; the dialog ends only after
-    // every worker did.
+    // --- Workers. They run in the program's list, so the exit waits for them
+    // only as long as it waits for any worker. Their results come back through
+    // the main thread's queue and are dropped once the dialog is gone; closing
+    // waits for them, but the end of the program does not.
 
     std::function<void()> onDialog(std::function<void(EditArtworkDlg&)> work) {
         std::weak_ptr<int> alive = alive_;
@@ -208,7 +214,17 @@ private:
             self->finishIfClosing();
         };
     }
-    void startWork(const std::shared_ptr<Thread>& thread) { threads_.start(thread); }
+    void startWork(const std::shared_ptr<Thread>& thread) {
+        workers_.erase(std::remove_if(workers_.begin(), workers_.end(),
+                                      [](const std::shared_ptr<Thread>& t) { return t->finished(); }),
+                       workers_.end());
+        workers_.push_back(thread);
+        runningThreads().start(thread);
+    }
+    bool workersFinished() const {
+        return std::all_of(workers_.begin(), workers_.end(),
+                           [](const std::shared_ptr<Thread>& t) { return t->finished(); });
+    }
 
     void loadTracks(bool fromPlaying) {
         ListView_DeleteAllItems(item(IDC_ARTWORK_TRACKS));
@@ -523,7 +539,7 @@ private:
     // arrive a moment before its thread has ended.
     void finishIfClosing() {
         if (!closing_) return;
-        if (!searching() && threads_.waitAllFor(0)) {
+        if (!searching() && workersFinished()) {
             ::KillTimer(hwnd(), kCloseTimer);
             close(IDCANCEL);
         } else {
@@ -541,8 +557,7 @@ private:
     unsigned previewSerial_ = 0;
     std::shared_ptr<ClientThread> search_;  // the last search
     bool closing_ = false;
-    // Last, so it is destroyed first: waits for the workers.
-    RunningThreads threads_;
+    std::vector<std::shared_ptr<Thread>> workers_;  // started here, not yet seen finished
 };
 
 HWND openEditArtworkDlg = nullptr;

@@ -16,7 +16,8 @@
 namespace tavelapp {
 
 // The artwork editor's workers. None touches the dialog: each hands its
-// result to a task that it posts to the main thread when done.
+// result to a task that it posts to the main thread when done. They may
+// outlive the dialog, and let go of the search client when their work is done.
 
 // Runs `work` against the player through a connection of its own; a player
 // that cannot be reached or fails leaves the work where it stopped.

@@ -33,7 +33,7 @@ std::wstring applyText(const wchar_t* key, const AlbumQuery& query) {
 
 int PlayerWork::run() {
     withPlayer(work_);
-    if (then_) MainThread::post(then_);
+    if (then_) static_cast<void>(MainThread::post(then_));
     return 0;
 }
 
@@ -54,7 +54,10 @@ int ClientThread::run() {
         a.provider = item->provider;
         found->push_back(std::move(a));
     }
-    if (then_) MainThread::post([then = then_, found] { then(found); });
+    // The downloads go with the last holder: the dialog, or this thread once
+    // the dialog is gone.
+    client_.reset();
+    if (then_) static_cast<void>(MainThread::post([then = then_, found] { then(found); }));
     return 0;
 }
 
@@ -74,7 +77,8 @@ int ApplyArtworkThread::run() {
                          artwork::LoaderMgr::instance().load(file_, true), 0x40);
         }
     }
-    if (then_) MainThread::post([then = then_, counts] { then(counts); });
+    client_.reset();
+    if (then_) static_cast<void>(MainThread::post([then = then_, counts] { then(counts); }));
     return 0;
 }
 

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "config/DialogLocalizer.h"
+#include "config/LossNotice.h"
 #include "config/Lang.h"
 #include "feature/ActionChoice.h"
 #include "feature/EventAction.h"
@@ -68,11 +69,11 @@ private:
     // updated on its own thread, if it is still there.
     void onStateChanged(EventAction&) override {
         std::weak_ptr<EventActionDlg*> alive = alive_;
-        tavel::win::util::MainThread::run([alive] {
+        static_cast<void>(tavel::win::util::MainThread::run([alive] {
             if (auto self = alive.lock()) {
                 if (*self != nullptr) (*self)->refresh();
             }
-        });
+        }));
     }
 
     void refresh() {
@@ -109,7 +110,8 @@ HWND openEventActionDlg = nullptr;
 
 void showEventActionDlg() {
     EventActionDlg dialog;
-    if (dialog.showModal(IDD_EVENTACTION, nullptr, openEventActionDlg) != 0) EventActionIni::instance().save();
+    if (dialog.showModal(IDD_EVENTACTION, nullptr, openEventActionDlg) != 0)
+        LossNotice::save(EventActionIni::instance());
 }
 
 }  // namespace tavelapp

@@ -9,9 +9,4 @@ EventActionIni& EventActionIni::instance() {
     return settings;
 }
 
-void EventActionIni::serialize() {
-    integer(L"EventAction", L"Method", method, 0);
-    string(L"EventAction", L"Action", action, L"donothing");
-}
-
 }  // namespace tavelapp

@@ -2,20 +2,18 @@
 #include <cstdint>
 #include <string>
 
-#include "win/file/Ini.h"
+#include "feature/NumberActionIni.h"
 
 namespace tavelapp {
 
 // Settings\EventAction.ini.
-class EventActionIni : public tavel::win::file::Ini {
+class EventActionIni : public NumberActionIni {
 public:
     static EventActionIni& instance();
-    explicit EventActionIni(std::wstring path) : tavel::win::file::Ini(std::move(path)) {}
-
-    void serialize() override;
+    explicit EventActionIni(std::wstring path)
+        : NumberActionIni(std::move(path), L"EventAction", L"Method", method, L"donothing") {}
 
     std::int32_t method = 0;
-    std::wstring action = L"donothing";
 };
 
 }  // namespace tavelapp

@@ -3,7 +3,9 @@
 #include <commctrl.h>
 
 #include "config/DialogLocalizer.h"
+#include "config/LossNotice.h"
 #include "res/resource.h"
+#include "win/util/CallbackGuard.h"
 #include "win/util/MainThread.h"
 
 namespace tavelapp {
@@ -23,33 +25,35 @@ ExitSystemDlg::~ExitSystemDlg() {
 }
 
 INT_PTR CALLBACK ExitSystemDlg::dialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_INITDIALOG) {
-        ::SetWindowLongPtrW(dialog, DWLP_USER, lParam);
-        reinterpret_cast<ExitSystemDlg*>(lParam)->onInit(dialog);
-        return TRUE;
-    }
-    auto* self = reinterpret_cast<ExitSystemDlg*>(::GetWindowLongPtrW(dialog, DWLP_USER));
-    if (self == nullptr) return FALSE;
-    switch (message) {
-        case WM_COMMAND:
-            if (LOWORD(wParam) == IDOK) {
-                self->finish(true);
-                return TRUE;
-            }
-            if (LOWORD(wParam) == IDCANCEL) {
+    return tavel::win::util::guardCallbackOr<INT_PTR>(FALSE, [&]() -> INT_PTR {
+        if (message == WM_INITDIALOG) {
+            ::SetWindowLongPtrW(dialog, DWLP_USER, lParam);
+            reinterpret_cast<ExitSystemDlg*>(lParam)->onInit(dialog);
+            return TRUE;
+        }
+        auto* self = reinterpret_cast<ExitSystemDlg*>(::GetWindowLongPtrW(dialog, DWLP_USER));
+        if (self == nullptr) return FALSE;
+        switch (message) {
+            case WM_COMMAND:
+                if (LOWORD(wParam) == IDOK) {
+                    self->finish(true);
+                    return TRUE;
+                }
+                if (LOWORD(wParam) == IDCANCEL) {
+                    self->finish(false);
+                    return TRUE;
+                }
+                return FALSE;
+            case WM_CLOSE:
                 self->finish(false);
                 return TRUE;
-            }
-            return FALSE;
-        case WM_CLOSE:
-            self->finish(false);
-            return TRUE;
-        case WM_NCDESTROY:
-            self->window_ = nullptr;
-            return FALSE;
-        default:
-            return FALSE;
-    }
+            case WM_NCDESTROY:
+                self->window_ = nullptr;
+                return FALSE;
+            default:
+                return FALSE;
+        }
+    });
 }
 
 void ExitSystemDlg::onInit(HWND dialog) {
@@ -60,7 +64,7 @@ void ExitSystemDlg::onInit(HWND dialog) {
     // On top of every window: the user must see that the session is about to end.
     ::SetWindowPos(dialog, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
     ::SetForegroundWindow(dialog);
-    tick_.start(1000);
+    if (!tick_.start(1000)) LossNotice::timerRefused();
 }
 
 void ExitSystemDlg::onTimer(tavel::win::timer::Timer&) {

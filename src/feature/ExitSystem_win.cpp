@@ -60,7 +60,7 @@ std::shared_ptr<PowerControl> systemPowerControl() {
 }
 
 void showExitSystemDlg(const std::wstring& mode, int seconds) {
-    tavel::win::util::MainThread::post([mode, seconds] {
+    static_cast<void>(tavel::win::util::MainThread::post([mode, seconds] {
         // A countdown already running is brought forward; a second one would race it.
         if (openDialog) {
             if (openDialog->window() != nullptr) ::SetForegroundWindow(openDialog->window());
@@ -68,10 +68,10 @@ void showExitSystemDlg(const std::wstring& mode, int seconds) {
         }
         openDialog = std::make_unique<ExitSystemDlg>(seconds, [mode](bool goOn) {
             if (goOn) runningThreads().start(std::make_shared<ExitSystemThread>(mode));
-            tavel::win::util::MainThread::post([] { openDialog.reset(); });
+            static_cast<void>(tavel::win::util::MainThread::post([] { openDialog.reset(); }));
         });
         if (openDialog->window() == nullptr) openDialog.reset();
-    });
+    }));
 }
 
 }  // namespace tavelapp

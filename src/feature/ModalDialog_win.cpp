@@ -1,5 +1,6 @@
 #include "feature/ModalDialog.h"
 
+#include "win/util/CallbackGuard.h"
 #include "win/util/MainThread.h"
 
 namespace tavelapp {
@@ -20,7 +21,7 @@ INT_PTR ModalDialog::showModal(int templateId, HWND owner, HWND& openOfThisKind)
 }
 
 INT_PTR CALLBACK ModalDialog::procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    try {
+    return tavel::win::util::guardCallbackOr<INT_PTR>(FALSE, [&]() -> INT_PTR {
         if (message == WM_INITDIALOG) {
             auto* self = reinterpret_cast<ModalDialog*>(lParam);
             ::SetWindowLongPtrW(dialog, DWLP_USER, lParam);
@@ -34,9 +35,7 @@ INT_PTR CALLBACK ModalDialog::procedure(HWND dialog, UINT message, WPARAM wParam
         if (message == WM_COMMAND) return self->onCommand(LOWORD(wParam), HIWORD(wParam)) ? TRUE : FALSE;
         if (message == WM_NCDESTROY) self->hwnd_ = nullptr;
         return self->onMessage(message, wParam, lParam) ? TRUE : FALSE;
-    } catch (...) {
-        return FALSE;
-    }
+    });
 }
 
 }  // namespace tavelapp

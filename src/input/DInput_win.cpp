@@ -4,6 +4,7 @@
 
 #include "app/AppException.h"
 #include "config/Ini.h"
+#include "win/util/CallbackGuard.h"
 
 namespace tavelapp {
 namespace {
@@ -91,12 +92,10 @@ bool DInput::enumerate(const GUID* wanted, HWND window) {
 }
 
 BOOL CALLBACK DInput::onDevice(LPCDIDEVICEINSTANCEW info, LPVOID self) {
-    try {
+    return tavel::win::util::guardCallbackOr<BOOL>(DIENUM_CONTINUE, [&]() -> BOOL {
         static_cast<DInput*>(self)->addDevice(*info);
-    } catch (...) {
-        // Nothing may leave a system callback.
-    }
-    return DIENUM_CONTINUE;
+        return DIENUM_CONTINUE;
+    });
 }
 
 void DInput::addDevice(const DIDEVICEINSTANCEW& info) {
@@ -116,19 +115,26 @@ void DInput::addDevice(const DIDEVICEINSTANCEW& info) {
 }
 
 BOOL CALLBACK DInput::onAxis(LPCDIDEVICEOBJECTINSTANCEW object, LPVOID self) {
-    DIPROPRANGE range{};
-    range.diph.dwSize = sizeof range;
-    range.diph.dwHeaderSize = sizeof range.diph;
-    range.diph.dwObj = object->dwType;
-    range.diph.dwHow = DIPH_BYID;
-    range.lMin = 0;
-    range.lMax = kRangeMax;
     auto* input = static_cast<DInput*>(self);
-    if (FAILED(input->device_->SetProperty(DIPROP_RANGE, &range.diph))) {
-        input->ready_ = false;
-        return DIENUM_STOP;
-    }
-    return DIENUM_CONTINUE;
+    return tavel::win::util::guardCallback(
+        [&]() -> BOOL {
+            DIPROPRANGE range{};
+            range.diph.dwSize = sizeof range;
+            range.diph.dwHeaderSize = sizeof range.diph;
+            range.diph.dwObj = object->dwType;
+            range.diph.dwHow = DIPH_BYID;
+            range.lMin = 0;
+            range.lMax = kRangeMax;
+            if (FAILED(input->device_->SetProperty(DIPROP_RANGE, &range.diph))) {
+                input->ready_ = false;
+                return DIENUM_STOP;
+            }
+            return DIENUM_CONTINUE;
+        },
+        [&]() -> BOOL {
+            input->ready_ = false;
+            return DIENUM_STOP;
+        });
 }
 
 bool DInput::setUp(HWND window) {

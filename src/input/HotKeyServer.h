@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "input/KeyRepeatFilter.h"
 #include "win/util/Window.h"
 
 namespace tavelapp {
@@ -70,9 +71,15 @@ public:
 private:
     std::shared_ptr<HotKey> addKey(std::uint32_t mods, std::uint32_t vk, const std::wstring& action);
     void registerBindings();
-    void onHotKey(int id);
+    // The raw keyboard input tells a held key's repeats from new presses.
+    void watchKeyboard();
+    void unwatchKeyboard();
+    void onRawInput(LPARAM input);
+    void onHotKey(int id, std::uint32_t time);
 
     KeyMap keys_;
+    KeyRepeatFilter repeats_;
+    bool watching_ = false;
     int nextId_ = kFirstId;
     std::unique_ptr<EventHandlerWnd> window_;
 };

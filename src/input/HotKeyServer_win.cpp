@@ -1,9 +1,12 @@
 #include "input/HotKeyServer.h"
 
+#include <algorithm>
+#include <string>
 #include <utility>
 #include <vector>
 
 #include "action/ActionRunner.h"
+#include "app/ActionOrigin.h"
 #include "app/AppException.h"
 #include "app/NotifyWndInfo.h"
 #include "app/Util.h"
@@ -16,6 +19,8 @@ namespace {
 
 const wchar_t kClassName[] = L"Kolibrix_HotKey_EventHandlerWnd";
 const int kKeyNameLength = 128;
+const USHORT kUsagePageGeneric = 0x01;
+const USHORT kUsageKeyboard = 0x06;
 
 }  // namespace
 
@@ -39,8 +44,22 @@ HotKeyServer::EventHandlerWnd::EventHandlerWnd(HotKeyServer& server) : server_(s
 
 LRESULT HotKeyServer::EventHandlerWnd::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_HOTKEY) {
-        server_.onHotKey(static_cast<int>(wParam));
+        // The hot key's time is that of the key event; read before the raw
+        // input below is taken from the queue.
+        const auto time = static_cast<std::uint32_t>(::GetMessageTime());
+        // Posted messages come before input: the raw event of this very press
+        // may still wait in the queue.
+        MSG raw{};
+        while (::PeekMessageW(&raw, hwnd(), WM_INPUT, WM_INPUT, PM_REMOVE)) {
+            server_.onRawInput(raw.lParam);
+            defaultHandling(WM_INPUT, raw.wParam, raw.lParam);
+        }
+        server_.onHotKey(static_cast<int>(wParam), time);
         return 0;
+    }
+    if (message == WM_INPUT) {
+        server_.onRawInput(lParam);
+        return defaultHandling(message, wParam, lParam);
     }
     return defaultHandling(message, wParam, lParam);
 }
@@ -51,12 +70,59 @@ HotKeyServer::HotKeyServer() {
     // The controller checks this too; a server built anyway stays empty.
     if (Ini::instance().hotKey.disable) return;
     registerBindings();
+    watchKeyboard();
 }
 
 HotKeyServer::~HotKeyServer() {
+    unwatchKeyboard();
     // Unregister while the window still exists, then let the window go.
     keys_.clear();
     window_.reset();
+}
+
+void HotKeyServer::watchKeyboard() {
+    // Keyboard events of the whole session, also while another program has
+    // the focus; without them every hot key counts as a press of its own.
+    RAWINPUTDEVICE keyboard{kUsagePageGeneric, kUsageKeyboard, RIDEV_INPUTSINK, window_->hwnd()};
+    watching_ = ::RegisterRawInputDevices(&keyboard, 1, sizeof(keyboard)) != FALSE;
+}
+
+void HotKeyServer::unwatchKeyboard() {
+    if (!watching_) return;
+    watching_ = false;
+    // The registration is the process's: a newer server may have taken it over.
+    UINT count = 0;
+    if (::GetRegisteredRawInputDevices(nullptr, &count, sizeof(RAWINPUTDEVICE)) != 0 || count == 0) return;
+    std::vector<RAWINPUTDEVICE> devices(count);
+    if (::GetRegisteredRawInputDevices(devices.data(), &count, sizeof(RAWINPUTDEVICE)) == static_cast<UINT>(-1)) {
+        return;
+    }
+    for (UINT i = 0; i < count; ++i) {
+        const RAWINPUTDEVICE& d = devices[i];
+        if (d.usUsagePage == kUsagePageGeneric && d.usUsage == kUsageKeyboard && d.hwndTarget == window_->hwnd()) {
+            RAWINPUTDEVICE remove{kUsagePageGeneric, kUsageKeyboard, RIDEV_REMOVE, nullptr};
+            ::RegisterRawInputDevices(&remove, 1, sizeof(remove));
+        }
+    }
+}
+
+void HotKeyServer::onRawInput(LPARAM input) {
+    RAWINPUT data{};
+    UINT size = sizeof(data);
+    const UINT got =
+        ::GetRawInputData(reinterpret_cast<HRAWINPUT>(input), RID_INPUT, &data, &size, sizeof(RAWINPUTHEADER));
+    if (got == static_cast<UINT>(-1) || data.header.dwType != RIM_TYPEKEYBOARD) return;
+    const RAWKEYBOARD& key = data.data.keyboard;
+    // Only the bound keys are of interest; nothing else typed is kept.
+    const bool bound = std::any_of(keys_.begin(), keys_.end(),
+                                   [&](const KeyMap::value_type& k) { return k.second->vk() == key.VKey; });
+    if (!bound) return;
+    const auto time = static_cast<std::uint32_t>(::GetMessageTime());
+    if (key.Flags & RI_KEY_BREAK) {
+        repeats_.keyUp(key.VKey, time);
+    } else {
+        repeats_.keyDown(key.VKey, time);
+    }
 }
 
 std::shared_ptr<HotKeyServer::HotKey> HotKeyServer::addKey(std::uint32_t mods, std::uint32_t vk,
@@ -79,12 +145,17 @@ void HotKeyServer::registerBindings() {
     if (!message.empty()) Util::notify("HotkeyServer_InitError", message, NotifyWndInfo::kInformation);
 }
 
-void HotKeyServer::onHotKey(int id) {
+void HotKeyServer::onHotKey(int id, std::uint32_t time) {
     const auto it = keys_.find(id);
     if (it == keys_.end()) return;
     // The action may end this server (the options sheet rebuilds the servers):
     // nothing of it is touched after the call.
     const std::wstring action = it->second->action();
+    const std::uint32_t vk = it->second->vk();
+    const std::string binding = "HotKey " + std::to_string(it->second->mods()) + "+" + std::to_string(vk);
+    // A repeat that waited runs only while the key is still held.
+    ActionOrigin::Scope scope(ActionOrigin(binding, repeats_.isRepeat(vk, time),
+                                           [vk] { return (::GetAsyncKeyState(static_cast<int>(vk)) & 0x8000) != 0; }));
     ActionRunner::instance().runByName(action, true);
 }
 

@@ -215,8 +215,8 @@ void IRServer::onAccept(Winsock& winsock) {
     peerFromNetwork_ = network;
     session_ = ObexSession();
     toldDroppedLines_ = false;
-    idleTimer_.start(options_.idleMs);
-    lifetimeTimer_.start(options_.maxConnectionMs);
+    // A peer without its time limits is not served.
+    if (!idleTimer_.start(options_.idleMs) || !lifetimeTimer_.start(options_.maxConnectionMs)) endPeer(0);
 }
 
 void IRServer::onReceive(Winsock& winsock, SOCKET) {
@@ -238,7 +238,7 @@ void IRServer::onReceive(Winsock& winsock, SOCKET) {
         endPeer(options_.closeRestartMs);
         return;
     }
-    idleTimer_.start(options_.idleMs);
+    static_cast<void>(idleTimer_.start(options_.idleMs));
 
     ObexSession::Output out;
     session_.receive(reinterpret_cast<const std::uint8_t*>(buffer), static_cast<std::size_t>(received), out);
@@ -289,8 +289,8 @@ void IRServer::endPeer(unsigned int pauseMs) {
     lifetimeTimer_.stop();
     connection_.closeAll();
     if (pauseMs == 0) return;
-    pausing_ = true;
-    restartTimer_.start(pauseMs);
+    // Without the timer the pause would never end: no pause then.
+    pausing_ = restartTimer_.start(pauseMs);
 }
 
 void IRServer::receiveFailed() {
@@ -306,7 +306,8 @@ void IRServer::receiveFailed() {
     }
     Util::notify("IRServer_RecvError", AppException(network ? L"IRComTcpRecv" : L"IRComRecv").text(),
                  NotifyWndInfo::kWarning);
-    relistenTimer_.start(options_.failureRestartMs);
+    // Without the timer the listener comes back at once rather than never.
+    if (!relistenTimer_.start(options_.failureRestartMs)) restart();
 }
 
 void IRServer::onTimer(tavel::win::timer::Timer& timer) {

@@ -81,7 +81,7 @@ void JoyServer::onDeviceChange() {
 void JoyServer::onJoyLost(JoyListenThread&) {
     // The thread cannot end itself: the main thread replaces it.
     std::weak_ptr<JoyServer*> self = self_;
-    tavel::win::util::MainThread::post([self] {
+    static_cast<void>(tavel::win::util::MainThread::post([self] {
         const std::shared_ptr<JoyServer*> server = self.lock();
         if (!server || *server == nullptr) return;
         try {
@@ -89,7 +89,7 @@ void JoyServer::onJoyLost(JoyListenThread&) {
         } catch (const AppException&) {
             // Gone for now; a device change brings it back.
         }
-    });
+    }));
 }
 
 void JoyServer::onJoyEvent(JoyListenThread&, std::uint32_t code, bool pressed) {

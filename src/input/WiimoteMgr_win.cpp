@@ -8,6 +8,7 @@
 #include "app/AppPaths.h"
 #include "config/Ini.h"
 #include "player/PlayerStateFactory.h"
+#include "win/util/CallbackGuard.h"
 #include "win/util/MainThread.h"
 
 namespace tavelapp {
@@ -161,14 +162,12 @@ void WiimoteMgr::reconnect() {
 }
 
 BOOL CALLBACK WiimoteMgr::onDevice(int deviceId, void* context) {
-    try {
+    return tavel::win::util::guardCallbackOr<BOOL>(TRUE, [&]() -> BOOL {
         auto device = std::make_shared<Wiimote>();
         device->id = static_cast<std::uint8_t>(deviceId & 0xFF);
         static_cast<WiimoteMgr*>(context)->devices_.push_back(device);
-    } catch (...) {
-        // No exception crosses into the library.
-    }
-    return TRUE;
+        return TRUE;
+    });
 }
 
 void WiimoteMgr::setLEDs(std::uint8_t pattern) {
@@ -181,7 +180,7 @@ void WiimoteMgr::startEffect(int pattern) {
     effect_ = pattern;
     effectRunning_ = true;
     step_ = 0;
-    effectTimer_->start(kEffectTickMs);
+    static_cast<void>(effectTimer_->start(kEffectTickMs));
     send(WiimoteRules::ledReport(0));
 }
 
@@ -194,17 +193,17 @@ void WiimoteMgr::refreshLEDs() {
 }
 
 void WiimoteMgr::requestEffect(int pattern) {
-    MainThread::run([pattern] {
+    static_cast<void>(MainThread::run([pattern] {
         WiimoteMgr& manager = instance();
         if (manager.isLoaded()) manager.startEffect(pattern);
-    });
+    }));
 }
 
 void WiimoteMgr::requestLEDs(std::uint8_t pattern) {
-    MainThread::run([pattern] {
+    static_cast<void>(MainThread::run([pattern] {
         WiimoteMgr& manager = instance();
         if (manager.isLoaded()) manager.setLEDs(pattern);
-    });
+    }));
 }
 
 void WiimoteMgr::addListener(WiimoteMgrListener* listener) { listeners_.insert(listener); }

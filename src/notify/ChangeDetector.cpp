@@ -5,7 +5,6 @@
 #include "action/ActionPluginMgr.h"
 #include "app/Util.h"
 #include "config/Ini.h"
-#include "input/WiimoteRules.h"
 #include "notify/NotificationTexts.h"
 #include "player/PlayerStateFactory.h"
 #include "win/util/System.h"
@@ -84,9 +83,12 @@ ChangeDetector::Decision ChangeDetector::decide(const PlayerState& previous, con
 void ChangeDetector::detectChanges() { detectChanges(PlayerStateFactory::instance(), ActionPluginMgr::instance()); }
 
 namespace {
+std::atomic<ChangeDetector::LampsListener> lampsListener{nullptr};
 std::atomic<int> waitingToCapture{0};
 std::atomic<unsigned long> droppedDetections{0};
 }  // namespace
+
+void ChangeDetector::setLampsListener(LampsListener listener) { lampsListener = listener; }
 
 unsigned long ChangeDetector::dropped() { return droppedDetections.load(); }
 bool ChangeDetector::detectionWaiting() { return waitingToCapture.load() > 0; }
@@ -119,7 +121,9 @@ void ChangeDetector::detectChanges(PlayerStateFactory& factory, ActionPluginMgr&
     if (d.stopped) return;
     if (d.trackChanged) Util::onTrackChanged(*current);
     if (d.playerStateChanged) Util::onPlayerStateChanged(*current);
-    if (d.lampsChanged) WiimoteRules::lampsChanged(*current);
+    if (d.lampsChanged) {
+        if (const LampsListener lamps = lampsListener.load()) lamps(*current);
+    }
 }
 
 }  // namespace tavelapp

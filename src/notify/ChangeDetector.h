@@ -52,6 +52,11 @@ public:
     // captures later, so it sees this change too.
     static void detectChanges(PlayerStateFactory& factory, ActionPluginMgr& manager);
 
+    // Who shows the lamps (the Wii remote's, a layer above): told of every
+    // snapshot whose lamp fields changed. Handed in at start.
+    using LampsListener = void (*)(const PlayerState& state);
+    static void setLampsListener(LampsListener listener);
+
     // How the end of an action and each player event ask for a detection:
     // the requests of a short moment (an action and the events its change
     // raises) are served by one capture on a worker. Off Windows at once.

@@ -18,7 +18,7 @@ public:
     void request() {
         if (armed_) return;
         armed_ = true;
-        timer_.start(ChangeDetector::kGatherMs);
+        if (!timer_.start(ChangeDetector::kGatherMs)) armed_ = false;
     }
 
 private:
@@ -35,11 +35,11 @@ private:
 }  // namespace
 
 void ChangeDetector::requestSoon() {
-    tavel::win::util::MainThread::run([] {
+    static_cast<void>(tavel::win::util::MainThread::run([] {
         // Made on the main thread, whose window timers it uses; kept to the end.
         static Gatherer* gatherer = new Gatherer;
         gatherer->request();
-    });
+    }));
 }
 
 }  // namespace tavelapp

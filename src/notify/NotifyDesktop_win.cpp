@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "win/util/CallbackGuard.h"
+
 namespace tavelapp {
 namespace {
 
@@ -36,18 +38,25 @@ int monitorDpi(HMONITOR monitor) {
     return systemDpi();
 }
 
-BOOL CALLBACK addMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
+void addMonitorTo(HMONITOR monitor, LPARAM data) {
     auto* list = reinterpret_cast<std::vector<NotifyPlacement::Monitor>*>(data);
     MONITORINFO info{};
     info.cbSize = sizeof(info);
-    if (!::GetMonitorInfoW(monitor, &info)) return TRUE;
+    if (!::GetMonitorInfoW(monitor, &info)) return;
     NotifyPlacement::Monitor m;
     m.bounds = toRect(info.rcMonitor);
     m.work = toRect(info.rcWork);
     m.primary = (info.dwFlags & MONITORINFOF_PRIMARY) != 0;
     m.dpi = monitorDpi(monitor);
     list->push_back(m);
-    return TRUE;
+}
+
+// A monitor that cannot be listed is left out; the others still are.
+BOOL CALLBACK addMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
+    return tavel::win::util::guardCallbackOr<BOOL>(TRUE, [&] {
+        addMonitorTo(monitor, data);
+        return TRUE;
+    });
 }
 
 class SystemDesktop : public NotifyDesktop {

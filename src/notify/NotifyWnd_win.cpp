@@ -134,11 +134,11 @@ void NotifyWnd::onTimer(tavel::win::timer::Timer& timer) {
             fullyShown_ = true;
             appearTimer_.stop();
             const int period = NotifyLayout::displayMilliseconds(displayTime_);
-            if (period > 0) displayTimer_.start(static_cast<unsigned int>(period));
+            if (period > 0) static_cast<void>(displayTimer_.start(static_cast<unsigned int>(period)));
         }
     } else if (&timer == &displayTimer_) {
         displayTimer_.stop();
-        disappearTimer_.start(kTickMs);
+        static_cast<void>(disappearTimer_.start(kTickMs));
     } else if (&timer == &disappearTimer_) {
         progress_ = progress_ - 2 < 0 ? 0 : progress_ - 2;
         applyProgress();
@@ -188,7 +188,7 @@ LRESULT NotifyWnd::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_CREATE:
             progress_ = 0;
             applyProgress();
-            appearTimer_.start(kTickMs);
+            static_cast<void>(appearTimer_.start(kTickMs));
             return 0;
         case WM_MOUSEACTIVATE:
             // A click must not take the focus from the window the user works in.

@@ -25,9 +25,9 @@ void JoyListening::stop() { thread_.reset(); }
 void JoyListening::onJoyEvent(JoyListenThread&, std::uint32_t code, bool pressed) {
     HWND dialog = dialog_;
     const UINT message = message_;
-    tavel::win::util::MainThread::post([dialog, message, code, pressed] {
+    static_cast<void>(tavel::win::util::MainThread::post([dialog, message, code, pressed] {
         if (::IsWindow(dialog)) ::SendMessageW(dialog, message, code, pressed ? 1 : 0);
-    });
+    }));
 }
 
 GetJoyKeyDlg::GetJoyKeyDlg(Ini::Item::Joy::Key& binding, bool add, bool useShift, std::uint32_t shiftCode)

@@ -2,6 +2,7 @@
 
 #include "config/Lang.h"
 #include "option/OptionSheet.h"
+#include "win/util/CallbackGuard.h"
 
 namespace tavelapp {
 
@@ -32,7 +33,7 @@ int OptionPage::ask(const std::wstring& captionKey, const std::wstring& textKey,
 }
 
 INT_PTR CALLBACK OptionPage::procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    try {
+    return tavel::win::util::guardCallbackOr<INT_PTR>(FALSE, [&]() -> INT_PTR {
         if (message == WM_INITDIALOG) {
             auto* self = reinterpret_cast<OptionPage*>(reinterpret_cast<const PROPSHEETPAGEW*>(lParam)->lParam);
             ::SetWindowLongPtrW(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(self));
@@ -43,9 +44,7 @@ INT_PTR CALLBACK OptionPage::procedure(HWND dialog, UINT message, WPARAM wParam,
         const INT_PTR result = self->handle(message, wParam, lParam);
         if (message == WM_NCDESTROY) self->hwnd_ = nullptr;
         return result;
-    } catch (...) {
-        return FALSE;
-    }
+    });
 }
 
 INT_PTR OptionPage::handle(UINT message, WPARAM wParam, LPARAM lParam) {

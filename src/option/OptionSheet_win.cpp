@@ -11,6 +11,7 @@
 #include "option/OptionJoyPage.h"
 #include "option/OptionNotifyPage.h"
 #include "option/OptionWiimotePage.h"
+#include "win/util/CallbackGuard.h"
 #include "win/util/MainThread.h"
 
 namespace tavelapp {
@@ -78,12 +79,14 @@ bool OptionSheet::show(HWND owner) {
 const Ini& OptionSheet::result() const { return cancelled_ && applied_ ? *applied_ : settings_; }
 
 int CALLBACK OptionSheet::callback(HWND sheet, UINT message, LPARAM) {
-    if (message == PSCB_INITIALIZED && showing != nullptr) {
-        showing->hwnd_ = sheet;
-        // Opened from the tray, it must not hide behind another program's window.
-        ::SetForegroundWindow(sheet);
-    }
-    return 0;
+    return tavel::win::util::guardCallbackOr(0, [&] {
+        if (message == PSCB_INITIALIZED && showing != nullptr) {
+            showing->hwnd_ = sheet;
+            // Opened from the tray, it must not hide behind another program's window.
+            ::SetForegroundWindow(sheet);
+        }
+        return 0;
+    });
 }
 
 void OptionSheet::onPageApplied(HWND page, bool valid, bool byOk) {

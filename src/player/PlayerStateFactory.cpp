@@ -7,9 +7,6 @@
 
 #include "action/ActionPlugin.h"
 #include "action/ActionPluginMgr.h"
-#include "feature/ClockTimer.h"
-#include "feature/CountdownTimer.h"
-#include "feature/EventAction.h"
 #include "player/PlayerHost.h"
 #include "win/mixer/MixerRules.h"
 #include "win/mixer/SystemMixer.h"
@@ -22,6 +19,7 @@ std::recursive_mutex& factoryLock() {
     return mutex;
 }
 
+std::atomic<PlayerStateFactory::TimerStateSource> timerStates{nullptr};
 std::atomic<PlayerStateFactory*> created{nullptr};
 std::atomic<PlayerStateFactory*> installed{nullptr};
 
@@ -45,6 +43,8 @@ PlayerStateFactory* PlayerStateFactory::instanceIfCreated() {
 }
 
 void PlayerStateFactory::install(PlayerStateFactory* factory) { installed.store(factory); }
+
+void PlayerStateFactory::setTimerStates(TimerStateSource source) { timerStates.store(source); }
 
 void PlayerStateFactory::lock() { factoryLock().lock(); }
 void PlayerStateFactory::unlock() { factoryLock().unlock(); }
@@ -110,9 +110,11 @@ PlayerState PlayerStateFactory::capture() const {
     text << targetName << L'\n' << target->GetTargetName() << L'\n';
     text << tavel::win::mixer::wholePercent(tavel::win::mixer::getSystemVolume()) << L'\n';
     text << (tavel::win::mixer::getSystemMute() ? L"1\n" : L"0\n");
-    text << (ClockTimer::instance().isRunning() ? L"1\n" : L"0\n");
-    text << (CountdownTimer::instance().isRunning() ? L"1\n" : L"0\n");
-    text << (EventAction::instance().isRunning() ? L"1\n" : L"0\n");
+    const TimerStateSource timersOf = timerStates.load();
+    const TimerStates timers = timersOf ? timersOf() : TimerStates();
+    text << (timers.clock ? L"1\n" : L"0\n");
+    text << (timers.countdown ? L"1\n" : L"0\n");
+    text << (timers.event ? L"1\n" : L"0\n");
     try {
         source->plugin->GetCurrentPlayerState(text);
     } catch (...) {

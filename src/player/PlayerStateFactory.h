@@ -36,6 +36,17 @@ public:
     // Makes instance() answer with the given factory (null undoes it); for tests.
     static void install(PlayerStateFactory* factory);
 
+    // Whether the clock timer, the countdown timer and the event action run:
+    // features above this layer, asked through what the program hands in
+    // (all off until then).
+    struct TimerStates {
+        bool clock = false;
+        bool countdown = false;
+        bool event = false;
+    };
+    using TimerStateSource = TimerStates (*)();
+    static void setTimerStates(TimerStateSource source);
+
     // The process-wide factory lock; recursive.
     static void lock();
     static void unlock();

@@ -60,6 +60,11 @@ wait_app() {
   APP_EXIT=$?
 }
 
+# The thread count and the resident memory (kB) of a process ($APP_PID by
+# default), read from outside as the system sees it.
+e2e_threads() { awk '/^Threads:/ { print $2 }' "/proc/${1:-$APP_PID}/status" 2>/dev/null; }
+e2e_rss_kb() { awk '/^VmRSS:/ { print $2 }' "/proc/${1:-$APP_PID}/status" 2>/dev/null; }
+
 e2e_teardown() {
   ctl quit 0 >/dev/null 2>&1 || true
   # Bounded: a process left hanging must not hold the tests.

@@ -166,6 +166,7 @@ const std::map<SectionKey, int>& formattedTexts() {
         {{"Notification", "ActionIsNotAvailable"}, 2},  // action name, target name
         {{"Notification", "CancelRunAction"}, 1},       // action name
         {{"Notification", "ActionDoesNotExist"}, 1},    // action name
+        {{"Notification", "SettingsNotSaved"}, 1},      // file path
         {{"Notification", "IRComTooManyLines"}, 1},     // lines run per object
         {{"Artwork", "ApplyStart_Text"}, 2},            // artist, album
         {{"Artwork", "ApplyEnd_Text"}, 2},              // artist, album
@@ -222,7 +223,8 @@ std::vector<SectionKey> requiredKeys() {
           "Exit"}},
         {"Notification",
          {"StartObservation", "EndObservation", "AppIsDisabled", "ActionIsNotAvailable", "CancelRunAction",
-          "ActionDoesNotExist", "PlayerIsNotRunning", "NoPlayingTrack", "IRComTooManyLines", "IRComBusy"}},
+          "ActionDoesNotExist", "ActionQueueFull", "PlayerIsNotRunning", "NoPlayingTrack", "SettingsNotSaved",
+          "TimerNotStarted", "IRComTooManyLines", "IRComBusy"}},
         {"Error",
          {"HotkeyRegist", "HotkeyCreateWindow", "JoyInitialize", "JoySetEventNotification", "IRComInitialize",
           "IRComOpen", "IRComSetSockOpt", "IRComBind", "IRComListen", "IRComRecv", "IRComTcpRecv",

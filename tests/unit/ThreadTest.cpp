@@ -191,6 +191,11 @@ public:
     explicit PooledGate(std::vector<std::string>* log = nullptr, int code = 0) : GatedThread(log, code) {
         runOnWorker();
     }
+    // Over before the base destructor changes what end() dispatches to.
+    ~PooledGate() override {
+        open();
+        wait();
+    }
 };
 
 }  // namespace
@@ -220,12 +225,13 @@ TEST(WorkerPool, PooledThreadsKeepTheirOrderAndNeverQueueBehindEachOther) {
     // The object going waits for its run to be over.
     first.reset();
 
-    // Idle workers are used again rather than new ones made.
+    // Idle workers are used again rather than new ones made (one more at most:
+    // the worker of the last job may still be on its way back).
     const std::size_t workers = WorkerPool::instance().workers();
     for (int i = 0; i < 5; ++i) {
         PooledGate t;
         t.start();
         t.open();
     }
-    EXPECT_EQ(workers, WorkerPool::instance().workers());
+    EXPECT_LE(WorkerPool::instance().workers(), workers + 1);
 }

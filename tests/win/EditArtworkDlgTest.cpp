@@ -24,6 +24,7 @@
 #include "player/com/ITunesCom.h"
 #include "res/resource.h"
 #include "win/file/FileSystem.h"
+#include "win/util/MainThread.h"
 
 using namespace tavelapp;
 
@@ -218,4 +219,43 @@ TEST_F(EditArtworkDlgTest, TheActionOpensItOnTheMainThreadWithTheSearchOffUnless
     EXPECT_FALSE(downloadOn);
     EXPECT_FALSE(resultsOn);
     EXPECT_TRUE(findOn);
+}
+
+TEST_F(EditArtworkDlgTest, TheProgramsEndDoesNotWaitForASearchAndItsLateResultIsDropped) {
+    // A store that takes the request and never answers: the search waits
+    // until the store goes away.
+    SOCKET silent = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    int length = sizeof(address);
+    ASSERT_EQ(0, ::bind(silent, reinterpret_cast<sockaddr*>(&address), sizeof(address)));
+    ASSERT_EQ(0, ::getsockname(silent, reinterpret_cast<sockaddr*>(&address), &length));
+    ASSERT_EQ(0, ::listen(silent, 4));
+    const std::string base = "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port));
+    Ini::instance().artwork.storeAddress = std::wstring(base.begin(), base.end());
+
+    ASSERT_TRUE(runningThreads().waitAllFor(10000));
+    const long violations = tavel::win::util::MainThread::violations();
+    const DWORD mainThread = ::GetCurrentThreadId();
+    std::thread user([&] {
+        HWND dialog = nullptr;
+        if (!waitFor([&] { return (dialog = ::FindWindowW(L"#32770", L"Edit Artwork")) != nullptr; })) return;
+        // The program ends while the search runs: its loop sees WM_QUIT inside the dialog's.
+        ::PostMessageW(dialog, WM_COMMAND, command(IDC_ARTWORK_DOWNLOAD), 0);
+        ::PostThreadMessageW(mainThread, WM_QUIT, 0, 0);
+    });
+    showEditArtworkDlg();
+    user.join();
+    MSG quit;
+    ::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+    // The dialog is gone while its search still runs, now the exit's to wait for.
+    EXPECT_FALSE(::FindWindowW(L"#32770", L"Edit Artwork"));
+    EXPECT_FALSE(runningThreads().waitAllFor(0));
+
+    // The store goes away; the search ends and its result finds no dialog.
+    ::closesocket(silent);
+    EXPECT_TRUE(pumpUntil([] { return runningThreads().waitAllFor(0); }, 30000));
+    pumpFor(200);
+    EXPECT_EQ(violations, tavel::win::util::MainThread::violations());
 }

@@ -3,6 +3,7 @@
 
 #include "WinTestSupport.h"
 #include "app/AppPaths.h"
+#include "app/Wiring.h"
 #include "win/util/MainThread.h"
 
 namespace {
@@ -15,6 +16,7 @@ public:
         ::CoInitialize(nullptr);
         tavel::win::util::MainThread::attach();
         tavelapp::AppPaths::setProgramPath(modulePath());
+        tavelapp::wireLayers();
     }
     void TearDown() override {
         // Every window, the tray icon, dialogs and plug-in calls stayed on the

@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "WinTestSupport.h"
@@ -33,12 +34,14 @@ class FailingDecoderCount {
 public:
     FailingDecoderCount() : module_(::LoadLibraryW(buildPath(kFailing).c_str())) {}
     ~FailingDecoderCount() { ::FreeLibrary(module_); }
-    long operator()() const {
-        auto calls = reinterpret_cast<LONG(WINAPI*)()>(::GetProcAddress(module_, "GetPictureCalls"));
-        return calls ? calls() : -1;
-    }
+    long operator()() const { return read("GetPictureCalls"); }
+    long mostCallersInside() const { return read("MostCallersInside"); }
 
 private:
+    long read(const char* name) const {
+        auto value = reinterpret_cast<LONG(WINAPI*)()>(::GetProcAddress(module_, name));
+        return value ? value() : -1;
+    }
     HMODULE module_;
 };
 
@@ -142,6 +145,27 @@ TEST_F(LoaderMgrTest, DecodersAreAskedInOrderAndAFailureFallsThroughToTheNext) {
     before = failingCalls();
     expectCover(LoaderMgr({susie(kSample), susie(kFailing)}).load(png, true), L"sample first");
     EXPECT_EQ(before, failingCalls());
+}
+
+TEST_F(LoaderMgrTest, ALibraryIsCalledByOneThreadAtATime) {
+    // As the change detector, the track notice and the editor do: managers of
+    // their own, over the same decoder library, on threads of their own.
+    Ini::instance().artwork.useWic = false;
+    const std::wstring png = buildPath(L"artwork\\cover.png");
+    const FailingDecoderCount failing;
+    const long before = failing();
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&png] {
+            const LoaderMgr mgr({susie(kFailing)});
+            for (int n = 0; n < 10; ++n)
+                EXPECT_TRUE(isPlaceholder(mgr.load(png, true)));
+        });
+    }
+    for (std::thread& t : threads)
+        t.join();
+    EXPECT_EQ(before + 40, failing());
+    EXPECT_EQ(1, failing.mostCallersInside());
 }
 
 TEST_F(LoaderMgrTest, PlaceholderOrNothing) {

@@ -57,7 +57,7 @@ TEST(MainThread, WorkFromAnyThreadRunsOnTheMainThreadInOrderOrIsFreed) {
     // Work waiting when the main thread lets go, and work posted after, is
     // dropped and freed, never run (least of all on the worker).
     auto witness = std::make_shared<int>(0);
-    std::thread early([&] { MainThread::post([witness] { ++*witness; }); });
+    std::thread early([&] { EXPECT_TRUE(MainThread::post([witness] { ++*witness; })); });
     early.join();
     MainThread::detach();
     std::thread late([&] { EXPECT_FALSE(MainThread::post([witness] { ++*witness; })); });

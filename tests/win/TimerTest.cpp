@@ -30,7 +30,7 @@ TEST(Timer, FireNowCallsBeforeReturningThenTicksPeriodically) {
     Recorder r;
     Timer t;
     t.setListener(&r);
-    t.start(30, true);
+    EXPECT_TRUE(t.start(30, true));
     EXPECT_EQ(1, r.ticks);
     EXPECT_TRUE(pumpUntil([&] { return r.ticks >= 3; }, 2000));
     t.stop();
@@ -80,7 +80,7 @@ TEST(Timer, TheSharedWindowLivesWithTheTimers) {
     Timer again;
     again.setListener(&r);
     EXPECT_NE(nullptr, ::FindWindowW(kWindowClass, nullptr));
-    again.start(10);
+    EXPECT_TRUE(again.start(10));
     EXPECT_TRUE(pumpUntil([&] { return r.ticks > 0; }, 1000));
 }
 
@@ -88,9 +88,9 @@ TEST(Timer, StartingARunningTimerRestartsItsPeriod) {
     Recorder r;
     Timer t;
     t.setListener(&r);
-    t.start(400);
+    EXPECT_TRUE(t.start(400));
     pumpFor(250);
-    t.start(400);
+    EXPECT_TRUE(t.start(400));
     pumpFor(250);
     EXPECT_EQ(0, r.ticks) << "the first period was not restarted";
     EXPECT_TRUE(pumpUntil([&] { return r.ticks >= 1; }, 1000));
@@ -102,7 +102,7 @@ TEST(Timer, StartFromAnotherThreadTicksOnTheTimerThread) {
     Recorder r;
     Timer t;
     t.setListener(&r);
-    std::thread worker([&] { t.start(20, true); });
+    std::thread worker([&] { EXPECT_TRUE(t.start(20, true)); });
     worker.join();
     EXPECT_TRUE(pumpUntil([&] { return r.ticks >= 2; }, 2000));
     t.stop();

@@ -22,7 +22,9 @@ bool Ini::save() {
     try {
         doc_ = IniDocument();
         serialize();
-        saved = writeFileAtomically(path(), doc_.serialize());
+        const std::string bytes = doc_.serialize();
+        std::string current;
+        saved = (readFileBytes(path(), current) && current == bytes) || writeFileAtomically(path(), bytes);
     } catch (...) {
         saved = false;
     }

@@ -28,9 +28,11 @@ public:
     // Reads the file (missing or unreadable = empty, so every key takes its
     // default) and runs serialize in read mode.
     void load();
-    // Runs serialize in write mode and replaces the file atomically. The mode
-    // stays ModeWrite. Never throws.
-    bool save();
+    // Runs serialize in write mode and replaces the file atomically; a file
+    // that already holds those bytes is left alone (a read-only copy that
+    // nobody changed still counts as saved). The mode stays ModeWrite. Never
+    // throws.
+    [[nodiscard]] bool save();
 
 protected:
     Ini(const Ini&) = default;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "win/mixer/Device.h"
+#include "win/util/SystemLibrary.h"
 #include "win/winsock/Exception.h"
 
 namespace tavel {
@@ -14,9 +15,11 @@ namespace {
 
 const DWORD kSpeakers = MIXERLINE_COMPONENTTYPE_DST_SPEAKERS;
 
-// One slot per device, opened on first use and kept to the end of the process.
+// One slot per device, opened on first use and kept to the end of the process;
+// none without the system's multimedia library.
 std::vector<std::shared_ptr<Device>>& registry() {
-    static std::vector<std::shared_ptr<Device>> devices(::mixerGetNumDevs());
+    static std::vector<std::shared_ptr<Device>> devices(
+        tavel::win::util::SystemLibrary::load(L"winmm.dll") ? ::mixerGetNumDevs() : 0);
     return devices;
 }
 

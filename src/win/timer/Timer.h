@@ -27,8 +27,9 @@ public:
     void setListener(Listener* listener) { listener_ = listener; }
 
     // (Re)starts the period. From another thread the request is handed to the
-    // timer window's thread, which then also makes the fire-now call.
-    bool start(unsigned int intervalMs, bool fireNow = false);
+    // timer window's thread, which then also makes the fire-now call. False
+    // when the timer cannot run (no timer window, or the system refused it).
+    [[nodiscard]] bool start(unsigned int intervalMs, bool fireNow = false);
     void stop();
 
 private:

@@ -54,7 +54,7 @@ LRESULT EventHandlerWnd::handleMessage(UINT message, WPARAM wParam, LPARAM lPara
         case kStartRequest:
         case kStartNowRequest:
             if (Timer* t = findTimer(static_cast<int>(wParam))) {
-                t->start(static_cast<unsigned int>(lParam), message == kStartNowRequest);
+                static_cast<void>(t->start(static_cast<unsigned int>(lParam), message == kStartNowRequest));
             }
             return 0;
         case kStopRequest:
@@ -96,10 +96,9 @@ bool Timer::start(unsigned int intervalMs, bool fireNow) {
     }
     if (fireNow && listener_ != nullptr) listener_->onTimer(*this);
     h = windowHandle;
-    if (h == nullptr) return true;
+    if (h == nullptr) return false;
     ::KillTimer(h, static_cast<UINT_PTR>(id_));
-    ::SetTimer(h, static_cast<UINT_PTR>(id_), intervalMs, nullptr);
-    return true;
+    return ::SetTimer(h, static_cast<UINT_PTR>(id_), intervalMs, nullptr) != 0;
 }
 
 void Timer::stop() {

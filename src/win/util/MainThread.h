@@ -24,9 +24,9 @@ public:
     static bool isCurrent();
     // Queues the task for the main thread; false (and the task dropped) when it
     // cannot be delivered. Without a main thread the task runs at once.
-    static bool post(Task task);
+    [[nodiscard]] static bool post(Task task);
     // Runs at once on the main thread, else posts.
-    static bool run(Task task);
+    [[nodiscard]] static bool run(Task task);
 
     // Something that belongs to the main thread was used from another one.
     // Counted (and reported to a debugger), so tests can tell it never happens.

@@ -2,12 +2,16 @@
 #include <mmsystem.h>
 
 #include "win/util/System.h"
+#include "win/util/SystemLibrary.h"
 
 namespace tavel {
 namespace win {
 namespace util {
 
-void playSoundAsync(const std::wstring& path) { ::PlaySoundW(path.c_str(), nullptr, SND_FILENAME | SND_ASYNC); }
+// Without the multimedia library there is nothing to play with: silence.
+void playSoundAsync(const std::wstring& path) {
+    if (SystemLibrary::load(L"winmm.dll")) ::PlaySoundW(path.c_str(), nullptr, SND_FILENAME | SND_ASYNC);
+}
 
 std::uint32_t tickCount() { return ::GetTickCount(); }
 

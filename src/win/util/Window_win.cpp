@@ -1,5 +1,7 @@
 #include "win/util/Window.h"
 
+#include "win/util/CallbackGuard.h"
+
 namespace tavel {
 namespace win {
 namespace util {
@@ -56,17 +58,17 @@ LRESULT CALLBACK Window::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
     }
     if (self == nullptr) return ::DefWindowProcW(hwnd, message, wParam, lParam);
 
-    LRESULT result = 0;
-    try {
-        result = self->handleMessage(message, wParam, lParam);
-    } catch (...) {
-        // WM_CREATE failing must fail the creation; anything else is dropped.
-        result = (message == WM_CREATE) ? -1 : ::DefWindowProcW(hwnd, message, wParam, lParam);
-    }
+    // WM_CREATE failing must fail the creation; anything else is dropped.
+    const LRESULT result = guardCallback(
+        [&] { return self->handleMessage(message, wParam, lParam); },
+        [&]() -> LRESULT { return message == WM_CREATE ? -1 : ::DefWindowProcW(hwnd, message, wParam, lParam); });
     if (message == WM_NCDESTROY) {
         ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
         self->hwnd_ = nullptr;
-        self->onFinalMessage();
+        guardCallbackOr(0, [self] {
+            self->onFinalMessage();
+            return 0;
+        });
     }
     return result;
 }

@@ -2,6 +2,7 @@
 
 #include <mutex>
 
+#include "win/util/SystemLibrary.h"
 #include "win/winsock/SocketCalls.h"
 
 namespace tavel {
@@ -15,9 +16,33 @@ bool libraryReady = false;
 SocketCalls systemCalls;
 SocketCalls* currentCalls = &systemCalls;
 
+// Without the system's socket library every call fails as on a system whose
+// network is not ready, so that its callers report their usual error.
+class NoLibraryCalls : public SocketCalls {
+public:
+    int startup(WORD, WSADATA*) override { return WSASYSNOTREADY; }
+    int cleanup() override { return SOCKET_ERROR; }
+    SOCKET socket(int, int, int) override { return INVALID_SOCKET; }
+    int closesocket(SOCKET) override { return SOCKET_ERROR; }
+    int shutdown(SOCKET, int) override { return SOCKET_ERROR; }
+    int setsockopt(SOCKET, int, int, const char*, int) override { return SOCKET_ERROR; }
+    int bind(SOCKET, const sockaddr*, int) override { return SOCKET_ERROR; }
+    int listen(SOCKET, int) override { return SOCKET_ERROR; }
+    SOCKET accept(SOCKET, sockaddr*, int*) override { return INVALID_SOCKET; }
+    int recv(SOCKET, char*, int, int) override { return SOCKET_ERROR; }
+    int send(SOCKET, const char*, int, int) override { return SOCKET_ERROR; }
+    int ioctlsocket(SOCKET, long, u_long*) override { return SOCKET_ERROR; }
+    int asyncSelect(SOCKET, HWND, unsigned int, long) override { return SOCKET_ERROR; }
+    int lastError() override { return WSASYSNOTREADY; }
+};
+NoLibraryCalls noLibraryCalls;
+
 }  // namespace
 
-SocketCalls& SocketCalls::current() { return *currentCalls; }
+SocketCalls& SocketCalls::current() {
+    if (currentCalls == &systemCalls && !tavel::win::util::SystemLibrary::load(L"ws2_32.dll")) return noLibraryCalls;
+    return *currentCalls;
+}
 
 void SocketCalls::setCurrent(SocketCalls* calls) { currentCalls = calls ? calls : &systemCalls; }
 

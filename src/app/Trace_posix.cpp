@@ -1,0 +1,7 @@
+#include "app/Trace.h"
+
+namespace tavelapp {
+
+void trace(const std::string&) {}
+
+}  // namespace tavelapp

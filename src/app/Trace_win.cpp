@@ -1,0 +1,9 @@
+#include <windows.h>
+
+#include "app/Trace.h"
+
+namespace tavelapp {
+
+void trace(const std::string& line) { ::OutputDebugStringA((line + "\n").c_str()); }
+
+}  // namespace tavelapp

@@ -1,0 +1,12 @@
+#include "feature/UtilityPlugins.h"
+
+#include "action/ActionPluginKolibrix.h"
+#include "action/ActionPluginSystem.h"
+
+namespace tavelapp {
+
+std::vector<std::shared_ptr<ActionPlugin>> makeUtilityPlugins() {
+    return {std::make_shared<ActionPluginKolibrix>(), std::make_shared<ActionPluginSystem>()};
+}
+
+}  // namespace tavelapp
