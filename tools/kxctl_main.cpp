@@ -6,6 +6,10 @@
 //                                     prints "exit <code>" or "running" after ms
 //   kxctl wait-window <class> [ms]    waits for a top-level window of that class
 //                                     (e.g. the hot keys' window); prints 1 or 0
+//   kxctl ping-window <class> <ms>    sends a message to the first top-level window
+//                                     whose class starts with <class> and prints
+//                                     "answered <ms>", "silent" (no answer within
+//                                     ms) or "none" (no such window)
 //   kxctl player                      prints the running player's state as one line
 //                                     "state=<n> volume=<n> track=<id> name=<name>"
 //                                     or "not-running"; never starts the player
@@ -159,6 +163,41 @@ int holdHotKey(UINT mods, UINT vk, DWORD ms) {
 // with this tag, and answers 1 when it did what was asked.
 const ULONG_PTR kSimControlDataId = 0x4B58;
 
+struct ClassSearch {
+    std::wstring prefix;
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK findByClassPrefix(HWND hwnd, LPARAM param) {
+    auto* search = reinterpret_cast<ClassSearch*>(param);
+    wchar_t name[256];
+    if (::GetClassNameW(hwnd, name, 256) > 0 &&
+        std::wcsncmp(name, search->prefix.c_str(), search->prefix.size()) == 0) {
+        search->found = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// Whether a program's window thread answers, as the shell asks it.
+int pingWindow(const std::wstring& classPrefix, DWORD ms) {
+    ClassSearch search;
+    search.prefix = classPrefix;
+    ::EnumWindows(&findByClassPrefix, reinterpret_cast<LPARAM>(&search));
+    if (search.found == nullptr) {
+        std::printf("none\n");
+        return 1;
+    }
+    const DWORD startTick = ::GetTickCount();
+    DWORD_PTR result = 0;
+    if (::SendMessageTimeoutW(search.found, WM_NULL, 0, 0, SMTO_NORMAL, ms, &result) == 0) {
+        std::printf("silent\n");
+        return 1;
+    }
+    std::printf("answered %lu\n", static_cast<unsigned long>(::GetTickCount() - startTick));
+    return 0;
+}
+
 int simPlayerCommand(const std::wstring& command) {
     const HWND window = ::FindWindowW(L"iTunes", nullptr);
     COPYDATASTRUCT data{};
@@ -231,6 +270,7 @@ int wmain(int argc, wchar_t** argv) {
         std::printf("%d\n", found ? 1 : 0);
         return found ? 0 : 1;
     }
+    if (command == L"ping-window" && argc > 3) return pingWindow(argv[2], std::wcstoul(argv[3], nullptr, 10));
     if (command == L"player") return printPlayer();
     if (command == L"player-play") return playNearEnd(argc > 2 ? std::wcstol(argv[2], nullptr, 10) : -1);
     if (command == L"player-quit") return quitPlayer(argc > 2 ? std::wcstoul(argv[2], nullptr, 10) : 10000);

@@ -29,13 +29,14 @@ ActionPluginITunes::ActionPluginITunes(void* window, int pluginIndex) {
     tavel::win::file::Dir artwork(AppPaths::settingsFolder() + L"\\Artwork");
     artwork.create();
     artworkPath_ = artwork.path() + L"\\iTunes.tmp";
+    probeLink_ = std::make_shared<ProbeLink>();
+    probeLink_->plugin = this;
     observation_ = itunes::PlayerHost::instance().openObserved(this);
-    if (!observation_->connected() && itunes::PlayerHost::instance().isRunning() && observation_->connect()) {
-        post(ActionPluginMgr::ObservationStarted);
-    }
+    if (!observation_->connected() && itunes::PlayerHost::instance().isRunning()) probeThenObserve();
 }
 
 ActionPluginITunes::~ActionPluginITunes() {
+    probeLink_->plugin = nullptr;
     const bool wasConnected = observation_->connected();
     observation_->disconnect();
     if (wasConnected) post(ActionPluginMgr::ObservationEnded);
@@ -43,7 +44,30 @@ ActionPluginITunes::~ActionPluginITunes() {
 
 void ActionPluginITunes::post(int code) { postPluginNotification(notifyWindow, index, code); }
 
+void ActionPluginITunes::probeThenObserve() {
+    probing_ = true;
+    const unsigned long generation = ++probeGeneration_;
+    const std::shared_ptr<ProbeLink> link = probeLink_;
+    itunes::PlayerHost::instance().probe([link, generation](bool answers) {
+        if (link->plugin != nullptr) link->plugin->probed(generation, answers);
+    });
+}
+
+void ActionPluginITunes::probed(unsigned long generation, bool answers) {
+    tavel::win::util::MainThread::check("ActionPluginITunes::probed");
+    if (generation != probeGeneration_) return;
+    probing_ = false;
+    if (!answers || observation_->connected() || !itunes::PlayerHost::instance().isRunning()) return;
+    // Made here, where the events are to arrive: one attempt, right after the
+    // player answered a worker. "Started" only when it did: a player showing a
+    // dialog would otherwise announce a start on every retry while no event arrives.
+    if (observation_->connect()) post(ActionPluginMgr::ObservationStarted);
+}
+
 void ActionPluginITunes::playerQuits() {
+    // A probe still asking belongs to the observation that ends here.
+    ++probeGeneration_;
+    probing_ = false;
     // The player waits for its clients to let go before it quits; the workers
     // keep connections of their own.
     WorkerPool::instance().releasePlayerConnections();
@@ -97,9 +121,8 @@ bool ActionPluginITunes::IsPlayerRunning() { return itunes::PlayerHost::instance
 bool ActionPluginITunes::StartObservation() {
     tavel::win::util::MainThread::check("ActionPluginITunes::StartObservation");
     if (!itunes::PlayerHost::instance().isRunning() || observation_->connected()) return false;
-    // "Started" only when it did: a player showing a dialog would otherwise
-    // announce a start on every retry while no event arrives.
-    if (observation_->connect()) post(ActionPluginMgr::ObservationStarted);
+    // Never a player call here: a player showing a dialog would hold this thread.
+    if (!probing_) probeThenObserve();
     return true;
 }
 

@@ -51,6 +51,9 @@ public:
 
 private:
     void post(int code);
+    // Connects the observation once a worker found the player answering.
+    void probeThenObserve();
+    void probed(unsigned long generation, bool answers);
     static void quitPlayerSoon();
     void playerQuits();
     void writeState(itunes::App& app, std::wostream& stream);
@@ -65,6 +68,14 @@ private:
     unsigned long savedGeneration_ = 0;
     std::atomic<unsigned long> artworkSaves_{0};
     std::unique_ptr<itunes::PlayerConnection> observation_;
+    // The probe's way back; the destructor cuts it (both on the main thread).
+    struct ProbeLink {
+        ActionPluginITunes* plugin = nullptr;
+    };
+    std::shared_ptr<ProbeLink> probeLink_;
+    bool probing_ = false;
+    // Answers of probes asked before the observation last ended are stale.
+    unsigned long probeGeneration_ = 0;
 };
 
 }  // namespace tavelapp

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "action/ActionList.h"
+#include "app/ActionQueue.h"
 #include "app/AppException.h"
 #include "app/AppPaths.h"
 #include "app/ControllerRules.h"
@@ -20,6 +21,7 @@
 #include "feature/EventAction.h"
 #include "feature/InterruptPlay.h"
 #include "player/PlayTrackByID.h"
+#include "player/PlayerHost.h"
 #include "player/PlayerStateFactory.h"
 #include "input/HotKeyServer.h"
 #include "input/IRServer.h"
@@ -30,6 +32,7 @@
 #include "notify/NotifyWndSkinMgr.h"
 #include "option/OptionSheet.h"
 #include "win/file/File.h"
+#include "win/util/Com.h"
 #include "win/util/MainThread.h"
 #include "win/util/System.h"
 
@@ -43,6 +46,52 @@ const unsigned int kSoonMs = 200;
 // workers finds it there, or finds it gone.
 ZEvared* liveController = nullptr;
 const unsigned int kBackupDelayMs = 600000;
+
+// The first two snapshots, made without the main thread: a player that shows
+// a dialog answers nobody for minutes, and the tray icon and the hot keys
+// must be up meanwhile. Change detection waits for them under the factory lock.
+void takeFirstCaptures() {
+    PlayerStateFactory::StatePtr latest;
+    {
+        PlayerStateFactory::Guard guard;
+        PlayerStateFactory& factory = PlayerStateFactory::instance();
+        factory.reset();
+        latest = factory.latest();
+    }
+    const bool posted = MainThread::post([latest] {
+        if (ZEvared* controller = ZEvared::live()) controller->updateToolTip(*latest);
+    });
+    // Not posted: the program is ending and has no tool tip left to set.
+    static_cast<void>(posted);
+}
+
+// Waits for a player that does not answer yet, on a thread of its own.
+class FirstCapturesThread : public Thread {
+protected:
+    int run() override {
+        tavel::win::util::ComApartment com;
+        takeFirstCaptures();
+        return 0;
+    }
+};
+
+// The first job of the action queue, queued before the hot keys exist: a key
+// pressed at once finds the state from before it, for its action waits its
+// turn. A player that does not answer is waited for off the queue instead.
+void firstCapturesJob(bool run) {
+    if (!run) return;
+    try {
+        itunes::PlayerHost& host = itunes::PlayerHost::instance();
+        if (host.isRunning() && !host.answersNow()) {
+            if (ActionQueue::actions().submit(&firstCapturesJob) != ActionQueue::Admission::Queued)
+                runningThreads().start(std::make_shared<FirstCapturesThread>());
+            return;
+        }
+        takeFirstCaptures();
+    } catch (...) {
+        // Nothing may leave a worker's job; the next detection captures.
+    }
+}
 
 // Every change of track, the interrupt-play ones too, flashes the remote.
 void lightWiimote() {
@@ -97,14 +146,11 @@ ZEvared::ZEvared() {
                NotifyWndInfo::kWarning);
     }
 
-    {
-        // Both snapshots filled, so the first change detection compares real
-        // states. A factory made just now took its two captures already.
-        PlayerStateFactory::Guard guard;
-        const bool existed = PlayerStateFactory::exists();
-        PlayerStateFactory& factory = PlayerStateFactory::instance();
-        if (existed) factory.reset();
-    }
+    // Made here without asking the player; both snapshots are filled on a
+    // worker, so the first change detection compares real states.
+    PlayerStateFactory::instance();
+    if (ActionQueue::actions().submit(&firstCapturesJob) != ActionQueue::Admission::Queued)
+        runningThreads().start(std::make_shared<FirstCapturesThread>());
 
     createServers();
     runStartupOrEndupAction(settings.detail.startupAction);

@@ -16,6 +16,7 @@
 #include "app/RunningThreads.h"
 #include "app/WorkerPool.h"
 #include "app/Wiring.h"
+#include "player/com/ITunesCom.h"
 #include "win/util/Com.h"
 #include "win/util/MainThread.h"
 #include "win/util/Shell.h"
@@ -96,6 +97,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
     // Workers waiting for a program they started (a browser, a script) stop
     // waiting; the programs run on.
     tavel::win::util::stopWaitingForPrograms();
+    // Nor do they keep asking a player that shows a dialog.
+    tavelapp::ITunesCom::stopWaiting();
     // Workers and library actions end while the settings, the plug-in
     // libraries and COM still exist. One that never ends must not keep an
     // invisible process alive, nor die under the static destructors.

@@ -30,8 +30,10 @@ std::uint32_t leadingNumber(const std::wstring& text) {
 
 }  // namespace
 
-Command parseLine(const std::wstring& line) {
+Command parseLine(const std::wstring& sent) {
     Command command;
+    // Senders that end lines with CR LF leave the CR here.
+    const std::wstring line = !sent.empty() && sent.back() == L'\r' ? sent.substr(0, sent.size() - 1) : sent;
     const std::wstring rest = line.size() >= 4 ? trimBlanks(line.substr(4)) : std::wstring();
     if (line.compare(0, 4, L"KEY:") == 0) {
         command.kind = Command::kKey;

@@ -21,7 +21,8 @@ struct Command {
 };
 
 // "KEY:" plus a decimal key code (leading digits after blanks; none reads as 0),
-// "RUN:" plus an action reference; anything else is no command.
+// "RUN:" plus an action reference; anything else is no command. One trailing
+// carriage return is not part of the line.
 Command parseLine(const std::wstring& line);
 
 // The action references a command runs: every binding of its key in list

@@ -13,7 +13,8 @@ namespace tavelapp {
 
 // The OBEX command server: a phone sends a small text object of "KEY:" and
 // "RUN:" lines over infrared (IrDA) or TCP, and each line runs actions. One
-// peer is served at a time; everything runs on the main thread.
+// peer is served at a time, for a bounded time; everything runs on the main
+// thread, and an object's actions reach the runner as one posted task.
 class IRServer : public tavel::win::winsock::Winsock::Listener, public tavel::win::timer::Timer::Listener {
 public:
     struct Options {
@@ -26,6 +27,8 @@ public:
         unsigned int failureRestartMs = 10000;
         // A peer that sends nothing for this long is let go, so others get their turn.
         unsigned int idleMs = 15000;
+        // Nor may one that trickles bytes keep the server longer than this.
+        unsigned int maxConnectionMs = 60000;
     };
 
     // Options from the settings. Throws AppException with the failing step's
@@ -59,7 +62,7 @@ private:
     void restart();
     void endPeer(unsigned int pauseMs);
     void receiveFailed();
-    void runLines(const std::vector<std::string>& lines);
+    void runLines(const std::vector<std::string>& lines, std::size_t dropped);
 
     Options options_;
     tavel::win::winsock::Winsock irdaListener_;
@@ -71,10 +74,15 @@ private:
     tavel::win::winsock::Socket::Startup startup_;
     tavel::win::timer::Timer restartTimer_;
     tavel::win::timer::Timer idleTimer_;
+    tavel::win::timer::Timer lifetimeTimer_;
+    tavel::win::timer::Timer relistenTimer_;
     // Between a peer and the next one: newcomers are turned away meanwhile.
     bool pausing_ = false;
-    // After a failure the listeners are closed and must be made again.
-    bool listenersClosed_ = false;
+    // After a failure the failing transport's listener is closed and made again later.
+    bool irdaClosed_ = false;
+    bool tcpClosed_ = false;
+    // The surplus of an object is told once per connection.
+    bool toldDroppedLines_ = false;
 };
 
 }  // namespace tavelapp

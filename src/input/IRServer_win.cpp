@@ -11,6 +11,7 @@
 #include "app/NotifyWndInfo.h"
 #include "app/Util.h"
 #include "config/Ini.h"
+#include "config/Lang.h"
 #include "input/IRRules.h"
 #include "win/util/MainThread.h"
 #include "win/winsock/Exception.h"
@@ -69,6 +70,8 @@ IRServer::IRServer() : IRServer(optionsFromSettings()) {}
 IRServer::IRServer(const Options& options) : options_(options) {
     restartTimer_.setListener(this);
     idleTimer_.setListener(this);
+    lifetimeTimer_.setListener(this);
+    relistenTimer_.setListener(this);
     irdaListener_.setListener(this);
     tcpListener_.setListener(this);
     connection_.setListener(this);
@@ -91,10 +94,10 @@ IRServer::IRServer(const Options& options) : options_(options) {
 }
 
 IRServer::~IRServer() {
-    restartTimer_.setListener(nullptr);
-    idleTimer_.setListener(nullptr);
-    restartTimer_.stop();
-    idleTimer_.stop();
+    for (tavel::win::timer::Timer* timer : {&restartTimer_, &idleTimer_, &lifetimeTimer_, &relistenTimer_}) {
+        timer->setListener(nullptr);
+        timer->stop();
+    }
     connection_.closeAll();
     tcpListener_.closeAll();
     irdaListener_.closeAll();
@@ -211,7 +214,9 @@ void IRServer::onAccept(Winsock& winsock) {
     }
     peerFromNetwork_ = network;
     session_ = ObexSession();
-    static_cast<void>(idleTimer_.start(options_.idleMs));
+    toldDroppedLines_ = false;
+    // A peer without its time limits is not served.
+    if (!idleTimer_.start(options_.idleMs) || !lifetimeTimer_.start(options_.maxConnectionMs)) endPeer(0);
 }
 
 void IRServer::onReceive(Winsock& winsock, SOCKET) {
@@ -219,7 +224,14 @@ void IRServer::onReceive(Winsock& winsock, SOCKET) {
     char buffer[ObexSession::kMaxPacket];
     const int received = connection_.recv(buffer, sizeof(buffer), 0);
     if (received == SOCKET_ERROR) {
-        if (SocketCalls::current().lastError() != WSAEWOULDBLOCK) receiveFailed();
+        const int error = SocketCalls::current().lastError();
+        if (error == WSAEWOULDBLOCK) return;
+        // A peer that went away abruptly is an ordinary end of its turn.
+        if (error == WSAECONNRESET || error == WSAECONNABORTED) {
+            endPeer(options_.closeRestartMs);
+            return;
+        }
+        receiveFailed();
         return;
     }
     if (received == 0) {
@@ -234,21 +246,37 @@ void IRServer::onReceive(Winsock& winsock, SOCKET) {
         const int size = static_cast<int>(out.reply.size());
         if (connection_.send(reinterpret_cast<const char*>(out.reply.data()), size, 0) != size) out.close = true;
     }
-    runLines(out.lines);
+    runLines(out.lines, out.droppedLines);
     if (out.close) endPeer(0);
 }
 
-void IRServer::runLines(const std::vector<std::string>& lines) {
+void IRServer::runLines(const std::vector<std::string>& lines, std::size_t dropped) {
+    if (dropped != 0 && !toldDroppedLines_) {
+        toldDroppedLines_ = true;
+        const std::wstring limit = std::to_wstring(ObexSession::kMaxLines);
+        Util::notify("IRServer_TooManyLines",
+                     formatText(Lang::instance().text(L"Notification", L"IRComTooManyLines"), limit),
+                     NotifyWndInfo::kWarning);
+    }
     const Ini& settings = Ini::instance();
+    std::vector<std::wstring> actions;
     for (const std::string& line : lines) {
         const IRRules::Command command = IRRules::parseLine(fromAnsi(line));
         if (command.kind == IRRules::Command::kRun && peerFromNetwork_ &&
             !IRRules::allowedOverNetwork(command.reference, options_.tcpAllowAllActions))
             continue;
-        for (const std::wstring& action : IRRules::actionsFor(command, settings.irComKeys)) {
-            // Posted: an action may rebuild the servers, this one included.
-            static_cast<void>(MainThread::post([action] { ActionRunner::instance().runByName(action, true); }));
-        }
+        for (const std::wstring& action : IRRules::actionsFor(command, settings.irComKeys))
+            actions.push_back(action);
+    }
+    if (actions.empty()) return;
+    // One task for the whole object, posted: an action may rebuild the
+    // servers, this one included.
+    const bool posted = MainThread::post([actions] {
+        for (const std::wstring& action : actions)
+            ActionRunner::instance().runByName(action, true);
+    });
+    if (!posted) {
+        Util::notify("IRServer_Busy", Lang::instance().text(L"Notification", L"IRComBusy"), NotifyWndInfo::kWarning);
     }
 }
 
@@ -258,46 +286,53 @@ void IRServer::onClose(Winsock& winsock, SOCKET) {
 
 void IRServer::endPeer(unsigned int pauseMs) {
     idleTimer_.stop();
+    lifetimeTimer_.stop();
     connection_.closeAll();
     if (pauseMs == 0) return;
-    pausing_ = true;
-    static_cast<void>(restartTimer_.start(pauseMs));
+    // Without the timer the pause would never end: no pause then.
+    pausing_ = restartTimer_.start(pauseMs);
 }
 
 void IRServer::receiveFailed() {
-    idleTimer_.stop();
-    connection_.closeAll();
-    tcpListener_.closeAll();
-    irdaListener_.closeAll();
-    listenersClosed_ = true;
-    pausing_ = true;
-    Util::notify("IRServer_RecvError", AppException(L"IRComRecv").text(), NotifyWndInfo::kWarning);
-    static_cast<void>(restartTimer_.start(options_.failureRestartMs));
+    // Only the failing transport pauses; the other one keeps listening.
+    const bool network = peerFromNetwork_;
+    endPeer(options_.closeRestartMs);
+    if (network) {
+        tcpListener_.closeAll();
+        tcpClosed_ = true;
+    } else {
+        irdaListener_.closeAll();
+        irdaClosed_ = true;
+    }
+    Util::notify("IRServer_RecvError", AppException(network ? L"IRComTcpRecv" : L"IRComRecv").text(),
+                 NotifyWndInfo::kWarning);
+    // Without the timer the listener comes back at once rather than never.
+    if (!relistenTimer_.start(options_.failureRestartMs)) restart();
 }
 
 void IRServer::onTimer(tavel::win::timer::Timer& timer) {
-    if (&timer == &idleTimer_) {
+    timer.stop();
+    if (&timer == &idleTimer_ || &timer == &lifetimeTimer_) {
         if (connection_.valid()) endPeer(0);
-        idleTimer_.stop();
-        return;
+    } else if (&timer == &restartTimer_) {
+        pausing_ = false;
+    } else if (&timer == &relistenTimer_) {
+        restart();
     }
-    if (&timer != &restartTimer_) return;
-    restartTimer_.stop();
-    pausing_ = false;
-    if (listenersClosed_) restart();
 }
 
 void IRServer::restart() {
-    listenersClosed_ = false;
+    const bool irda = irdaClosed_, tcp = tcpClosed_;
+    irdaClosed_ = tcpClosed_ = false;
     // Each transport comes back on its own; one that fails stays closed and says so.
-    if (options_.irda) {
+    if (irda && options_.irda) {
         try {
             startIrda();
         } catch (const AppException& e) {
             Util::notify("IRServer_InitError", e.text(), NotifyWndInfo::kWarning);
         }
     }
-    if (options_.tcpPort != 0) {
+    if (tcp && options_.tcpPort != 0) {
         try {
             startTcp();
         } catch (const AppException& e) {

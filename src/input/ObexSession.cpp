@@ -139,11 +139,21 @@ void ObexSession::runObject(Output& out) {
     if (!body_ || objectRun_) return;
     objectRun_ = true;
     const std::string& text = *body_;
+    std::size_t kept = 0;
     std::size_t start = 0;
     while (start < text.size()) {
         std::size_t end = text.find('\n', start);
         if (end == std::string::npos) end = text.size();
-        out.lines.push_back(text.substr(start, end - start));
+        const std::size_t length = end - start;
+        const bool blank = length == 0 || (length == 1 && text[start] == '\r');
+        if (!blank) {
+            if (kept < kMaxLines) {
+                out.lines.push_back(text.substr(start, length));
+                ++kept;
+            } else {
+                ++out.droppedLines;
+            }
+        }
         start = end + 1;
     }
     // Later objects of this connection are not run; their bytes need no room.

@@ -15,6 +15,9 @@ class ObexSession {
 public:
     static const std::size_t kMaxPacket = 1024;
     static const std::size_t kMaxObject = 64 * 1024;
+    // Lines of one object that are handed on; a full object would hold
+    // thousands, each an action.
+    static constexpr std::size_t kMaxLines = 16;
 
     enum Opcode : std::uint8_t {
         kConnect = 0x80,
@@ -34,8 +37,11 @@ public:
     // What the bytes fed so far produced.
     struct Output {
         std::vector<std::uint8_t> reply;  // to send, in order
-        // Lines of completed objects, without the line feed, as sent.
+        // Lines of completed objects, without the line feed, as sent; blank
+        // ones are left out, and at most kMaxLines per object.
         std::vector<std::string> lines;
+        // Lines left out beyond kMaxLines.
+        std::size_t droppedLines = 0;
         // The peer broke the rules beyond repair: send the reply, then close.
         bool close = false;
     };

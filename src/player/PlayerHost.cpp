@@ -25,6 +25,10 @@ bool PlayerConnection::connect() {
 
 std::unique_ptr<PlayerConnection> PlayerHost::openObserved(ITunesEventsListener*) { return open(); }
 
+bool PlayerHost::answersNow() { return isRunning() && open()->connect(); }
+
+void PlayerHost::probe(std::function<void(bool)> answer) { answer(answersNow()); }
+
 bool PlayerHost::boot() { return isRunning() || open()->connect(); }
 
 bool PlayerHost::quit() {

@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <memory>
 
 #include "player/PlayerInterface.h"
@@ -37,6 +38,14 @@ public:
     virtual bool boot();
     // Asks a running player to quit; never starts it.
     virtual bool quit();
+    // Whether the player runs and takes a new connection now: one try, never
+    // starting it. For workers; the main thread asks with probe().
+    virtual bool answersNow();
+    // Whether a running player takes a new connection, asked where a player
+    // that shows a dialog cannot hold the caller: the answer reaches `answer`
+    // on the main thread (not at all when the program ends first). Never
+    // starts the player. By default asked at once, for hosts that never block.
+    virtual void probe(std::function<void(bool)> answer);
 
     static PlayerHost& instance();
     // Replaces the platform's host (null restores it); for tests.

@@ -32,7 +32,7 @@ PlayerStateFactory& PlayerStateFactory::instance() {
     // Kept to the very end of the process: destroying it at exit would release
     // plug-ins after the manager whose window they report to.
     alignas(PlayerStateFactory) static unsigned char storage[sizeof(PlayerStateFactory)];
-    PlayerStateFactory* factory = new (storage) PlayerStateFactory(ActionPluginMgr::instance());
+    PlayerStateFactory* factory = new (storage) PlayerStateFactory(ActionPluginMgr::instance(), Start::Empty);
     created.store(factory);
     return *factory;
 }
@@ -49,19 +49,22 @@ void PlayerStateFactory::setTimerStates(TimerStateSource source) { timerStates.s
 void PlayerStateFactory::lock() { factoryLock().lock(); }
 void PlayerStateFactory::unlock() { factoryLock().unlock(); }
 
-PlayerStateFactory::PlayerStateFactory(ActionPluginMgr& manager)
+PlayerStateFactory::PlayerStateFactory(ActionPluginMgr& manager, Start start)
     : manager_(manager), latest_(std::make_shared<const PlayerState>()) {
     for (const std::shared_ptr<ActionPlugin>& plugin : manager.plugins())
         sources_.push_back({plugin, plugin->GetName()});
     current_ = std::make_shared<const PlayerState>();
     previous_ = current_;
+    if (start == Start::Empty) return;
     Guard guard;
     reset();
 }
 
 void PlayerStateFactory::update() {
     StatePtr fresh = std::make_shared<const PlayerState>(capture());
-    previous_ = std::move(current_);
+    // Against the empty start every field would count as changed.
+    previous_ = captured_ ? std::move(current_) : fresh;
+    captured_ = true;
     current_ = fresh;
     {
         std::lock_guard<std::mutex> guard(latestLock_);

@@ -25,7 +25,10 @@ public:
     using StatePtr = std::shared_ptr<const PlayerState>;
 
     // The process-wide factory, created on first use over the plug-in manager's
-    // plug-ins of that moment (two captures are taken then). Never destroyed.
+    // plug-ins of that moment. It takes no capture then (the first use may be
+    // on the main thread, which must not wait for the player): its snapshots
+    // are empty until the first update, which counts nothing as changed.
+    // Never destroyed.
     static PlayerStateFactory& instance();
     // The factory if it exists; never creates it.
     static PlayerStateFactory* instanceIfCreated();
@@ -55,12 +58,17 @@ public:
         Guard& operator=(const Guard&) = delete;
     };
 
+    enum class Start {
+        Captured,  // two captures at once
+        Empty,     // no capture until the first update
+    };
     // A factory over the manager's current plug-ins; the manager must outlive it.
-    explicit PlayerStateFactory(ActionPluginMgr& manager);
+    explicit PlayerStateFactory(ActionPluginMgr& manager, Start start = Start::Captured);
     PlayerStateFactory(const PlayerStateFactory&) = delete;
     PlayerStateFactory& operator=(const PlayerStateFactory&) = delete;
 
     // previous <- current, current <- a new capture, latest <- its fields.
+    // The first update of an empty factory makes both snapshots the capture.
     void update();
     // Two updates: both snapshots fresh, so nothing counts as changed.
     void reset();
@@ -96,6 +104,7 @@ private:
     std::atomic<bool> latestVisuals_{false};
     StatePtr current_;
     StatePtr previous_;
+    bool captured_ = false;  // under the factory lock
     mutable std::atomic<unsigned long> captures_{0};
 };
 

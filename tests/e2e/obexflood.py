@@ -4,6 +4,8 @@
 Usage: obexflood.py PORT COUNT SECONDS
    or: obexflood.py PORT --from SOURCE --object TEXT   (one whole object from a source address;
        prints the reply bytes in hex, "closed" when the server closed without a reply)
+   or: obexflood.py PORT --from SOURCE --object-file PATH   (one object of up to 64 KB in packets
+       of 1000 bytes; prints "ok" when every packet was answered and the last one with success)
 """
 import random
 import socket
@@ -93,9 +95,35 @@ def one_object(port, source, text):
     print(reply.hex() if reply else "closed")
 
 
+def object_in_packets(port, source, data):
+    puts = [packet(0x02, header(0x48, data[at : at + 1000])) for at in range(0, len(data), 1000)]
+    request = CONNECT + b"".join(puts) + packet(0x82, header(0x49, b""))
+    expected = 7 + 3 * (len(puts) + 1)
+    s = socket.socket()
+    s.bind((source, 0))
+    s.settimeout(10)
+    s.connect((HOST, port))
+    reply = b""
+    try:
+        s.sendall(request)
+        while len(reply) < expected:
+            chunk = s.recv(4096)
+            if not chunk:
+                break
+            reply += chunk
+    except OSError:
+        pass
+    s.close()
+    whole = len(reply) == expected and reply[:1] == b"\xa0" and reply[-3:] == b"\xa0\x00\x03"
+    print("ok" if whole else (reply.hex() or "closed"))
+
+
 if __name__ == "__main__":
     port = int(sys.argv[1])
-    if sys.argv[2] == "--from":
+    if sys.argv[2] == "--from" and sys.argv[4] == "--object-file":
+        with open(sys.argv[5], "rb") as f:
+            object_in_packets(port, sys.argv[3], f.read())
+    elif sys.argv[2] == "--from":
         one_object(port, sys.argv[3], sys.argv[5])
     else:
         flood(port, int(sys.argv[2]), float(sys.argv[3]))

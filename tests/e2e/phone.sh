@@ -2,8 +2,9 @@
 # The phone remote over the network as a user meets it: Kolibrix listens for
 # OBEX on loopback port 650 (the clients' fixed port) and the real Debian
 # clients obex_tcp and obexftp send it "KEY:" and "RUN:" objects that drive the
-# simulated player. A loopback address that is not allowed runs nothing, and a
-# flood of malformed connections leaves the server listening and working.
+# simulated player. A loopback address that is not allowed runs nothing, a
+# flood of malformed connections leaves the server listening and working, and
+# a full object runs only its first sixteen lines.
 set -uo pipefail
 build=$1
 here=$(cd "$(dirname "$0")" && pwd)
@@ -83,6 +84,37 @@ check "the flood ran nothing ($PLAYER_LINE)" '[ "$P_VOLUME" = "$volume" ] && [ "
 sleep 0.7
 check "obexftp still works afterwards" 'send_ftp "RUN:Volume_Down5"'
 check "the volume went down by 5 again" 'wait_player "[ \"\$P_VOLUME\" = $((volume - 5)) ]"'
+volume=$P_VOLUME
+
+# Senders that end lines with CR LF: the CR is no part of the action's name.
+sleep 0.7
+out=$(python3 "$here/obexflood.py" "$port" --from 127.0.0.1 --object $'RUN:Volume_Up5\r\n')
+check "a CR LF line RUN:Volume_Up5 is answered ($out)" '[ "$out" = a0000710000400a00003 ]'
+check "and raised the volume by 5" 'wait_player "[ \"\$P_VOLUME\" = $((volume + 5)) ]"'
+
+# Sixteen lines of an object run; a whole 64 KB object of them runs no more.
+sleep 0.7
+up=$(for i in $(seq 16); do printf 'KEY:0\r\n'; done)
+out=$(python3 "$here/obexflood.py" "$port" --from 127.0.0.1 --object "$up")
+check "sixteen KEY:0 lines (Volume_Up5) are answered ($out)" '[ "$out" = a0000710000400a00003 ]'
+check "and raised the volume to the top" 'wait_player "[ \"\$P_VOLUME\" = 100 ]"'
+sleep 0.7
+python3 -c 'import sys; sys.stdout.buffer.write(b"KEY:2\r\n" * (65536 // 7))' >"$WORK/full.txt"
+check "a full object is 64 KB of KEY:2 lines (Volume_Down5)" '[ "$(stat -c %s "$WORK/full.txt")" -gt 65000 ]'
+out=$(python3 "$here/obexflood.py" "$port" --from 127.0.0.1 --object-file "$WORK/full.txt")
+check "the full object is taken whole ($out)" '[ "$out" = ok ]'
+check "sixteen of its lines ran" 'wait_player "[ \"\$P_VOLUME\" = 20 ]"'
+sleep 2
+read_player
+check "and no more ran later ($PLAYER_LINE)" '[ "$P_VOLUME" = 20 ]'
+check "Kolibrix still runs after the full object" '[ "$(ctl count-app)" = 1 ]'
+check "it still listens after the full object" wait_listening
+check "its hot keys are registered" wait_hotkeys
+press ctrl+alt+Up
+check "a hot key still works: Ctrl+Alt+Up raises the volume by 5" 'wait_player "[ \"\$P_VOLUME\" = 25 ]"'
+sleep 0.7
+check "obex_tcp still works afterwards: KEY:2" 'send_tcp "KEY:2" && grep -q "PUT successful" "$WORK/obex_tcp.out"'
+check "the volume went down by 5" 'wait_player "[ \"\$P_VOLUME\" = 20 ]"'
 
 ctl quit 0 >/dev/null
 wait_app

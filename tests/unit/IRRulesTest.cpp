@@ -40,8 +40,10 @@ TEST(IRRules, LinesBecomeTheActionsTheyName) {
         {L"KEY:4294967297", {}},  // huge numbers do not wrap onto a binding
         {L"KEY:7", {}},
         {L"RUN: Volume_Down5 ", {L"Volume_Down5"}},
-        {L"RUN:Volume_Down5\r", {L"Volume_Down5\r"}},  // only blanks are trimmed
-        {L"RUN:", {}},                                 // the empty reference runs nothing
+        {L"RUN:Volume_Down5\r", {L"Volume_Down5"}},  // a CR LF sender's line
+        {L"RUN: Volume_Down5 \r", {L"Volume_Down5"}},
+        {L"RUN:Volume_Down5\r\r", {L"Volume_Down5\r"}},  // one CR only
+        {L"RUN:", {}},                                   // the empty reference runs nothing
         {L"key:1", {}},
         {L" KEY:1", {}},
         {L"KEY", {}},

@@ -167,6 +167,7 @@ const std::map<SectionKey, int>& formattedTexts() {
         {{"Notification", "CancelRunAction"}, 1},       // action name
         {{"Notification", "ActionDoesNotExist"}, 1},    // action name
         {{"Notification", "SettingsNotSaved"}, 1},      // file path
+        {{"Notification", "IRComTooManyLines"}, 1},     // lines run per object
         {{"Artwork", "ApplyStart_Text"}, 2},            // artist, album
         {{"Artwork", "ApplyEnd_Text"}, 2},              // artist, album
         {{"QuickPlayDlg", "PlayingPlaylistText"}, 1},   // playlist name
@@ -223,11 +224,11 @@ std::vector<SectionKey> requiredKeys() {
         {"Notification",
          {"StartObservation", "EndObservation", "AppIsDisabled", "ActionIsNotAvailable", "CancelRunAction",
           "ActionDoesNotExist", "ActionQueueFull", "PlayerIsNotRunning", "NoPlayingTrack", "SettingsNotSaved",
-          "TimerNotStarted"}},
+          "TimerNotStarted", "IRComTooManyLines", "IRComBusy"}},
         {"Error",
          {"HotkeyRegist", "HotkeyCreateWindow", "JoyInitialize", "JoySetEventNotification", "IRComInitialize",
-          "IRComOpen", "IRComSetSockOpt", "IRComBind", "IRComListen", "IRComRecv", "WiimoteDllLoadError",
-          "WiimoteDllEntryPoint"}},
+          "IRComOpen", "IRComSetSockOpt", "IRComBind", "IRComListen", "IRComRecv", "IRComTcpRecv",
+          "WiimoteDllLoadError", "WiimoteDllEntryPoint"}},
         {"Others",
          {"HotkeyNothing",
           "IRComKeyUp",

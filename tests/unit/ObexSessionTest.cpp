@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -52,6 +53,7 @@ const Bytes kObexFtpEnd = {0x82, 0x00, 0x06, 0x49, 0x00, 0x03};
 struct Exchange {
     Bytes replies;
     std::vector<std::string> lines;
+    std::size_t dropped = 0;
     bool close = false;
 };
 
@@ -62,6 +64,7 @@ Exchange feed(ObexSession& session, const std::vector<Bytes>& pieces) {
         session.receive(piece.data(), piece.size(), out);
         run.replies.insert(run.replies.end(), out.reply.begin(), out.reply.end());
         run.lines.insert(run.lines.end(), out.lines.begin(), out.lines.end());
+        run.dropped += out.droppedLines;
         run.close = run.close || out.close;
     }
     return run;
@@ -89,10 +92,10 @@ TEST(ObexSession, ConversationsOfRealAndSpecifiedClients) {
          {kConnect, packet(0x02, header(0x48, "RUN:Vol")), packet(0x82, header(0x49, "ume_Up5\r\nKEY: 256 \n"))},
          kConnectReply + kContinue + kSuccess,
          {"RUN:Volume_Up5\r", "KEY: 256 "}},
-        {"a last line without line feed still counts",
-         {kConnect, packet(0x82, header(0x48, "a\n\nb"))},
+        {"a last line without line feed still counts, blank lines do not",
+         {kConnect, packet(0x82, header(0x48, "a\n\n\r\nb"))},
          kConnectReply + kSuccess,
-         {"a", "", "b"}},
+         {"a", "b"}},
         {"put before connect is answered but nothing runs", {packet(0x82, header(0x49, "KEY:1\n"))}, kSuccess, {}},
         {"only the first object of a connection runs",
          {kConnect, packet(0x82, header(0x49, "KEY:1\n")), packet(0x82, header(0x49, "KEY:2\n"))},
@@ -229,5 +232,24 @@ TEST(ObexSession, LimitsHoldOnTheEdgeAndRefuseOnePast) {
         EXPECT_EQ(c.runs, !run.lines.empty()) << c.name;
         // Nothing more is answered once the connection is to end.
         if (c.close) EXPECT_TRUE(feed(session, {kConnect}).replies.empty()) << c.name;
+    }
+}
+
+// At most kMaxLines lines of an object are handed on, on the edge and past it;
+// the rest are counted so the user can be told.
+TEST(ObexSession, LinesOfAnObjectAreCappedAndTheRestCounted) {
+    for (const std::size_t lines : {ObexSession::kMaxLines, ObexSession::kMaxLines + 1, std::size_t{9000}}) {
+        std::string text;
+        for (std::size_t i = 0; i < lines; ++i)
+            text += "KEY:" + std::to_string(i % 100) + "\n";
+        ObexSession session;
+        std::vector<Bytes> object{kConnect};
+        for (std::size_t at = 0; at < text.size(); at += 1000)
+            object.push_back(packet(0x02, header(0x48, text.substr(at, 1000))));
+        object.push_back(kObexFtpEnd);
+        const Exchange run = feed(session, object);
+        ASSERT_EQ(ObexSession::kMaxLines, run.lines.size()) << lines;
+        EXPECT_EQ("KEY:15", run.lines.back()) << lines;
+        EXPECT_EQ(lines - ObexSession::kMaxLines, run.dropped) << lines;
     }
 }

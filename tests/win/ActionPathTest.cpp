@@ -147,7 +147,7 @@ TEST_F(ActionPathTest, ThePlayerQuittingWhileObservedGivesOneEnd) {
     manager.startObservationAll();
     auto player = manager.findPlugin(L"Player/iTunes");
     ASSERT_TRUE(player);
-    ASSERT_TRUE(player->IsObserving());
+    ASSERT_TRUE(pumpUntil([&] { return player->IsObserving(); }, 3000));
     com.disconnect();
     quitITunes();
     ASSERT_TRUE(pumpUntil([] { return !isITunesRunning(); }, 10000));

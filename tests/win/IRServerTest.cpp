@@ -164,19 +164,19 @@ struct RecordingCalls : SocketCalls {
         return 0;
     }
     int recv(SOCKET s, char* buffer, int length, int flags) override {
-        if (failRecv) {
-            failRecv = false;
-            failedRecv = true;
+        if (failRecv != 0) {
+            failedRecv = failRecv;
+            failRecv = 0;
             return SOCKET_ERROR;
         }
-        failedRecv = false;
+        failedRecv = 0;
         return SocketCalls::recv(s, buffer, length, flags);
     }
-    int lastError() override { return failedRecv ? WSAECONNRESET : SocketCalls::lastError(); }
+    int lastError() override { return failedRecv != 0 ? failedRecv : SocketCalls::lastError(); }
 
     std::string fail;
-    bool failRecv = false;
-    bool failedRecv = false;
+    int failRecv = 0;  // the error the next recv fails with
+    int failedRecv = 0;
     std::vector<std::string> calls;
     std::string option;
     std::string boundTo;
@@ -197,8 +197,8 @@ protected:
         langFile = moduleFolder() + L"\\irserver-test.lng";
         std::ofstream(langFile.c_str(), std::ios::binary)
             << "[Error]\r\nIRComOpen=No infrared socket\r\nIRComRecv=Receive failed\r\nIRComBind=Bind refused\r\n"
-               "IRComTcpAllow=Bad allow list\r\nIRComTcpBind=Port taken\r\n"
-               "[Notification]\r\nActionDoesNotExist=%1%\r\n";
+               "IRComTcpAllow=Bad allow list\r\nIRComTcpBind=Port taken\r\nIRComTcpRecv=Network receive failed\r\n"
+               "[Notification]\r\nActionDoesNotExist=%1%\r\nIRComTooManyLines=Only %1% lines\r\n";
         Lang::instance().setFiles(langFile, {});
         Util::setController(&recorder);
         options.irda = false;
@@ -333,29 +333,72 @@ TEST_F(IRServerTest, BrokenOrSilentPeersAreLetGoAndTheNextIsServedAtOnce) {
     EXPECT_TRUE(recorder.ran().empty());
 }
 
-TEST_F(IRServerTest, ReceiveFailureWarnsClosesAndListensAgainLater) {
+TEST_F(IRServerTest, ReceiveFailureWarnsClosesItsTransportAndListensAgainLater) {
     RecordingCalls calls;
     SocketCalls::setCurrent(&calls);
+    options.irda = true;  // faked by the calls: it must keep listening
+    options.closeRestartMs = 100;
     options.failureRestartMs = 400;
     IRServer server(options);
     const u_short port = static_cast<u_short>(options.tcpPort);
-    {
+    const auto failOnce = [&](int error) {
         Peer peer(port);
         pumpUntil([&] { return server.serving(); }, 2000);
-        calls.failRecv = true;
+        calls.failRecv = error;
         peer.send(kConnect);
         EXPECT_EQ("", peer.receive(7, 1000));
         EXPECT_TRUE(peer.closedByServer());
-    }
+    };
+    // A peer that resets its connection is an ordinary end.
+    failOnce(WSAECONNRESET);
+    EXPECT_TRUE(recorder.notices().empty());
+    EXPECT_TRUE(server.tcpListening());
+    pumpFor(200);
+
+    failOnce(WSAENETDOWN);
     ASSERT_EQ(1u, recorder.notices().size());
     EXPECT_EQ("IRServer_RecvError", recorder.notices()[0].key);
-    EXPECT_EQ(L"Receive failed", recorder.notices()[0].text);
+    EXPECT_EQ(L"Network receive failed", recorder.notices()[0].text);
     EXPECT_FALSE(server.tcpListening());
+    EXPECT_TRUE(server.irdaListening());
     EXPECT_FALSE(Peer(port).connected());
 
     pumpUntil([&] { return server.tcpListening(); }, 2000);
     Peer again(port);
     EXPECT_EQ(kConnectReply, again.ask(kConnect, 7));
+}
+
+TEST_F(IRServerTest, AnObjectRunsItsFirstLinesOnlyAndAPeerHasAMinuteAtMost) {
+    options.idleMs = 10000;
+    options.maxConnectionMs = 500;
+    IRServer server(options);
+    const u_short port = static_cast<u_short>(options.tcpPort);
+    std::string lines;
+    for (int i = 0; i < 40; ++i)
+        lines += "KEY:0\r\n";
+    {
+        Peer peer(port);
+        EXPECT_EQ(kConnectReply + kSuccess + kConnectReply + kSuccess,
+                  peer.ask(kConnect + finalPut(lines) + kConnect + finalPut(lines), 20));
+        EXPECT_EQ(std::vector<std::wstring>(2 * ObexSession::kMaxLines, L"irtestup"),
+                  ranAfterPumping(2 * ObexSession::kMaxLines));
+        // Told once for the connection, however many objects overflowed.
+        EXPECT_EQ(1, recorder.count("IRServer_TooManyLines"));
+        for (const NoticeRecorder::Notice& notice : recorder.notices())
+            if (notice.key == "IRServer_TooManyLines") EXPECT_EQ(L"Only 16 lines", notice.text);
+
+        // A peer that keeps trickling bytes is let go all the same.
+        const Bytes slow = finalPut(std::string(100, 'x'));
+        const DWORD start = ::GetTickCount();
+        for (std::size_t i = 0; i < slow.size() && !peer.closedByServer(); ++i) {
+            peer.send(slow.substr(i, 1));
+            peer.receive(1, 100);
+        }
+        EXPECT_TRUE(peer.closedByServer());
+        EXPECT_LT(::GetTickCount() - start, 3000u);
+    }
+    Peer next(port);
+    EXPECT_EQ(kConnectReply, next.ask(kConnect, 7));
 }
 
 TEST_F(IRServerTest, IrdaStartSequenceRegistersTheObexService) {

@@ -85,32 +85,49 @@ TEST_F(PlayerFailureTest, AKeyPressOnABusyPlayerIsRetriedOrReportedOnce) {
     EXPECT_EQ(1, recorder.count("PlayerIsBusy"));
 }
 
+// Pumps for ms, counting the plug-in's "observation started" reports, which go
+// to this thread's queue (no manager window here).
+int pumpCountingStarts(DWORD ms) {
+    int started = 0;
+    const DWORD start = ::GetTickCount();
+    while (::GetTickCount() - start < ms) {
+        MSG message;
+        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.hwnd == nullptr && message.message == WM_USER) {
+                started += message.lParam == 2 ? 1 : 0;
+            } else {
+                ::DispatchMessageW(&message);
+            }
+        }
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+    }
+    return started;
+}
+
 TEST_F(PlayerFailureTest, ARefusedAdviseIsNoObservationAndTheNextTryObserves) {
     pumpFor(100);
     ActionPluginITunes plugin(nullptr, 0);
+    pumpCountingStarts(500);
     plugin.EndObservation();
     ASSERT_FALSE(plugin.IsObserving());
-    // Its reports go to this thread's queue (no manager window here).
-    MSG message;
-    while (::PeekMessageW(&message, nullptr, WM_USER, WM_USER, PM_REMOVE)) {
-    }
+    pumpCountingStarts(100);
 
     ASSERT_TRUE(simPlayerControl(L"refuse-advise on"));
     plugin.StartObservation();
+    int started = pumpCountingStarts(500);
     EXPECT_FALSE(plugin.IsObserving()) << "connected without events would lose every event";
 
     ASSERT_TRUE(simPlayerControl(L"refuse-advise off"));
     plugin.StartObservation();
+    started += pumpCountingStarts(500);
     EXPECT_TRUE(plugin.IsObserving());
     // Nothing was announced for the failed try.
-    int started = 0;
-    while (::PeekMessageW(&message, nullptr, WM_USER, WM_USER, PM_REMOVE))
-        started += message.lParam == 2 ? 1 : 0;
     EXPECT_EQ(1, started);
 }
 
 TEST_F(PlayerFailureTest, ThePlayersModalDialogNeverHoldsTheMainThread) {
     ActionPluginITunes plugin(nullptr, 0);
+    pumpFor(300);
     plugin.EndObservation();
     TrayIcon tray;
     ASSERT_TRUE(simPlayerControl(L"modal on"));
@@ -137,12 +154,14 @@ TEST_F(PlayerFailureTest, ThePlayersModalDialogNeverHoldsTheMainThread) {
 
     EXPECT_TRUE(isITunesRunning());
     EXPECT_FALSE(plugin.IsObserving());
-    EXPECT_LT(spent, 1000u) << "one attempt, no sleeping retries";
+    EXPECT_LT(spent, 100u) << "asked on a worker";
     EXPECT_LT(answeredInMs.load(), 100u);
 
+    // The worker keeps asking: observation starts once the dialog is gone.
+    pumpFor(300);
+    EXPECT_FALSE(plugin.IsObserving());
     ASSERT_TRUE(simPlayerControl(L"modal off"));
-    plugin.StartObservation();
-    EXPECT_TRUE(plugin.IsObserving());
+    EXPECT_TRUE(pumpUntil([&] { return plugin.IsObserving(); }, 5000));
 }
 
 TEST_F(PlayerFailureTest, EveryEventReachesTheSinkWithItsArguments) {
@@ -182,9 +201,10 @@ TEST_F(PlayerFailureTest, EveryEventReachesTheSinkWithItsArguments) {
 
 TEST_F(PlayerFailureTest, ArtworkReplacedInThePlayerIsSavedAgain) {
     ActionPluginITunes plugin(nullptr, 0);
+    pumpFor(300);
     plugin.EndObservation();
     plugin.StartObservation();
-    ASSERT_TRUE(plugin.IsObserving());
+    ASSERT_TRUE(pumpUntil([&] { return plugin.IsObserving(); }, 3000));
     // The first track with artwork.
     itunes::TrackCollectionPtr tracks = app->libraryPlaylist()->tracks();
     for (long n = 1; n <= tracks->count(); ++n) {
@@ -233,7 +253,7 @@ TEST_F(PlayerFailureTest, AnActionAndTheEventsItRaisesAreAnnouncedFromOneCapture
         ActionPluginMgr& manager;
     } registration(manager, forwarder, recorder);
     manager.startObservationAll();
-    ASSERT_TRUE(manager.findPlugin(L"Player/iTunes")->IsObserving());
+    ASSERT_TRUE(pumpUntil([&] { return manager.findPlugin(L"Player/iTunes")->IsObserving(); }, 3000));
     Ini::instance().notify.notifyVolume = true;
     Ini::publish();
     app->libraryPlaylist()->tracks()->item(1)->play();

@@ -1,9 +1,13 @@
 #include <windows.h>
 
 #include <memory>
+#include <utility>
 
+#include "app/RunningThreads.h"
 #include "player/PlayerHost.h"
 #include "player/com/ITunesCom.h"
+#include "win/util/Com.h"
+#include "win/util/MainThread.h"
 
 namespace tavelapp {
 namespace itunes {
@@ -77,6 +81,44 @@ public:
     bool connected() const override { return keptHere != nullptr && keptHere->com && keptHere->com->connected(); }
 };
 
+// The player runs and gives a new application object now; one showing a
+// dialog refuses it.
+bool answersNow() {
+    if (!isITunesRunning()) return false;
+    ITunesCom com;
+    com.setSingleAttempt(true);
+    return com.connect();
+}
+
+// Asks the player for a new application object, one try at a time, until it
+// gives one or the tries are used up.
+class ProbeThread : public Thread {
+public:
+    explicit ProbeThread(std::function<void(bool)> answer) : answer_(std::move(answer)) {}
+
+protected:
+    int run() override {
+        tavel::win::util::ComApartment apartment;
+        const bool answers = connects();
+        std::function<void(bool)> answer = std::move(answer_);
+        const bool posted = tavel::win::util::MainThread::post([answer, answers] { answer(answers); });
+        // Not posted: the program is ending and nobody waits for the answer.
+        return posted ? 0 : 1;
+    }
+
+private:
+    static bool connects() {
+        const ITunesCom::Waits waits = ITunesCom::waits();
+        for (int tries = 0;; ++tries) {
+            if (answersNow()) return true;
+            // A player that quit is nothing to wait for, and is never started here.
+            if (!isITunesRunning() || tries >= waits.createTries || !ITunesCom::pause(waits.pauseMs)) return false;
+        }
+    }
+
+    std::function<void(bool)> answer_;
+};
+
 class ComPlayerHost : public PlayerHost {
 public:
     std::unique_ptr<PlayerConnection> open() override {
@@ -89,6 +131,10 @@ public:
     bool isRunning() override { return isITunesRunning(); }
     bool boot() override { return bootITunes(false); }
     bool quit() override { return quitITunes(); }
+    bool answersNow() override { return itunes::answersNow(); }
+    void probe(std::function<void(bool)> answer) override {
+        runningThreads().start(std::make_shared<ProbeThread>(std::move(answer)));
+    }
     bool isWindowVisible() override {
         HWND window = ::FindWindowA("iTunes", nullptr);
         return window != nullptr && ::IsWindowVisible(window);

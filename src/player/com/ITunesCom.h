@@ -41,6 +41,11 @@ public:
         DWORD pauseMs = 2000;
     };
     static void setWaits(const Waits& waits);
+    static Waits waits();
+    // Waits ms between tries; false at once, now and later, once the program
+    // said it is ending (stopWaiting), so no worker holds the exit up.
+    static bool pause(DWORD ms);
+    static void stopWaiting();
 
 private:
     std::shared_ptr<itunes::App> app_;

@@ -3,6 +3,8 @@
 #include <ocidl.h>
 #include <shellapi.h>
 
+#include <chrono>
+#include <condition_variable>
 #include <mutex>
 
 #include "app/AppException.h"
@@ -21,25 +23,40 @@ const CLSID kITunesApp = {0xDC0C2640, 0x1415, 0x4644, {0x87, 0x5C, 0x6F, 0x4D, 0
 const wchar_t kAppPathsKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\iTunes.exe";
 
 std::mutex waitsLock;
-ITunesCom::Waits waits;
-
-ITunesCom::Waits currentWaits() {
-    std::lock_guard<std::mutex> guard(waitsLock);
-    return waits;
-}
+ITunesCom::Waits currentWaits;
+std::condition_variable stopped;
+bool stopping = false;  // under waitsLock
 
 }  // namespace
 
 void ITunesCom::setWaits(const Waits& newWaits) {
     std::lock_guard<std::mutex> guard(waitsLock);
-    waits = newWaits;
+    currentWaits = newWaits;
+}
+
+ITunesCom::Waits ITunesCom::waits() {
+    std::lock_guard<std::mutex> guard(waitsLock);
+    return currentWaits;
+}
+
+bool ITunesCom::pause(DWORD ms) {
+    std::unique_lock<std::mutex> guard(waitsLock);
+    return !stopped.wait_for(guard, std::chrono::milliseconds(ms), [] { return stopping; });
+}
+
+void ITunesCom::stopWaiting() {
+    {
+        std::lock_guard<std::mutex> guard(waitsLock);
+        stopping = true;
+    }
+    stopped.notify_all();
 }
 
 ITunesCom::~ITunesCom() { disconnect(); }
 
 bool ITunesCom::connect() {
     if (app_) return true;
-    const Waits w = currentWaits();
+    const Waits w = waits();
 
     if (!isITunesRunning()) {
         if (singleAttempt_) return false;
@@ -47,16 +64,14 @@ bool ITunesCom::connect() {
         // holds every other action up for minutes.
         if (!bootITunes(false)) return false;
         for (int tries = 0; !isITunesRunning(); ++tries) {
-            if (tries >= w.windowTries) return false;
-            ::Sleep(w.pauseMs);
+            if (tries >= w.windowTries || !pause(w.pauseMs)) return false;
         }
     }
 
     HRESULT hr =
         ::CoCreateInstance(kITunesApp, nullptr, CLSCTX_ALL, IID_IDispatch, reinterpret_cast<void**>(dispatch_.put()));
     for (int retries = 0; FAILED(hr) || !dispatch_; ++retries) {
-        if (singleAttempt_ || retries >= w.createTries) return false;
-        ::Sleep(w.pauseMs);
+        if (singleAttempt_ || retries >= w.createTries || !pause(w.pauseMs)) return false;
         hr = ::CoCreateInstance(kITunesApp, nullptr, CLSCTX_ALL, IID_IDispatch,
                                 reinterpret_cast<void**>(dispatch_.put()));
     }
