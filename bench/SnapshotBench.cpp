@@ -9,7 +9,7 @@
 
 #include "action/ActionPluginITunes.h"
 #include "action/ActionPluginMgr.h"
-#include "player/PlayerStateFactory.h"
+#include "notify/PlayerStateFactory.h"
 #include "player/com/Dispatch.h"
 #include "player/com/ITunesCom.h"
 

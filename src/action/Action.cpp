@@ -1,7 +1,7 @@
 #include "action/Action.h"
 
 #include "action/ActionRunner.h"
-#include "app/ActionQueue.h"
+#include "base/ActionQueue.h"
 #include "config/Ini.h"
 #include "win/util/Com.h"
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "action/ActionListItem.h"
-#include "app/Thread.h"
+#include "base/Thread.h"
 #include "win/util/Com.h"
 
 namespace tavelapp {

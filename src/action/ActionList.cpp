@@ -1,7 +1,7 @@
 #include "action/ActionList.h"
 
 #include "action/ActionPluginMgr.h"
-#include "app/AppPaths.h"
+#include "base/AppPaths.h"
 #include "config/Lang.h"
 #include "win/file/FileSystem.h"
 #include "win/util/StringUtil.h"

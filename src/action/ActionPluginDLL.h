@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "action/ActionPlugin.h"
-#include "app/RunningThreads.h"
+#include "base/RunningThreads.h"
 
 namespace tavelapp {
 

@@ -4,9 +4,9 @@
 
 #include "action/ActionPluginMgr.h"
 #include "action/ITunesActionFactory.h"
-#include "app/AppPaths.h"
-#include "app/RunningThreads.h"
-#include "app/WorkerPool.h"
+#include "base/AppPaths.h"
+#include "base/RunningThreads.h"
+#include "base/WorkerPool.h"
 #include "win/file/File.h"
 #include "win/file/FileSystem.h"
 #include "win/util/Com.h"

@@ -2,8 +2,8 @@
 
 #include "action/ActionPluginITunes.h"
 #include "action/ActionRunner.h"
-#include "app/NotifyWndInfo.h"
-#include "app/Util.h"
+#include "base/NotifyWndInfo.h"
+#include "base/Util.h"
 #include "config/Ini.h"
 #include "config/Lang.h"
 #include "player/PlayerHost.h"

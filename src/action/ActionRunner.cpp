@@ -4,7 +4,7 @@
 
 #include "action/ActionList.h"
 #include "action/ActionPluginMgr.h"
-#include "app/ActionQueue.h"
+#include "base/ActionQueue.h"
 #include "config/Ini.h"
 #include "win/util/MainThread.h"
 #include "win/util/StringUtil.h"

@@ -1,6 +1,6 @@
 #include "action/NavigationActions.h"
 
-#include "app/AppException.h"
+#include "base/AppException.h"
 
 namespace tavelapp {
 namespace action {

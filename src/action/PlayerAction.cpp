@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <climits>
 
-#include "app/AppException.h"
+#include "base/AppException.h"
 #include "player/PlayerHost.h"
 
 namespace tavelapp {

@@ -2,7 +2,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Thread.h"
+#include "base/Thread.h"
 
 namespace tavelapp {
 

@@ -4,7 +4,7 @@
 
 #include "action/ActionPluginDLL.h"
 #include "action/ActionRunner.h"
-#include "app/ActionQueue.h"
+#include "base/ActionQueue.h"
 #include "config/Ini.h"
 
 namespace tavelapp {

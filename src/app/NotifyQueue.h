@@ -3,7 +3,7 @@
 #include <mutex>
 #include <vector>
 
-#include "app/NotifyWndInfo.h"
+#include "base/NotifyWndInfo.h"
 
 namespace tavelapp {
 

@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "app/Thread.h"
+#include "base/Thread.h"
 
 namespace tavelapp {
 

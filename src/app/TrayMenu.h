@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "action/ActionPlugin.h"
-#include "app/Util.h"
+#include "base/Util.h"
 
 namespace tavelapp {
 

@@ -2,11 +2,11 @@
 
 #include "action/ActionPluginMgr.h"
 #include "action/ActionRunner.h"
-#include "app/ActionQueue.h"
-#include "app/AppException.h"
-#include "app/NotifyWndInfo.h"
-#include "app/Util.h"
-#include "app/WorkerPool.h"
+#include "base/ActionQueue.h"
+#include "base/AppException.h"
+#include "base/NotifyWndInfo.h"
+#include "base/Util.h"
+#include "base/WorkerPool.h"
 #include "config/Lang.h"
 #include "feature/ClockTimer.h"
 #include "feature/CountdownTimer.h"
@@ -15,7 +15,7 @@
 #include "input/WiimoteRules.h"
 #include "notify/ChangeDetector.h"
 #include "player/PlayerHost.h"
-#include "player/PlayerStateFactory.h"
+#include "notify/PlayerStateFactory.h"
 
 namespace tavelapp {
 

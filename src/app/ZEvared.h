@@ -6,8 +6,8 @@
 #include "action/ActionRunner.h"
 #include "app/NotifyQueue.h"
 #include "app/TrayIcon.h"
-#include "app/NotifyWndInfo.h"
-#include "app/Util.h"
+#include "base/NotifyWndInfo.h"
+#include "base/Util.h"
 #include "notify/NotifyWndMgr.h"
 #include "win/timer/Timer.h"
 

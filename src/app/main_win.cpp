@@ -8,13 +8,13 @@
 #include <string>
 #include <vector>
 
-#include "app/AppPaths.h"
+#include "base/AppPaths.h"
 #include "app/AppWnd.h"
 #include "app/ControllerRules.h"
 #include "app/NullModule.h"
 #include "action/ActionPluginMgr.h"
-#include "app/RunningThreads.h"
-#include "app/WorkerPool.h"
+#include "base/RunningThreads.h"
+#include "base/WorkerPool.h"
 #include "app/Wiring.h"
 #include "player/com/ITunesCom.h"
 #include "win/util/Com.h"

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "app/AppPaths.h"
+#include "base/AppPaths.h"
 #include "win/file/File.h"
 
 namespace tavelapp {

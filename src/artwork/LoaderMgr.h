@@ -2,7 +2,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Picture.h"
+#include "base/Picture.h"
 #include "artwork/Loader.h"
 
 namespace tavelapp {

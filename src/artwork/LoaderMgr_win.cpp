@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/AppException.h"
+#include "base/AppException.h"
 #include "artwork/LoaderMgr.h"
 #include "artwork/PackedDib.h"
 #include "artwork/SusiePlugin.h"

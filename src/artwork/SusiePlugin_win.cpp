@@ -5,7 +5,7 @@
 #include <iterator>
 #include <map>
 
-#include "app/AppException.h"
+#include "base/AppException.h"
 #include "artwork/PackedDib.h"
 
 namespace tavelapp {

@@ -4,7 +4,7 @@
 #include <mutex>
 #include <tuple>
 
-#include "app/AppPaths.h"
+#include "base/AppPaths.h"
 
 namespace tavelapp {
 namespace {

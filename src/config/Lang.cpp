@@ -2,7 +2,7 @@
 
 #include <boost/format.hpp>
 
-#include "app/AppPaths.h"
+#include "base/AppPaths.h"
 #include "config/Ini.h"
 #include "win/file/FileSystem.h"
 #include "win/file/IniDocument.h"

@@ -1,6 +1,6 @@
 #include "config/LangMgr.h"
 
-#include "app/AppPaths.h"
+#include "base/AppPaths.h"
 #include "win/file/File.h"
 #include "win/file/FileSystem.h"
 #include "win/file/IniDocument.h"

@@ -5,8 +5,8 @@
 #include <atomic>
 #include <string>
 
-#include "app/NotifyWndInfo.h"
-#include "app/Util.h"
+#include "base/NotifyWndInfo.h"
+#include "base/Util.h"
 #include "config/Lang.h"
 
 namespace tavelapp {

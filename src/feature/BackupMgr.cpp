@@ -5,7 +5,7 @@
 #include <cwchar>
 #include <thread>
 
-#include "app/AppException.h"
+#include "base/AppException.h"
 #include "win/file/FileSystem.h"
 
 namespace tavelapp {

@@ -3,7 +3,7 @@
 #include <atomic>
 #include <ctime>
 
-#include "app/AppPaths.h"
+#include "base/AppPaths.h"
 #include "config/Ini.h"
 #include "feature/BackupMgr.h"
 #include "win/util/MainThread.h"

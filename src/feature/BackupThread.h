@@ -3,7 +3,7 @@
 #include <mutex>
 #include <string>
 
-#include "app/Thread.h"
+#include "base/Thread.h"
 
 namespace tavelapp {
 

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "amazon/Client.h"
-#include "app/RunningThreads.h"
+#include "base/RunningThreads.h"
 #include "artwork/LoaderMgr.h"
 #include "config/DialogLocalizer.h"
 #include "config/Ini.h"

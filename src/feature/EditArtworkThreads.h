@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "amazon/Client.h"
-#include "app/Picture.h"
-#include "app/Thread.h"
+#include "base/Picture.h"
+#include "base/Thread.h"
 #include "feature/AlbumArtwork.h"
 #include "player/PlayerInterface.h"
 #include "win/dib/DIB.h"

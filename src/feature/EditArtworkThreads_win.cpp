@@ -1,6 +1,6 @@
 #include "feature/EditArtworkThreads.h"
 
-#include "app/Util.h"
+#include "base/Util.h"
 #include "artwork/LoaderMgr.h"
 #include "config/Ini.h"
 #include "config/Lang.h"

@@ -4,7 +4,7 @@
 #include <mutex>
 #include <thread>
 
-#include "app/AppException.h"
+#include "base/AppException.h"
 #include "player/PlayerHost.h"
 #include "win/util/Com.h"
 

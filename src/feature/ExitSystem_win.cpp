@@ -2,8 +2,8 @@
 
 #include <memory>
 
-#include "app/RunningThreads.h"
-#include "app/Thread.h"
+#include "base/RunningThreads.h"
+#include "base/Thread.h"
 #include "feature/ExitSystem.h"
 #include "feature/ExitSystemDlg.h"
 #include "win/util/MainThread.h"

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "app/RunningThreads.h"
-#include "app/Thread.h"
+#include "base/RunningThreads.h"
+#include "base/Thread.h"
 #include "config/DialogLocalizer.h"
 #include "config/Lang.h"
 #include "feature/ActionChoice.h"

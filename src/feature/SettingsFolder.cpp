@@ -1,6 +1,6 @@
 #include "feature/SettingsFolder.h"
 
-#include "app/AppPaths.h"
+#include "base/AppPaths.h"
 #include "win/file/File.h"
 
 namespace tavelapp {

@@ -1,7 +1,7 @@
 #include "feature/UtilityPlugins.h"
 
-#include "action/ActionPluginKolibrix.h"
-#include "action/ActionPluginSystem.h"
+#include "feature/ActionPluginKolibrix.h"
+#include "feature/ActionPluginSystem.h"
 
 namespace tavelapp {
 

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "app/AppException.h"
+#include "base/AppException.h"
 #include "config/Ini.h"
 #include "win/util/CallbackGuard.h"
 

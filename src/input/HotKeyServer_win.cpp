@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "action/ActionRunner.h"
-#include "app/ActionOrigin.h"
-#include "app/AppException.h"
-#include "app/NotifyWndInfo.h"
-#include "app/Util.h"
+#include "base/ActionOrigin.h"
+#include "base/AppException.h"
+#include "base/NotifyWndInfo.h"
+#include "base/Util.h"
 #include "config/Ini.h"
 #include "config/Lang.h"
 #include "input/HotKeyRules.h"

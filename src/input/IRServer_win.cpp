@@ -7,9 +7,9 @@
 #include <utility>
 
 #include "action/ActionRunner.h"
-#include "app/AppException.h"
-#include "app/NotifyWndInfo.h"
-#include "app/Util.h"
+#include "base/AppException.h"
+#include "base/NotifyWndInfo.h"
+#include "base/Util.h"
 #include "config/Ini.h"
 #include "config/Lang.h"
 #include "input/IRRules.h"

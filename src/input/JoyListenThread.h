@@ -4,7 +4,7 @@
 #include <atomic>
 #include <cstdint>
 
-#include "app/Thread.h"
+#include "base/Thread.h"
 #include "input/DInput.h"
 #include "input/JoyRules.h"
 #include "win/util/ComPtr.h"

@@ -1,6 +1,6 @@
 #include "input/JoyListenThread.h"
 
-#include "app/AppException.h"
+#include "base/AppException.h"
 
 namespace tavelapp {
 namespace {

@@ -5,9 +5,9 @@
 #include <mutex>
 #include <type_traits>
 
-#include "app/AppPaths.h"
+#include "base/AppPaths.h"
 #include "config/Ini.h"
-#include "player/PlayerStateFactory.h"
+#include "notify/PlayerStateFactory.h"
 #include "win/util/CallbackGuard.h"
 #include "win/util/MainThread.h"
 

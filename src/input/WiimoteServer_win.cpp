@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "action/ActionRunner.h"
-#include "app/AppException.h"
+#include "base/AppException.h"
 #include "config/Ini.h"
 #include "win/util/MainThread.h"
 

@@ -3,10 +3,10 @@
 #include <atomic>
 
 #include "action/ActionPluginMgr.h"
-#include "app/Util.h"
+#include "base/Util.h"
 #include "config/Ini.h"
 #include "notify/NotificationTexts.h"
-#include "player/PlayerStateFactory.h"
+#include "notify/PlayerStateFactory.h"
 #include "win/util/System.h"
 
 namespace tavelapp {

@@ -1,6 +1,6 @@
 #include <memory>
 
-#include "app/RunningThreads.h"
+#include "base/RunningThreads.h"
 #include "notify/ChangeDetector.h"
 #include "notify/NotifyThreads.h"
 #include "win/timer/Timer.h"

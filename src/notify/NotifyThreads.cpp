@@ -3,12 +3,12 @@
 #include <memory>
 
 #include "action/ActionPluginMgr.h"
-#include "app/Util.h"
+#include "base/Util.h"
 #include "artwork/LoaderMgr.h"
 #include "config/Ini.h"
 #include "notify/ChangeDetector.h"
 #include "notify/NotificationTexts.h"
-#include "player/PlayerStateFactory.h"
+#include "notify/PlayerStateFactory.h"
 
 namespace tavelapp {
 

@@ -1,8 +1,8 @@
 #pragma once
 #include <string>
 
-#include "app/Picture.h"
-#include "app/Thread.h"
+#include "base/Picture.h"
+#include "base/Thread.h"
 
 namespace tavelapp {
 

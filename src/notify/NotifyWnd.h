@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/Picture.h"
+#include "base/Picture.h"
 #include "config/Ini.h"
 #include "notify/NotifyGeometry.h"
 #include "notify/NotifyWndGdi.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Picture.h"
+#include "base/Picture.h"
 #include "config/Ini.h"
 #include "notify/NotifyDesktop.h"
 #include "notify/NotifyWnd.h"

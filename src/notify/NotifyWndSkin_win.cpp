@@ -1,6 +1,6 @@
 #include "notify/NotifyWndSkin.h"
 
-#include "app/AppPaths.h"
+#include "base/AppPaths.h"
 #include "notify/DpiScale.h"
 
 namespace tavelapp {

@@ -8,7 +8,7 @@
 #include "config/Ini.h"
 #include "notify/NotifyGeometry.h"
 #include "notify/NotifyLayout.h"
-#include "player/PlayerStateFactory.h"
+#include "notify/PlayerStateFactory.h"
 #include "res/resource.h"
 #include "win/dib/Bitmap.h"
 

@@ -1,6 +1,6 @@
 #include "option/GetJoyKeyDlg.h"
 
-#include "app/AppException.h"
+#include "base/AppException.h"
 #include "config/Lang.h"
 #include "input/JoyRules.h"
 #include "res/resource.h"

@@ -1,7 +1,7 @@
 #include "option/OptionGeneralPage.h"
 
-#include "app/AppPaths.h"
-#include "app/StartupEntry.h"
+#include "base/AppPaths.h"
+#include "feature/StartupEntry.h"
 #include "config/LangMgr.h"
 #include "notify/NotifyWndSkinMgr.h"
 #include "option/OptionRules.h"

@@ -1,6 +1,6 @@
 #include "option/OptionJoyPage.h"
 
-#include "app/AppException.h"
+#include "base/AppException.h"
 #include "config/Lang.h"
 #include "input/DInput.h"
 #include "input/JoyRules.h"

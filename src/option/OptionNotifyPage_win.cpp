@@ -1,11 +1,11 @@
 #include "option/OptionNotifyPage.h"
 
-#include "app/NotifyWndInfo.h"
+#include "base/NotifyWndInfo.h"
 #include "notify/NotificationTexts.h"
 #include "notify/NotifyWndMgr.h"
 #include "option/CaptureDlg.h"
 #include "option/OptionRules.h"
-#include "player/PlayerStateFactory.h"
+#include "notify/PlayerStateFactory.h"
 #include "res/resource.h"
 
 namespace tavelapp {

@@ -1,5 +1,5 @@
 #pragma once
-#include "app/Thread.h"
+#include "base/Thread.h"
 
 namespace tavelapp {
 namespace itunes {

@@ -1,7 +1,7 @@
 #include <objbase.h>
 
 #include "player/PlayTrackByID.h"
-#include "app/AppException.h"
+#include "base/AppException.h"
 #include "player/com/ITunesCom.h"
 #include "win/util/Com.h"
 

@@ -2,7 +2,7 @@
 
 #include <atomic>
 
-#include "app/AppException.h"
+#include "base/AppException.h"
 
 namespace tavelapp {
 namespace itunes {

@@ -1,4 +1,4 @@
-#include "app/AppException.h"
+#include "base/AppException.h"
 #include "player/PlayerHost.h"
 
 namespace tavelapp {

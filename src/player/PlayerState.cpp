@@ -3,7 +3,7 @@
 #include <climits>
 
 #include "config/Lang.h"
-#include "notify/Replacer.h"
+#include "base/Replacer.h"
 
 namespace tavelapp {
 namespace {

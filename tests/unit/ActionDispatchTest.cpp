@@ -7,7 +7,7 @@
 #include "PostedMessages.h"
 #include "TempFolder.h"
 #include "action/ActionPluginMgr.h"
-#include "app/Util.h"
+#include "base/Util.h"
 #include "config/Ini.h"
 #include "config/Lang.h"
 

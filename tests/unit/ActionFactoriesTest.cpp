@@ -6,13 +6,13 @@
 #include <vector>
 
 #include "InstalledModelPlayer.h"
-#include "action/KolibrixActionFactory.h"
-#include "action/KolibrixActions.h"
+#include "feature/KolibrixActionFactory.h"
+#include "feature/KolibrixActions.h"
 #include "action/NavigationActions.h"
 #include "action/PlayerActions.h"
-#include "action/SystemActionFactory.h"
-#include "action/SystemActions.h"
-#include "app/Util.h"
+#include "feature/SystemActionFactory.h"
+#include "feature/SystemActions.h"
+#include "base/Util.h"
 
 using namespace tavelapp;
 using namespace tavelapp::action;

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "action/Action.h"
-#include "app/ActionQueue.h"
-#include "app/WorkerPool.h"
+#include "base/ActionQueue.h"
+#include "base/WorkerPool.h"
 #include "config/Ini.h"
 #include "input/KeyRepeatFilter.h"
 

@@ -12,10 +12,10 @@
 #include <vector>
 
 #include "action/ActionList.h"
-#include "action/ActionPluginKolibrix.h"
+#include "feature/ActionPluginKolibrix.h"
 #include "action/ITunesActionFactory.h"
-#include "action/KolibrixActionFactory.h"
-#include "action/SystemActionFactory.h"
+#include "feature/KolibrixActionFactory.h"
+#include "feature/SystemActionFactory.h"
 #include "config/Ini.h"
 #include "win/file/FileSystem.h"
 #include "win/file/IniDocument.h"

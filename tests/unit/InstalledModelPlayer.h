@@ -8,7 +8,7 @@
 #include "TempFolder.h"
 #include "action/Factory.h"
 #include "action/ITunesActionFactory.h"
-#include "app/AppPaths.h"
+#include "base/AppPaths.h"
 #include "player/PlayerHost.h"
 #include "player/model/ModelPlayerHost.h"
 #include "win/file/FileSystem.h"

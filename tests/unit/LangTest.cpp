@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "TempFolder.h"
-#include "app/AppException.h"
-#include "app/AppPaths.h"
+#include "base/AppException.h"
+#include "base/AppPaths.h"
 #include "config/Lang.h"
 #include "config/LangMgr.h"
 

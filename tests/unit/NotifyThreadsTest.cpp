@@ -11,12 +11,12 @@
 #include "TempFolder.h"
 #include "WaitUntil.h"
 #include "action/ActionPluginMgr.h"
-#include "app/Util.h"
+#include "base/Util.h"
 #include "config/Ini.h"
 #include "notify/ChangeDetector.h"
 #include "notify/NotificationTexts.h"
 #include "notify/NotifyThreads.h"
-#include "player/PlayerStateFactory.h"
+#include "notify/PlayerStateFactory.h"
 
 using namespace tavelapp;
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "notify/Replacer.h"
+#include "base/Replacer.h"
 
 using tavelapp::Replacer;
 

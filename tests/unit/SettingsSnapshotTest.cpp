@@ -10,7 +10,7 @@
 #include "notify/ChangeDetector.h"
 #include "notify/NotificationTexts.h"
 #include "notify/NotifyThreads.h"
-#include "player/PlayerStateFactory.h"
+#include "notify/PlayerStateFactory.h"
 
 using namespace tavelapp;
 

@@ -10,9 +10,9 @@
 
 #include "WaitUntil.h"
 #include "app/NotifyQueue.h"
-#include "app/RunningThreads.h"
-#include "app/WorkerPool.h"
-#include "app/Thread.h"
+#include "base/RunningThreads.h"
+#include "base/WorkerPool.h"
+#include "base/Thread.h"
 
 using namespace tavelapp;
 

@@ -9,7 +9,7 @@
 #include "action/ActionList.h"
 #include "action/ActionPluginMgr.h"
 #include "action/ActionRunner.h"
-#include "app/RunningThreads.h"
+#include "base/RunningThreads.h"
 #include "app/ZEvared.h"
 #include "config/Ini.h"
 #include "player/com/ITunesCom.h"

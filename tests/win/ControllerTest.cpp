@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "WinTestSupport.h"
-#include "app/AppPaths.h"
+#include "base/AppPaths.h"
 #include "app/AppWnd.h"
-#include "app/Util.h"
+#include "base/Util.h"
 #include "app/ZEvared.h"
 #include "config/Ini.h"
 #include "config/Lang.h"

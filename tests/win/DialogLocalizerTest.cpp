@@ -6,7 +6,7 @@
 #include <string>
 
 #include "WinTestSupport.h"
-#include "app/AppPaths.h"
+#include "base/AppPaths.h"
 #include "config/DialogLocalizer.h"
 #include "config/Lang.h"
 

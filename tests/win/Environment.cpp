@@ -2,7 +2,7 @@
 #include <objbase.h>
 
 #include "WinTestSupport.h"
-#include "app/AppPaths.h"
+#include "base/AppPaths.h"
 #include "app/Wiring.h"
 #include "win/util/MainThread.h"
 

@@ -10,7 +10,7 @@
 
 #include "SimPlayerSuite.h"
 #include "WinTestSupport.h"
-#include "app/RunningThreads.h"
+#include "base/RunningThreads.h"
 #include "config/Lang.h"
 #include "feature/ExitSystem.h"
 #include "feature/ExitSystemDlg.h"

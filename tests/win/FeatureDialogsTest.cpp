@@ -12,7 +12,7 @@
 
 #include "WinTestSupport.h"
 #include "action/ActionList.h"
-#include "app/AppPaths.h"
+#include "base/AppPaths.h"
 #include "config/Lang.h"
 #include "feature/ClockTimer.h"
 #include "feature/CountdownTimer.h"

@@ -9,7 +9,7 @@
 #include "action/ActionList.h"
 #include "action/ActionRunner.h"
 #include "app/TrayMenu.h"
-#include "app/Util.h"
+#include "base/Util.h"
 #include "config/Lang.h"
 #include "feature/ClockTimer.h"
 #include "feature/CountdownTimer.h"

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "WinTestSupport.h"
-#include "app/AppException.h"
+#include "base/AppException.h"
 #include "player/PlayTrackByID.h"
 #include "player/com/Dispatch.h"
 #include "player/com/ITunesCom.h"

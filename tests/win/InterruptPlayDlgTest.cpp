@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "WinTestSupport.h"
-#include "app/AppPaths.h"
+#include "base/AppPaths.h"
 #include "config/Lang.h"
 #include "feature/InterruptPlay.h"
 #include "feature/InterruptPlayDlg.h"

@@ -7,9 +7,9 @@
 
 #include "WinTestSupport.h"
 #include "NoticeRecorder.h"
-#include "app/AppException.h"
-#include "app/AppPaths.h"
-#include "app/Util.h"
+#include "base/AppException.h"
+#include "base/AppPaths.h"
+#include "base/Util.h"
 #include "app/ZEvared.h"
 #include "config/Ini.h"
 #include "config/Lang.h"

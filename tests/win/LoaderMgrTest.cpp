@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "WinTestSupport.h"
-#include "app/AppException.h"
+#include "base/AppException.h"
 #include "artwork/LoaderMgr.h"
 #include "artwork/SusiePlugin.h"
 #include "config/Ini.h"

@@ -6,7 +6,7 @@
 
 #include "NoticeRecorder.h"
 #include "WinTestSupport.h"
-#include "app/AppPaths.h"
+#include "base/AppPaths.h"
 #include "config/Ini.h"
 #include "config/Lang.h"
 #include "config/LossNotice.h"

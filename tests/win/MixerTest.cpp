@@ -4,10 +4,10 @@
 #include <thread>
 #include <vector>
 
-#include "action/SystemActionFactory.h"
-#include "app/RunningThreads.h"
+#include "feature/SystemActionFactory.h"
+#include "base/RunningThreads.h"
 #include "config/Ini.h"
-#include "player/PlayerStateFactory.h"
+#include "notify/PlayerStateFactory.h"
 #include "win/mixer/Device.h"
 #include "win/mixer/MixerRules.h"
 #include "win/mixer/SystemMixer.h"

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Util.h"
+#include "base/Util.h"
 
 // Stands in for the controller in the Windows tests: keeps every notice the
 // program gives, from whichever thread it comes.

@@ -8,10 +8,10 @@
 #include <vector>
 
 #include "WinTestSupport.h"
-#include "app/AppPaths.h"
+#include "base/AppPaths.h"
 #include "action/ActionPluginMgr.h"
 #include "config/Ini.h"
-#include "player/PlayerStateFactory.h"
+#include "notify/PlayerStateFactory.h"
 #include "notify/NotifyDesktop.h"
 #include "notify/NotifyWnd.h"
 #include "notify/NotifyWndMgr.h"

@@ -17,8 +17,8 @@
 
 #include "WinTestSupport.h"
 #include "action/ActionList.h"
-#include "app/AppPaths.h"
-#include "app/Util.h"
+#include "base/AppPaths.h"
+#include "base/Util.h"
 #include "app/ZEvared.h"
 #include "config/Ini.h"
 #include "config/Lang.h"

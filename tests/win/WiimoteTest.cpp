@@ -8,10 +8,10 @@
 
 #include "WinTestSupport.h"
 #include "NoticeRecorder.h"
-#include "app/AppException.h"
-#include "app/AppPaths.h"
+#include "base/AppException.h"
+#include "base/AppPaths.h"
 #include "app/ZEvared.h"
-#include "app/Util.h"
+#include "base/Util.h"
 #include "config/Ini.h"
 #include "config/Lang.h"
 #include "input/WiimoteMgr.h"

@@ -3,7 +3,7 @@
 #include <memory>
 #include <utility>
 
-#include "app/RunningThreads.h"
+#include "base/RunningThreads.h"
 #include "player/PlayerHost.h"
 #include "player/com/ITunesCom.h"
 #include "win/util/Com.h"

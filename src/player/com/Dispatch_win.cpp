@@ -4,7 +4,7 @@
 #include <map>
 #include <mutex>
 
-#include "app/AppException.h"
+#include "base/AppException.h"
 #include "win/util/Com.h"
 #include "win/util/StringUtil.h"
 

@@ -7,7 +7,7 @@
 #include <condition_variable>
 #include <mutex>
 
-#include "app/AppException.h"
+#include "base/AppException.h"
 #include "player/com/ComPlayer.h"
 #include "player/com/ITunesEvents.h"
 #include "win/util/Com.h"

@@ -2,7 +2,7 @@
 
 #include <mutex>
 
-#include "app/AppException.h"
+#include "base/AppException.h"
 
 namespace tavelapp {
 namespace itunes {

@@ -1,11 +1,11 @@
-#include "app/StartupEntry.h"
+#include "feature/StartupEntry.h"
 
 #include <windows.h>
 
 #include <memory>
 #include <type_traits>
 
-#include "app/AppPaths.h"
+#include "base/AppPaths.h"
 #include "win/util/StringUtil.h"
 
 namespace tavelapp {

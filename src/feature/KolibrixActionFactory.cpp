@@ -1,6 +1,6 @@
-#include "action/KolibrixActionFactory.h"
+#include "feature/KolibrixActionFactory.h"
 
-#include "action/KolibrixActions.h"
+#include "feature/KolibrixActions.h"
 
 namespace tavelapp {
 namespace action {

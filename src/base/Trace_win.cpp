@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "app/Trace.h"
+#include "base/Trace.h"
 
 namespace tavelapp {
 

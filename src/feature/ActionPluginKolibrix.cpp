@@ -1,8 +1,8 @@
-#include "action/ActionPluginKolibrix.h"
+#include "feature/ActionPluginKolibrix.h"
 
-#include "action/KolibrixActionFactory.h"
-#include "app/RunningThreads.h"
-#include "app/Util.h"
+#include "feature/KolibrixActionFactory.h"
+#include "base/RunningThreads.h"
+#include "base/Util.h"
 #include "feature/FeatureDialogs.h"
 #include "feature/InterruptPlayDlg.h"
 #include "notify/ChangeDetector.h"

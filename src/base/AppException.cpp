@@ -1,7 +1,7 @@
-#include "app/AppException.h"
+#include "base/AppException.h"
 
-#include "app/NotifyWndInfo.h"
-#include "app/Util.h"
+#include "base/NotifyWndInfo.h"
+#include "base/Util.h"
 #include "win/util/StringUtil.h"
 
 namespace tavelapp {

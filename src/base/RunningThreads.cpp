@@ -1,4 +1,4 @@
-#include "app/RunningThreads.h"
+#include "base/RunningThreads.h"
 
 #include <algorithm>
 #include <chrono>

@@ -1,4 +1,4 @@
-#include "notify/Replacer.h"
+#include "base/Replacer.h"
 
 #include <cstdint>
 #include <cwchar>

@@ -1,6 +1,6 @@
-#include "action/SystemActionFactory.h"
+#include "feature/SystemActionFactory.h"
 
-#include "action/SystemActions.h"
+#include "feature/SystemActions.h"
 
 namespace tavelapp {
 namespace action {

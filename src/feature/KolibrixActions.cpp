@@ -1,14 +1,14 @@
-#include "action/KolibrixActions.h"
+#include "feature/KolibrixActions.h"
 
 #include <chrono>
 #include <future>
 #include <memory>
 
 #include "action/RunActionDlg.h"
-#include "app/AppException.h"
-#include "app/AppPaths.h"
-#include "app/RunningThreads.h"
-#include "app/Util.h"
+#include "base/AppException.h"
+#include "base/AppPaths.h"
+#include "base/RunningThreads.h"
+#include "base/Util.h"
 #include "feature/ClockTimer.h"
 #include "feature/CountdownTimer.h"
 #include "feature/EditArtworkDlg.h"

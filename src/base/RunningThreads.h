@@ -4,7 +4,7 @@
 #include <mutex>
 #include <vector>
 
-#include "app/Thread.h"
+#include "base/Thread.h"
 
 namespace tavelapp {
 

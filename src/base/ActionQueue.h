@@ -6,7 +6,7 @@
 #include <functional>
 #include <mutex>
 
-#include "app/ActionOrigin.h"
+#include "base/ActionOrigin.h"
 
 namespace tavelapp {
 

@@ -1,11 +1,11 @@
-#include "app/ActionQueue.h"
+#include "base/ActionQueue.h"
 
 #include <algorithm>
 #include <atomic>
 #include <utility>
 
-#include "app/Trace.h"
-#include "app/WorkerPool.h"
+#include "base/Trace.h"
+#include "base/WorkerPool.h"
 
 namespace tavelapp {
 namespace {

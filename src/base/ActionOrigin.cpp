@@ -1,4 +1,4 @@
-#include "app/ActionOrigin.h"
+#include "base/ActionOrigin.h"
 
 #include <utility>
 

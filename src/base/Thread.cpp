@@ -1,11 +1,11 @@
-#include "app/Thread.h"
+#include "base/Thread.h"
 
 #include <condition_variable>
 #include <functional>
 #include <mutex>
 
-#include "app/ActionOrigin.h"
-#include "app/ActionQueue.h"
+#include "base/ActionOrigin.h"
+#include "base/ActionQueue.h"
 
 namespace tavelapp {
 

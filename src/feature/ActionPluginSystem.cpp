@@ -1,7 +1,7 @@
-#include "action/ActionPluginSystem.h"
+#include "feature/ActionPluginSystem.h"
 
-#include "action/SystemActionFactory.h"
-#include "app/RunningThreads.h"
+#include "feature/SystemActionFactory.h"
+#include "base/RunningThreads.h"
 
 namespace tavelapp {
 

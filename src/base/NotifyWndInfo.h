@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "app/Picture.h"
+#include "base/Picture.h"
 
 namespace tavelapp {
 

@@ -1,4 +1,4 @@
-#include "player/PlayerStateFactory.h"
+#include "notify/PlayerStateFactory.h"
 
 #include <locale>
 #include <mutex>

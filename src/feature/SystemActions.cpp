@@ -1,4 +1,4 @@
-#include "action/SystemActions.h"
+#include "feature/SystemActions.h"
 
 #include <mutex>
 
