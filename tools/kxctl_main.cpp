@@ -71,18 +71,30 @@ void useShortWaits() {
     tavelapp::ITunesCom::setWaits(waits);
 }
 
+// Runs body with the running player's application object; false when the
+// player is not running (connecting would start it) or failed on the way.
+template <class Body>
+bool withRunningPlayer(Body body) {
+    if (!tavelapp::isITunesRunning()) return false;
+    useShortWaits();
+    ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    bool done = false;
+    try {
+        tavelapp::ITunesCom com;
+        body(com.app());
+        done = true;
+    } catch (...) {
+    }
+    ::CoUninitialize();
+    return done;
+}
+
 int printPlayer() {
-    // Connecting to a player that is not there would start it.
     if (!tavelapp::isITunesRunning()) {
         std::printf("not-running\n");
         return 1;
     }
-    useShortWaits();
-    ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    int result = 1;
-    try {
-        tavelapp::ITunesCom com;
-        auto& app = com.app();
+    const bool read = withRunningPlayer([](auto& app) {
         const long state = app->playerState();
         const long volume = app->soundVolume();
         long track = 0;
@@ -92,35 +104,20 @@ int printPlayer() {
             name = current->name();
         }
         std::printf("state=%ld volume=%ld track=%ld name=%s\n", state, volume, track, utf8(name).c_str());
-        result = 0;
-    } catch (...) {
-        std::printf("unreachable\n");
-    }
-    ::CoUninitialize();
-    return result;
+    });
+    if (!read) std::printf("unreachable\n");
+    return read ? 0 : 1;
 }
 
 int playNearEnd(long secondsBeforeEnd) {
-    if (!tavelapp::isITunesRunning()) {
-        std::printf("failed\n");
-        return 1;
-    }
-    useShortWaits();
-    ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    int result = 1;
-    try {
-        tavelapp::ITunesCom com;
-        auto& app = com.app();
+    const bool played = withRunningPlayer([secondsBeforeEnd](auto& app) {
         app->play();
         if (secondsBeforeEnd >= 0) {
             if (auto current = app->currentTrack()) app->setPlayerPosition(current->duration() - secondsBeforeEnd);
         }
-        result = 0;
-    } catch (...) {
-    }
-    std::printf(result == 0 ? "ok\n" : "failed\n");
-    ::CoUninitialize();
-    return result;
+    });
+    std::printf(played ? "ok\n" : "failed\n");
+    return played ? 0 : 1;
 }
 
 int quitPlayer(DWORD wait) {
