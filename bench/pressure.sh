@@ -13,6 +13,8 @@ build=$(cd "${1:?usage: pressure.sh <build dir>}" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../tests/e2e/lib.bash"
 settle=${SETTLE_SECONDS:-8}
+# Idle: after start-up's work, once the pool's idle workers have retired (30 s).
+idle=${IDLE_SECONDS:-35}
 late=${LATE_SECONDS:-30}
 
 # The Linux process that runs a Windows program of this run: wine gives it the
@@ -32,8 +34,6 @@ wait_pid() {
   done
   return 1
 }
-rss_kb() { sed -n 's/^VmRSS:[[:space:]]*\([0-9]*\).*/\1/p' "/proc/$1/status" 2>/dev/null; }
-threads() { sed -n 's/^Threads:[[:space:]]*\([0-9]*\).*/\1/p' "/proc/$1/status" 2>/dev/null; }
 mb() { awk -v k="$1" 'BEGIN { printf "%.1f MB", k / 1024 }'; }
 fail() {
   echo "pressure: $1" >&2
@@ -50,21 +50,21 @@ wine "$WORK/minimal_resident.exe" >/dev/null 2>&1 &
 [ "$(ctl wait-window MinimalResident 20000)" = 1 ] || fail "minimal_resident.exe did not come up"
 minimal=$(wait_pid minimal_resident.exe) || fail "no process for minimal_resident.exe"
 sleep "$settle"
-minimal_rss=$(rss_kb "$minimal") minimal_threads=$(threads "$minimal")
+minimal_rss=$(e2e_rss_kb "$minimal") minimal_threads=$(e2e_threads "$minimal")
 kill "$minimal" 2>/dev/null
 
 # Kolibrix at idle, observing the player.
 start_app
 [ "$(ctl wait-app 20000)" = 1 ] && wait_hotkeys || fail "Kolibrix did not come up"
 app=$(wait_pid Kolibrix.exe) || fail "no process for Kolibrix.exe"
-sleep "$settle"
-idle_rss=$(rss_kb "$app") idle_threads=$(threads "$app")
+sleep "$idle"
+idle_rss=$(e2e_rss_kb "$app") idle_threads=$(e2e_threads "$app")
 
 # The burst: the player rejects every call for 8 s while the keys arrive.
 sample() {
   local peak_rss=0 peak_threads=0 r t
   for _ in $(seq "$1"); do
-    r=$(rss_kb "$app") t=$(threads "$app")
+    r=$(e2e_rss_kb "$app") t=$(e2e_threads "$app")
     [ -n "$r" ] && [ "$r" -gt "$peak_rss" ] && peak_rss=$r
     [ -n "$t" ] && [ "$t" -gt "$peak_threads" ] && peak_threads=$t
     sleep 0.1
@@ -83,11 +83,11 @@ xdotool key --delay 16 "${keys[@]}"
 burst_end=$(date +%s.%N)
 wait "$sampler"
 read -r burst_rss burst_threads <"$WORK/burst.peak"
-busy_end_rss=$(rss_kb "$app") busy_end_threads=$(threads "$app")
+busy_end_rss=$(e2e_rss_kb "$app") busy_end_threads=$(e2e_threads "$app")
 sleep "$settle"
-after_rss=$(rss_kb "$app") after_threads=$(threads "$app")
+after_rss=$(e2e_rss_kb "$app") after_threads=$(e2e_threads "$app")
 sleep $((late - settle))
-late_rss=$(rss_kb "$app") late_threads=$(threads "$app")
+late_rss=$(e2e_rss_kb "$app") late_threads=$(e2e_threads "$app")
 read_player
 
 printf 'minimal program   %-9s %3s threads\n' "$(mb "$minimal_rss")" "$minimal_threads"

@@ -26,10 +26,17 @@ ClockTimer::ClockTimer(ClockTimerIni& settings, std::unique_ptr<Alarm> alarm, Cl
     : AlarmTimer(settings, std::move(alarm), std::move(runner)), clock_(std::move(clock)) {}
 
 std::int64_t ClockTimer::nextTarget(std::int64_t nowSeconds, int hour, int minute) {
+    // Out-of-range values name the time of day the local-time conversion
+    // would carry them over to (24:30 is half past midnight); taken as they
+    // are, a hand-edited -100 or a huge value lies days away or in the past,
+    // and an always-on timer would fire on every tick.
+    const std::int64_t minutesPerDay = 24 * 60;
+    std::int64_t ofDay = (static_cast<std::int64_t>(hour) * 60 + minute) % minutesPerDay;
+    if (ofDay < 0) ofDay += minutesPerDay;
     const LocalTime now = LocalTime::fromUtc(nowSeconds);
     LocalTime wanted = now;
-    wanted.hour = hour;
-    wanted.minute = minute;
+    wanted.hour = static_cast<int>(ofDay / 60);
+    wanted.minute = static_cast<int>(ofDay % 60);
     wanted.second = 0;
     std::int64_t target = LocalTime::toUtc(wanted);
     // At or after today's moment it is the next day's; a repeated hour when
@@ -39,7 +46,8 @@ std::int64_t ClockTimer::nextTarget(std::int64_t nowSeconds, int hour, int minut
         next.day += days;
         target = LocalTime::toUtc(next);
     }
-    return target;
+    // Never a past target, whatever the time zone's rules did.
+    return target > nowSeconds ? target : nowSeconds + 24 * 60 * 60;
 }
 
 void ClockTimer::start() {

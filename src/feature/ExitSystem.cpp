@@ -34,7 +34,9 @@ bool ExitSystem::flagsFor(const std::wstring& mode, unsigned int& flags) {
 
 int ExitSystem::countdownSeconds(const std::wstring& parameter) {
     int seconds = 0;
-    for (wchar_t c : parameter) {
+    // Hand-written lists put a blank before the number ("Shutdown<tab> 60").
+    const std::size_t first = parameter.find_first_not_of(L" \t");
+    for (wchar_t c : parameter.substr(first == std::wstring::npos ? parameter.size() : first)) {
         if (c < L'0' || c > L'9') break;
         // A day is plenty; the product stays far from overflowing.
         seconds = seconds * 10 + (c - L'0');

@@ -141,6 +141,10 @@ TEST(ClockTimerTarget, NextOccurrenceOfTheWallClockTime) {
         {utc(2026, 12, 31, 12, 0, 0), 0, 0, utc(2027, 1, 1, 0, 0, 0)},
         // Out-of-range values are carried over: 24:30 is half past midnight.
         {utc(2026, 5, 10, 12, 0, 0), 24, 30, utc(2026, 5, 11, 0, 30, 0)},
+        // However far out (a hand-edited file), the next such time of day.
+        {utc(2026, 5, 10, 12, 0, 0), -100, 0, utc(2026, 5, 10, 20, 0, 0)},
+        {utc(2026, 5, 10, 12, 0, 0), 0, -1, utc(2026, 5, 10, 23, 59, 0)},
+        {utc(2026, 5, 10, 12, 0, 0), 2147483647, 2147483647, utc(2026, 5, 11, 9, 7, 0)},
     };
     for (const Case& c : cases)
         EXPECT_EQ(c.target, ClockTimer::nextTarget(c.now, c.hour, c.minute)) << c.hour << ":" << c.minute;

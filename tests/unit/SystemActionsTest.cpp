@@ -175,6 +175,7 @@ TEST(ExitSystem, CountdownIsTheLeadingDigits) {
     EXPECT_EQ(ExitSystem::countdownSeconds(L"30"), 30);
     EXPECT_EQ(ExitSystem::countdownSeconds(L"5s"), 5);
     EXPECT_EQ(ExitSystem::countdownSeconds(L"x5"), 0);
+    EXPECT_EQ(ExitSystem::countdownSeconds(L" \t60"), 60);
     EXPECT_EQ(ExitSystem::countdownSeconds(L""), 0);
     EXPECT_EQ(ExitSystem::countdownSeconds(L"99999999999999"), 86400);
 }
