@@ -19,6 +19,7 @@
 #include "feature/ClockTimer.h"
 #include "feature/CountdownTimerIni.h"
 #include "feature/EventAction.h"
+#include "feature/ExitSystem.h"
 #include "feature/InterruptPlay.h"
 #include "player/PlayTrackByID.h"
 #include "player/PlayerHost.h"
@@ -178,6 +179,8 @@ ZEvared::~ZEvared() {
     trayImage_ = nullptr;
 
     runStartupOrEndupAction(Ini::instance().detail.endupAction);
+    // Exit chosen during a shutdown countdown: the countdown goes with the controller.
+    closeExitSystemDlg();
 
     observationTimer_.setListener(nullptr);
     notifyQueueTimer_.setListener(nullptr);

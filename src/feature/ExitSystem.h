@@ -48,5 +48,8 @@ std::shared_ptr<PowerControl> systemPowerControl();
 // Shows the countdown on the main thread; when it runs out or the user goes
 // on, exitNow runs on a worker. Off Windows there is no countdown and nothing happens.
 void showExitSystemDlg(const std::wstring& mode, int seconds);
+// Closes a countdown still open, on the main thread, while the program ends:
+// its window timer must go before the timers do.
+void closeExitSystemDlg();
 
 }  // namespace tavelapp

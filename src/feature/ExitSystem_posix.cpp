@@ -15,4 +15,6 @@ std::shared_ptr<PowerControl> systemPowerControl() { return std::make_shared<NoP
 
 void showExitSystemDlg(const std::wstring&, int) {}
 
+void closeExitSystemDlg() {}
+
 }  // namespace tavelapp

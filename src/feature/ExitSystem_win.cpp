@@ -74,4 +74,6 @@ void showExitSystemDlg(const std::wstring& mode, int seconds) {
     }));
 }
 
+void closeExitSystemDlg() { openDialog.reset(); }
+
 }  // namespace tavelapp

@@ -5,6 +5,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <atomic>
 #include <memory>
 #include <string>
 #include <vector>
@@ -57,6 +58,7 @@ public:
 
 private:
     void onInit() override {
+        refreshTarget_ = hwnd();
         localizeDialog(hwnd(), L"InterruptPlayDlg");
         tavel::win::util::setUpReportList(item(IDC_INTERRUPT_LIST), {{text(L"Order"), 40},
                                                                      {text(L"Name"), 160},
@@ -97,6 +99,9 @@ private:
 
     bool onMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
         switch (message) {
+            case WM_DESTROY:
+                refreshTarget_ = nullptr;
+                return false;
             case kRefresh:
                 refresh();
                 return true;
@@ -121,7 +126,8 @@ private:
     void onQueueChanged(InterruptPlay&) override { postRefresh(); }
     void onReturnPointChanged(InterruptPlay&) override { postRefresh(); }
     void postRefresh() {
-        if (hwnd() != nullptr) ::PostMessageW(hwnd(), kRefresh, 0, 0);
+        // The dialog's own handle is the main thread's to change; workers read this copy.
+        if (HWND target = refreshTarget_.load()) ::PostMessageW(target, kRefresh, 0, 0);
     }
 
     void dropped(HDROP drop) {
@@ -216,6 +222,7 @@ private:
     }
 
     std::wstring libraryFile_;
+    std::atomic<HWND> refreshTarget_{nullptr};
     std::vector<InterruptPlay::ItemPtr> rows_;  // the list's rows, the return point last
     bool hasReturnRow_ = false;
 };
