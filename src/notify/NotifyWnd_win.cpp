@@ -165,11 +165,14 @@ void NotifyWnd::close(int event) {
     closed_ = true;
     stopTimers();
     ::ShowWindow(hwnd(), SW_HIDE);
-    if (listener_ != nullptr) listener_->onNotifyWndEvent(*this, event);
     if (captured_) {
         captured_ = false;
         ::ReleaseCapture();
     }
+    // Last, and nothing of this window after it: the click may run an action
+    // that shows the options modally, and a notification drained meanwhile
+    // may destroy this window.
+    if (listener_ != nullptr) listener_->onNotifyWndEvent(*this, event);
 }
 
 void NotifyWnd::onMouseMove(LPARAM lParam) {
