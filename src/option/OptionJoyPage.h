@@ -16,6 +16,8 @@ protected:
     bool capture(std::size_t index) override;
     void resetList() override;
     bool readyToCapture() override;
+    // Puts the device chosen in the list into the settings; false without one.
+    bool storeChosenDevice();
     void enableOwnControls(bool on) override;
 
 private:

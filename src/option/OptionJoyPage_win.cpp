@@ -48,6 +48,11 @@ void OptionJoyPage::showShift() {
 }
 
 bool OptionJoyPage::onCommand(WORD id, WORD code, HWND control) {
+    if (id == IDC_OPT_J_DEVICE && code == CBN_SELCHANGE) {
+        // The choice alone is an edit: OK keeps it even without another change.
+        if (storeChosenDevice()) changed();
+        return true;
+    }
     if (id == IDC_OPT_J_CHANGESHIFT && code == BN_CLICKED) {
         std::uint32_t shift = settings_.joy.shift;
         if (readyToCapture() && GetJoyShiftDlg(shift).show(hwnd()) == IDOK) {
@@ -79,12 +84,18 @@ void OptionJoyPage::resetList() {
     showShift();
 }
 
-bool OptionJoyPage::readyToCapture() {
+bool OptionJoyPage::storeChosenDevice() {
     const LRESULT index = ::SendMessageW(item(IDC_OPT_J_DEVICE), CB_GETCURSEL, 0, 0);
     const auto& devices = DInput::instance().devices();
-    if (input_ && index >= 0 && static_cast<std::size_t>(index) < devices.size()) {
-        const GUID& guid = devices[static_cast<std::size_t>(index)]->instance;
-        DInput::storeGuid(guid, settings_.joy);
+    if (!input_ || index < 0 || static_cast<std::size_t>(index) >= devices.size()) return false;
+    DInput::storeGuid(devices[static_cast<std::size_t>(index)]->instance, settings_.joy);
+    return true;
+}
+
+bool OptionJoyPage::readyToCapture() {
+    if (storeChosenDevice()) {
+        // A copy: enumerating anew frees the list the chosen entry lives in.
+        const GUID guid = DInput::settingsGuid(settings_.joy);
         DInput::instance().releaseDevice();
         DInput::instance().enumerate(&guid, ::GetAncestor(hwnd(), GA_ROOT));
     }

@@ -22,6 +22,7 @@
 #include "app/ZEvared.h"
 #include "config/Ini.h"
 #include "config/Lang.h"
+#include "input/DInput.h"
 #include "input/JoyRules.h"
 #include "input/WiimoteMgr.h"
 #include "input/WiimoteRules.h"
@@ -616,6 +617,40 @@ TEST(OptionJoyProbe, DISABLED_HeldShiftCapturesTheShiftedCodeAndAStickIsNoShiftB
     EXPECT_EQ(0x104u, result.joyKeys.back()->key);
     EXPECT_EQ(L"DoNothing", result.joyKeys.back()->action);
     EXPECT_EQ(8u, result.joy.shift);
+}
+
+// With two pads, choosing the second and pressing OK, with no other change,
+// keeps that pad.
+TEST(OptionJoyProbe, DISABLED_TheChosenControllerIsKeptByOkAlone) {
+    HMODULE library = ::LoadLibraryW(L"dinput.dll");
+    auto command = reinterpret_cast<int(WINAPI*)(const char*)>(
+        reinterpret_cast<void*>(::GetProcAddress(library, "DInputDoubleCommand")));
+    ASSERT_NE(nullptr, command) << "the DirectInput double is not loaded";
+    command("attach 1");
+    command("attach 2");
+    Ini settings(Ini::instance());
+    settings.joy = Ini::Item::Joy();
+    Ini result(L"");
+    drive(
+        [&] {
+            OptionSheet sheet(settings);
+            if (sheet.show(nullptr)) result = sheet.result();
+        },
+        [&] {
+            HWND sheet = waitFor(text(L"OptionSheet", L"Caption"));
+            if (sheet == nullptr) return;
+            HWND page = showPage(sheet, kJoyPage);
+            HWND devices = ::GetDlgItem(page, IDC_OPT_J_DEVICE);
+            ::SendMessageW(devices, CB_SETCURSEL, 1, 0);
+            ::PostMessageW(page, WM_COMMAND, MAKEWPARAM(IDC_OPT_J_DEVICE, CBN_SELCHANGE),
+                           reinterpret_cast<LPARAM>(devices));
+            ::PostMessageW(sheet, PSM_PRESSBUTTON, PSBTN_OK, 0);
+            waitGone(sheet);
+        });
+    command("detach 2");
+    const GUID second = {0x6B6F6C02, 0x4A6F, 0x7900, {0x80, 0, 0, 0, 0, 0, 0, 2}};  // the double's pad 2
+    EXPECT_TRUE(::IsEqualGUID(second, DInput::settingsGuid(result.joy)));
+    ::FreeLibrary(library);
 }
 
 TEST(OptionWiimote, HeldShiftCapturesTheShiftedButtonFromTheRemote) {
