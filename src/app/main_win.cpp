@@ -16,6 +16,7 @@
 #include "base/RunningThreads.h"
 #include "base/WorkerPool.h"
 #include "app/Wiring.h"
+#include "artwork/LoaderMgr.h"
 #include "player/com/ITunesCom.h"
 #include "win/util/Com.h"
 #include "win/util/MainThread.h"
@@ -70,6 +71,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
     tavel::win::util::MainThread::attach();
     tavelapp::AppPaths::setProgramPath(moduleFileName());
     tavelapp::wireLayers();
+    // The only copy runs now: what a crash left of its work files can go.
+    tavelapp::artwork::removeLeftovers();
 
     int exitCode = 0;
     {

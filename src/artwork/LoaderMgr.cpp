@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "base/AppPaths.h"
+#include "win/file/FileSystem.h"
 #include "win/file/File.h"
 
 namespace tavelapp {
@@ -18,6 +19,12 @@ LoaderMgr& LoaderMgr::instance() {
 LoaderMgr::LoaderMgr(std::vector<LoaderPtr> loaders) : loaders_(std::move(loaders)) {}
 
 LoaderMgr::~LoaderMgr() = default;
+
+void removeLeftovers() {
+    const std::wstring folder = AppPaths::settingsFolder() + L"\\Artwork";
+    for (const std::wstring& file : tavel::win::file::listFiles(folder, L"*.tmp"))
+        tavel::win::file::deleteFile(folder + L"\\" + file);
+}
 
 std::wstring artworkFolder() {
     static const std::wstring path = [] {

@@ -36,6 +36,9 @@ private:
 
 // The working folder for artwork files, created on first use.
 std::wstring artworkFolder();
+// Removes the working files (*.tmp) a crash left in that folder; at start,
+// before anything writes one.
+void removeLeftovers();
 
 }  // namespace artwork
 }  // namespace tavelapp

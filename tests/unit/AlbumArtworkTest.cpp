@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <map>
 
 #include "TempFolder.h"
+#include "artwork/LoaderMgr.h"
+#include "base/AppPaths.h"
 #include "feature/AlbumArtwork.h"
 #include "player/model/PlayerModel.h"
 #include "win/file/FileSystem.h"
@@ -125,4 +128,16 @@ TEST(AlbumArtworkThumbnail, AWidePictureIsFittedAndCentredOnTheBackground) {
     EXPECT_EQ(0x00FF0000u, thumb.pixel(55, 41));
     EXPECT_EQ(0x00FFFFFFu, thumb.pixel(28, 42));
     EXPECT_TRUE(fitCentred(wide, 0, 56, 0).empty());
+}
+
+TEST(ArtworkFolder, WorkFilesACrashLeftGoAtStartAndNothingElse) {
+    TempFolder dir;
+    AppPaths::setProgramPath(dir.winPath("Kolibrix.exe"));
+    dir.write("Kolibrix/Artwork/iTunes.tmp", "x");
+    dir.write("Kolibrix/Artwork/EditArtworkDlgPreview3.tmp", "x");
+    dir.write("Kolibrix/Artwork/cover.jpg", "x");
+    artwork::removeLeftovers();
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "Kolibrix/Artwork/iTunes.tmp"));
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "Kolibrix/Artwork/EditArtworkDlgPreview3.tmp"));
+    EXPECT_TRUE(std::filesystem::exists(dir.path() / "Kolibrix/Artwork/cover.jpg"));
 }
