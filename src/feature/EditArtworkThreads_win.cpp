@@ -66,15 +66,20 @@ int ApplyArtworkThread::run() {
     if (!query_.artist.empty() && !query_.album.empty()) {
         const bool tell = Ini::snapshot()->artwork.notifyApplyCompleted;
         if (tell) Util::notify(std::string(), applyText(L"ApplyStart_Text", query_), 0x40);
+        int changed = 0;
         withPlayer([&](itunes::App& app) {
-            applyAlbumArtwork(app, query_, trackIds_, file_);
+            changed = applyAlbumArtwork(app, query_, trackIds_, file_);
             for (const AlbumTrack& t : findAlbumTracks(app, query_)) {
                 if (trackIds_.count(t.trackId) != 0) counts->emplace_back(t.trackId, t.artworkCount);
             }
         });
-        if (tell) {
+        // "Applied" only when a track got the picture: an unreadable file or
+        // an unreachable player changed nothing.
+        if (changed > 0 && tell) {
             Util::notify(std::string(), applyText(L"ApplyEnd_Text", query_),
                          artwork::LoaderMgr::instance().load(file_, true), 0x40);
+        } else if (changed == 0) {
+            Util::notify(std::string(), applyText(L"ApplyFailed_Text", query_), 0x40);
         }
     }
     client_.reset();

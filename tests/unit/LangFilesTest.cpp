@@ -170,6 +170,7 @@ const std::map<SectionKey, int>& formattedTexts() {
         {{"Notification", "IRComTooManyLines"}, 1},     // lines run per object
         {{"Artwork", "ApplyStart_Text"}, 2},            // artist, album
         {{"Artwork", "ApplyEnd_Text"}, 2},              // artist, album
+        {{"Artwork", "ApplyFailed_Text"}, 2},           // artist, album
         {{"QuickPlayDlg", "PlayingPlaylistText"}, 1},   // playlist name
         {{"EditArtworkDlg", "FoundBy"}, 1},             // provider name
         {{"OptionJoyPage", "Shift"}, 1},                // shift button name
@@ -290,7 +291,7 @@ std::vector<SectionKey> requiredKeys() {
           "PlayerState_Paused",
           "PlayerState_FastForward",
           "PlayerState_Rewind"}},
-        {"Artwork", {"ApplyStart_Text", "ApplyEnd_Text"}},
+        {"Artwork", {"ApplyStart_Text", "ApplyEnd_Text", "ApplyFailed_Text"}},
         {"ExitSystemDlg", {"Caption", "Text", "Continue", "Abort"}},
     };
     std::vector<SectionKey> keys;
