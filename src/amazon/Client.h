@@ -61,8 +61,8 @@ private:
     void addProduct(const std::string& page);
     // Fill the items and count the steps; Found when there are items to download.
     int searchStore(const Ini& settings, const std::wstring& keywords, std::size_t& step, std::size_t& total);
-    int searchMusicBrainz(const Ini& settings, const std::wstring& artist, const std::wstring& album,
-                          std::size_t& total);
+    int searchMusicBrainz(const Ini& settings, const std::wstring& keywords, const std::wstring& artist,
+                          const std::wstring& album, std::size_t& total);
     // Downloads every item's picture into a temporary file; true when any arrived.
     bool downloadPictures(std::int32_t key, std::size_t& step, std::size_t total);
 

@@ -126,7 +126,7 @@ int Client::search(const std::wstring& keywords, const std::wstring& artist, con
     std::size_t step = 0, total = 0;
     // One published snapshot for the whole search, which runs on a worker.
     const std::shared_ptr<const Ini> settings = Ini::snapshot();
-    const int found = provider_ == MusicBrainz ? searchMusicBrainz(*settings, artist, album, total)
+    const int found = provider_ == MusicBrainz ? searchMusicBrainz(*settings, keywords, artist, album, total)
                                                : searchStore(*settings, keywords, step, total);
     if (found != Found) return found;
     return downloadPictures(albumKey(artist, album), step, total) ? Found : NoPicture;
@@ -154,12 +154,14 @@ int Client::searchStore(const Ini& settings, const std::wstring& keywords, std::
     return Found;
 }
 
-int Client::searchMusicBrainz(const Ini& settings, const std::wstring& artist, const std::wstring& album,
-                              std::size_t& total) {
+int Client::searchMusicBrainz(const Ini& settings, const std::wstring& keywords, const std::wstring& artist,
+                              const std::wstring& album, std::size_t& total) {
     int limit = settings.artwork.numDownloadArtworks;
     if (limit < 1 || limit > 10) limit = 1;
+    const std::string query = musicBrainzQuery(keywords, artist, album, limit);
+    if (query.empty()) return NothingFound;
     std::string answer;
-    if (!downloadText(searchAddress_ + musicBrainzQuery(artist, album, limit), answer)) return PageNotLoaded;
+    if (!downloadText(searchAddress_ + query, answer)) return PageNotLoaded;
     for (const Release& release : parseMusicBrainzReleases(answer)) {
         if (items_.size() >= static_cast<std::size_t>(limit)) break;
         auto item = std::make_shared<Item>();

@@ -25,10 +25,13 @@ std::wstring text(const nlohmann::json& value) {
 
 }  // namespace
 
-std::string musicBrainzQuery(const std::wstring& artist, const std::wstring& album, int limit) {
+std::string musicBrainzQuery(const std::wstring& keywords, const std::wstring& artist, const std::wstring& album,
+                             int limit) {
     if (limit < 1 || limit > 10) limit = 1;
-    return "/ws/2/release/?query=" + encodeKeywords(L"artist:" + phrase(artist) + L" AND release:" + phrase(album)) +
-           "&fmt=json&limit=" + std::to_string(limit);
+    const bool ownWords = keywords.find_first_not_of(L" ") != std::wstring::npos && keywords != artist + L" " + album;
+    if (!ownWords && artist.empty() && album.empty()) return std::string();
+    const std::wstring query = ownWords ? keywords : L"artist:" + phrase(artist) + L" AND release:" + phrase(album);
+    return "/ws/2/release/?query=" + encodeKeywords(query) + "&fmt=json&limit=" + std::to_string(limit);
 }
 
 std::vector<Release> parseMusicBrainzReleases(const std::string& json) {

@@ -128,10 +128,15 @@ TEST(CoverSearch, MusicBrainzAnswers) {
     EXPECT_EQ("/release/0a1b2c3d-0000-4000-8000-000000000001/front", coverArtPath(releases[0].id));
     for (const char* broken : {"", "{", "[]", "{\"releases\":{}}", "<html>busy</html>", "{\"releases\":[1,\"x\"]}"})
         EXPECT_TRUE(parseMusicBrainzReleases(broken).empty()) << broken;
+    // The editor's own keywords search by the fields; words the user typed
+    // (after Reset too) are searched as typed; nothing at all, no search.
     EXPECT_EQ("/ws/2/release/?query=artist%3a%22a%22%20AND%20release%3a%22b%22&fmt=json&limit=1",
-              musicBrainzQuery(L"a", L"b", 0));
+              musicBrainzQuery(L"a b", L"a", L"b", 0));
     EXPECT_EQ("/ws/2/release/?query=artist%3a%22%5c%5c%22%20AND%20release%3a%22%22&fmt=json&limit=10",
-              musicBrainzQuery(L"\\", L"", 10));
+              musicBrainzQuery(L"", L"\\", L"", 10));
+    EXPECT_EQ("/ws/2/release/?query=blue%20moon&fmt=json&limit=3", musicBrainzQuery(L"blue moon", L"a", L"b", 3));
+    EXPECT_EQ("/ws/2/release/?query=blue&fmt=json&limit=1", musicBrainzQuery(L"blue", L"", L"", 1));
+    EXPECT_EQ("", musicBrainzQuery(L" ", L"", L"", 1));
 }
 
 }  // namespace
