@@ -1,6 +1,7 @@
 #include "feature/AlbumArtwork.h"
 
 #include <functional>
+#include <mutex>
 #include <string>
 
 #include "win/dib/Bitmap.h"
@@ -65,7 +66,19 @@ std::vector<AlbumTrack> findAlbumTracks(itunes::App& app, const AlbumQuery& quer
     return tracks;
 }
 
+namespace {
+
+// One change of artwork at a time (on workers): an apply interleaved with a
+// clear or another apply could leave a track with two pictures.
+std::mutex& artworkChanges() {
+    static std::mutex lock;
+    return lock;
+}
+
+}  // namespace
+
 int clearAlbumArtwork(itunes::App& app, const AlbumQuery& query, const std::set<long>& trackIds) {
+    std::lock_guard<std::mutex> one(artworkChanges());
     int cleared = 0;
     forEachAlbumTrack(app, query, [&](itunes::Track& track) {
         if (trackIds.count(track.trackId()) != 0 && deleteAll(track)) ++cleared;
@@ -79,6 +92,7 @@ int applyAlbumArtwork(itunes::App& app, const AlbumQuery& query, const std::set<
     if (query.artist.empty() || query.album.empty()) return 0;
     std::string bytes;
     if (file.empty() || !tavel::win::file::readFileBytes(file, bytes) || bytes.empty()) return 0;
+    std::lock_guard<std::mutex> one(artworkChanges());
     int changed = 0;
     forEachAlbumTrack(app, query, [&](itunes::Track& track) {
         if (trackIds.count(track.trackId()) == 0) return true;
