@@ -2,6 +2,7 @@
 
 #include "BrowserWindowObject.h"
 #include "PlayerIds.h"
+#include "player/model/PersistentItem.h"
 
 namespace simplayer {
 
@@ -36,6 +37,9 @@ const std::vector<DispMember<AppObject>>& AppObject::members() {
         {L"LibrarySource", h::get<&App::librarySource>},
         {L"LibraryPlaylist", h::get<&App::libraryPlaylist>},
         {L"BrowserWindow", &AppObject::browserWindow},
+        {L"CreatePlaylist", nullptr, nullptr, &AppObject::createPlaylist},
+        {L"ITObjectPersistentIDHigh", &AppObject::persistentIdHigh},
+        {L"ITObjectPersistentIDLow", &AppObject::persistentIdLow},
     };
     return table;
 }
@@ -64,6 +68,49 @@ HRESULT AppObject::browserWindow(AppObject& self, const DispArgs& args, VARIANT*
     tavelapp::itunes::BrowserWindowPtr window = self.app_->browserWindow();
     if (!window) return putValue(result, static_cast<IDispatch*>(nullptr));
     return putValue(result, makeObject<BrowserWindowObject>(std::move(window), self.model_).get());
+}
+
+HRESULT AppObject::createPlaylist(AppObject& self, const DispArgs& args, VARIANT* result) {
+    if (args.count() != 1) return DISP_E_BADPARAMCOUNT;
+    std::wstring name;
+    const HRESULT hr = args.get(0, name);
+    if (FAILED(hr)) return hr;
+    const tavelapp::itunes::PlaylistPtr playlist = self.model_->createPlaylist(name);
+    if (!playlist) return E_FAIL;
+    return putValue(result, playlist);
+}
+
+namespace {
+
+// The persistent id of one of the player's own tracks or playlists.
+HRESULT persistentIdOf(const DispArgs& args, unsigned long long& id) {
+    if (args.count() != 1) return DISP_E_BADPARAMCOUNT;
+    tavel::win::util::ComPtr<IDispatch> object;
+    const HRESULT hr = args.get(0, object);
+    if (FAILED(hr)) return hr;
+    const std::shared_ptr<tavelapp::itunes::Object> item = DispatchObject::modelObjectOf(object.get());
+    auto* persistent = dynamic_cast<tavelapp::itunes::model::PersistentItem*>(item.get());
+    if (persistent == nullptr) return E_INVALIDARG;
+    id = persistent->persistentId();
+    return S_OK;
+}
+
+}  // namespace
+
+// ITObjectPersistentIDHigh/Low(object): the id's upper and lower 32 bits, as
+// ItemByPersistentID takes them.
+HRESULT AppObject::persistentIdHigh(AppObject&, const DispArgs& args, VARIANT* result) {
+    unsigned long long id = 0;
+    const HRESULT hr = persistentIdOf(args, id);
+    if (FAILED(hr)) return hr;
+    return putValue(result, static_cast<long>(static_cast<unsigned long>(id >> 32)));
+}
+
+HRESULT AppObject::persistentIdLow(AppObject&, const DispArgs& args, VARIANT* result) {
+    unsigned long long id = 0;
+    const HRESULT hr = persistentIdOf(args, id);
+    if (FAILED(hr)) return hr;
+    return putValue(result, static_cast<long>(static_cast<unsigned long>(id & 0xFFFFFFFFULL)));
 }
 
 }  // namespace simplayer

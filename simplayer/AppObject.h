@@ -33,6 +33,9 @@ protected:
 
 private:
     static HRESULT browserWindow(AppObject& self, const DispArgs& args, VARIANT* result);
+    static HRESULT createPlaylist(AppObject& self, const DispArgs& args, VARIANT* result);
+    static HRESULT persistentIdHigh(AppObject& self, const DispArgs& args, VARIANT* result);
+    static HRESULT persistentIdLow(AppObject& self, const DispArgs& args, VARIANT* result);
 
     std::shared_ptr<tavelapp::itunes::model::PlayerModel> model_;
     std::shared_ptr<tavelapp::itunes::App> app_;

@@ -1,5 +1,8 @@
 #include "ArtworkCollectionObject.h"
 
+#include "CollectionMembers.h"
+#include "PlayerIds.h"
+
 namespace simplayer {
 
 namespace h = handler;
@@ -7,8 +10,10 @@ using tavelapp::itunes::ArtworkCollection;
 
 const std::vector<DispMember<ArtworkCollectionObject>>& ArtworkCollectionObject::members() {
     static const std::vector<DispMember<ArtworkCollectionObject>> table = {
-        {L"Count", h::get<&ArtworkCollection::count>},
-        {L"Item", h::getAt<&ArtworkCollection::item>},
+        {L"Count", h::get<&ArtworkCollection::count>, nullptr, nullptr, kDispCount},
+        {L"Item", h::getAt<&ArtworkCollection::item>, nullptr, nullptr, kDispItem},
+        {L"_NewEnum", &collection::newEnum<ArtworkCollectionObject>, nullptr,
+         &collection::newEnum<ArtworkCollectionObject>, kDispNewEnum},
     };
     return table;
 }

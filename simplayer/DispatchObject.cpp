@@ -3,6 +3,7 @@
 #include <cwchar>
 #include <new>
 
+#include "PlayerIds.h"
 #include "ServerFaults.h"
 
 namespace simplayer {
@@ -10,7 +11,7 @@ namespace simplayer {
 STDMETHODIMP DispatchObject::QueryInterface(REFIID iid, void** out) {
     if (out == nullptr) return E_POINTER;
     *out = nullptr;
-    if (::IsEqualIID(iid, IID_IUnknown) || ::IsEqualIID(iid, IID_IDispatch)) {
+    if (::IsEqualIID(iid, IID_IUnknown) || ::IsEqualIID(iid, IID_IDispatch) || ::IsEqualIID(iid, kServedObjectId)) {
         *out = static_cast<IDispatch*>(this);
     } else {
         *out = findInterface(iid);
@@ -29,6 +30,17 @@ STDMETHODIMP_(ULONG) DispatchObject::Release() {
 }
 
 void* DispatchObject::findInterface(REFIID) { return nullptr; }
+
+std::shared_ptr<tavelapp::itunes::Object> DispatchObject::modelObjectOf(IDispatch* object) {
+    // COM hands an object of this apartment back as itself, never as a proxy,
+    // so only the player's own objects answer.
+    void* own = nullptr;
+    if (object == nullptr || FAILED(object->QueryInterface(kServedObjectId, &own)) || own == nullptr) return nullptr;
+    auto* served = static_cast<DispatchObject*>(static_cast<IDispatch*>(own));
+    std::shared_ptr<tavelapp::itunes::Object> item = served->modelObject();
+    served->Release();
+    return item;
+}
 
 STDMETHODIMP DispatchObject::GetTypeInfoCount(UINT* count) {
     if (count == nullptr) return E_POINTER;
@@ -50,7 +62,7 @@ STDMETHODIMP DispatchObject::GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT cou
         const UINT members = memberCount();
         for (UINT i = 0; i < members; ++i) {
             if (::_wcsicmp(names[0], memberName(i)) == 0) {
-                ids[0] = static_cast<DISPID>(i + 1);
+                ids[0] = memberId(i);
                 break;
             }
         }
@@ -69,7 +81,11 @@ STDMETHODIMP DispatchObject::Invoke(DISPID id, REFIID iid, LCID, WORD flags, DIS
     // A busy player turns every call away unseen, whatever it asks.
     if (ServerFaults::instance().busy()) return RPC_E_CALL_REJECTED;
     if (!::IsEqualIID(iid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
-    if (id < 1 || static_cast<UINT>(id) > memberCount()) return DISP_E_MEMBERNOTFOUND;
+    UINT member = 0;
+    const UINT members = memberCount();
+    while (member < members && memberId(member) != id)
+        ++member;
+    if (member == members) return DISP_E_MEMBERNOTFOUND;
     DISPPARAMS none = {nullptr, nullptr, 0, 0};
     const DISPPARAMS& p = params != nullptr ? *params : none;
     if (p.cArgs > 0 && p.rgvarg == nullptr) return E_INVALIDARG;
@@ -81,7 +97,7 @@ STDMETHODIMP DispatchObject::Invoke(DISPID id, REFIID iid, LCID, WORD flags, DIS
     }
     if (result != nullptr) ::VariantInit(result);
     try {
-        return invokeMember(static_cast<UINT>(id - 1), flags, DispArgs(p, argErr), isPut ? nullptr : result);
+        return invokeMember(member, flags, DispArgs(p, argErr), isPut ? nullptr : result);
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
     } catch (...) {

@@ -8,6 +8,9 @@
 
 namespace simplayer {
 
+// A member without an id of its own is numbered by its place in the list.
+constexpr DISPID kPlaceId = DISPID_UNKNOWN;
+
 // One member reachable by name: what it does when read, written or called.
 // A put handler finds the new value as argument 0.
 template <class T>
@@ -17,6 +20,7 @@ struct DispMember {
     Handler get = nullptr;
     Handler put = nullptr;
     Handler call = nullptr;
+    DISPID id = kPlaceId;
 };
 
 // IDispatch driven by T's member list: `static const std::vector<DispMember<T>>&
@@ -27,6 +31,10 @@ class DispatchTable : public DispatchObject {
 protected:
     UINT memberCount() const override { return static_cast<UINT>(T::members().size()); }
     const wchar_t* memberName(UINT index) const override { return T::members()[index].name; }
+    DISPID memberId(UINT index) const override {
+        const DISPID id = T::members()[index].id;
+        return id != kPlaceId ? id : static_cast<DISPID>(index + 1);
+    }
     HRESULT invokeMember(UINT index, WORD flags, const DispArgs& args, VARIANT* result) override {
         const DispMember<T>& m = T::members()[index];
         T& self = static_cast<T&>(*this);

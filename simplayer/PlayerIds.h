@@ -1,5 +1,6 @@
 #pragma once
 #include <windows.h>
+#include <oleauto.h>
 
 namespace simplayer {
 
@@ -11,5 +12,22 @@ inline const wchar_t kAppClassIdText[] = L"{DC0C2640-1415-4644-875C-6F4D769839BA
 inline const wchar_t kProgId[] = L"iTunes.Application";
 // Clients find the running player by a top-level window of this class.
 inline const wchar_t kWindowClass[] = L"iTunes";
+
+// Member ids of the collections as the player's type library gives them: the
+// default member Item, the enumerator, and the others numbered by their place in
+// the interface. Scripts call Item through DISPID_VALUE (`tracks(1)`) and walk a
+// collection through DISPID_NEWENUM (For Each, Enumerator).
+constexpr DISPID kDispCount = 0x60020000;
+constexpr DISPID kDispItem = DISPID_VALUE;
+constexpr DISPID kDispNewEnum = DISPID_NEWENUM;
+constexpr DISPID kDispTracksItemByPlayOrder = 0x60020002;
+constexpr DISPID kDispTracksItemByName = 0x60020003;
+constexpr DISPID kDispTracksItemByPersistentID = 0x60020005;
+constexpr DISPID kDispPlaylistsItemByName = 0x60020002;
+constexpr DISPID kDispPlaylistsItemByPersistentID = 0x60020004;
+
+// The player's own objects answer QueryInterface for this private id with
+// themselves, so that an object a client passes back can be recognised.
+inline const IID kServedObjectId = {0x6E1B7C2A, 0x4F0D, 0x4C55, {0x9A, 0x61, 0x2B, 0x7E, 0x33, 0xC8, 0x0D, 0x51}};
 
 }  // namespace simplayer

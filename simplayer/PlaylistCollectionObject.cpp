@@ -1,5 +1,8 @@
 #include "PlaylistCollectionObject.h"
 
+#include "CollectionMembers.h"
+#include "PlayerIds.h"
+
 namespace simplayer {
 
 namespace h = handler;
@@ -7,8 +10,13 @@ using tavelapp::itunes::PlaylistCollection;
 
 const std::vector<DispMember<PlaylistCollectionObject>>& PlaylistCollectionObject::members() {
     static const std::vector<DispMember<PlaylistCollectionObject>> table = {
-        {L"Count", h::get<&PlaylistCollection::count>},
-        {L"Item", h::getAt<&PlaylistCollection::item>},
+        {L"Count", h::get<&PlaylistCollection::count>, nullptr, nullptr, kDispCount},
+        {L"Item", h::getAt<&PlaylistCollection::item>, nullptr, nullptr, kDispItem},
+        {L"ItemByName", &collection::itemByName<PlaylistCollectionObject>, nullptr, nullptr, kDispPlaylistsItemByName},
+        {L"_NewEnum", &collection::newEnum<PlaylistCollectionObject>, nullptr,
+         &collection::newEnum<PlaylistCollectionObject>, kDispNewEnum},
+        {L"ItemByPersistentID", &collection::itemByPersistentId<PlaylistCollectionObject>, nullptr, nullptr,
+         kDispPlaylistsItemByPersistentID},
     };
     return table;
 }

@@ -1,5 +1,7 @@
 #include "PlaylistObject.h"
 
+#include "player/model/UserPlaylist.h"
+
 namespace simplayer {
 
 namespace h = handler;
@@ -15,6 +17,7 @@ const std::vector<DispMember<PlaylistObject>>& PlaylistObject::members() {
         {L"Search", nullptr, nullptr, &PlaylistObject::search},
         {L"Shuffle", h::get<&Playlist::shuffle>, h::put<&Playlist::setShuffle>},
         {L"SongRepeat", h::get<&Playlist::songRepeat>, h::put<&Playlist::setSongRepeat>},
+        {L"AddTrack", nullptr, nullptr, &PlaylistObject::addTrack},
     };
     return table;
 }
@@ -30,6 +33,21 @@ HRESULT PlaylistObject::search(PlaylistObject& self, const DispArgs& args, VARIA
     hr = args.get(1, fields);
     if (FAILED(hr)) return hr;
     return putValue(result, self.playlist_->search(text));
+}
+
+// AddTrack(track): the track must be one of the player's own; the library
+// playlist takes none (its members are every track already).
+HRESULT PlaylistObject::addTrack(PlaylistObject& self, const DispArgs& args, VARIANT* result) {
+    if (args.count() != 1) return DISP_E_BADPARAMCOUNT;
+    tavel::win::util::ComPtr<IDispatch> object;
+    const HRESULT hr = args.get(0, object);
+    if (FAILED(hr)) return hr;
+    const auto track = std::dynamic_pointer_cast<tavelapp::itunes::Track>(modelObjectOf(object.get()));
+    if (!track) return E_INVALIDARG;
+    auto* editable = dynamic_cast<tavelapp::itunes::model::UserPlaylist*>(self.playlist_.get());
+    const tavelapp::itunes::TrackPtr added = editable != nullptr ? editable->addTrack(track->trackId()) : nullptr;
+    if (!added) return E_FAIL;
+    return putValue(result, added);
 }
 
 }  // namespace simplayer

@@ -13,8 +13,12 @@ public:
     tavelapp::itunes::Playlist& target() { return *playlist_; }
     static const std::vector<DispMember<PlaylistObject>>& members();
 
+protected:
+    std::shared_ptr<tavelapp::itunes::Object> modelObject() override { return playlist_; }
+
 private:
     static HRESULT search(PlaylistObject& self, const DispArgs& args, VARIANT* result);
+    static HRESULT addTrack(PlaylistObject& self, const DispArgs& args, VARIANT* result);
 
     tavelapp::itunes::PlaylistPtr playlist_;
 };

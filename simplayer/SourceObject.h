@@ -13,6 +13,9 @@ public:
     tavelapp::itunes::Source& target() { return *source_; }
     static const std::vector<DispMember<SourceObject>>& members();
 
+protected:
+    std::shared_ptr<tavelapp::itunes::Object> modelObject() override { return source_; }
+
 private:
     tavelapp::itunes::SourcePtr source_;
 };

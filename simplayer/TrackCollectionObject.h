@@ -6,11 +6,12 @@
 
 namespace simplayer {
 
-// IITTrackCollection, counting from 1.
+// IITTrackCollection, counting from 1, with the player's member ids.
 class TrackCollectionObject : public DispatchTable<TrackCollectionObject> {
 public:
     explicit TrackCollectionObject(tavelapp::itunes::TrackCollectionPtr items) : items_(std::move(items)) {}
     tavelapp::itunes::TrackCollection& target() { return *items_; }
+    const tavelapp::itunes::TrackCollectionPtr& items() const { return items_; }
     static const std::vector<DispMember<TrackCollectionObject>>& members();
 
 private:

@@ -13,6 +13,9 @@ public:
     tavelapp::itunes::Track& target() { return *track_; }
     static const std::vector<DispMember<TrackObject>>& members();
 
+protected:
+    std::shared_ptr<tavelapp::itunes::Object> modelObject() override { return track_; }
+
 private:
     static HRESULT addArtworkFromFile(TrackObject& self, const DispArgs& args, VARIANT* result);
 

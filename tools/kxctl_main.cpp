@@ -13,6 +13,10 @@
 //   kxctl player                      prints the running player's state as one line
 //                                     "state=<n> volume=<n> track=<id> name=<name>"
 //                                     or "not-running"; never starts the player
+//   kxctl tracks [playlist]           prints the tracks of the running player's
+//                                     playlist of that name (default: the library),
+//                                     one line each "<id> rating=<n> album=<album>",
+//                                     then "count=<n>"; or "none" without such a list
 //   kxctl player-play [s]             makes a running player play and, given s, puts
 //                                     it s seconds before the current track's end;
 //                                     prints "ok" or "failed"
@@ -107,6 +111,35 @@ int printPlayer() {
     });
     if (!read) std::printf("unreachable\n");
     return read ? 0 : 1;
+}
+
+int printTracks(const std::wstring& playlistName) {
+    bool found = false;
+    const bool read = withRunningPlayer([&](auto& app) {
+        tavelapp::itunes::PlaylistPtr playlist;
+        if (playlistName.empty()) {
+            playlist = app->libraryPlaylist();
+        } else if (auto source = app->librarySource()) {
+            auto playlists = source->playlists();
+            const long count = playlists ? playlists->count() : 0;
+            for (long i = 1; i <= count && !playlist; ++i) {
+                auto p = playlists->item(i);
+                if (p && tavelapp::itunes::sameText(p->name(), playlistName)) playlist = p;
+            }
+        }
+        auto tracks = playlist ? playlist->tracks() : nullptr;
+        if (!tracks) return;
+        found = true;
+        const long count = tracks->count();
+        for (long i = 1; i <= count; ++i) {
+            if (auto t = tracks->item(i)) {
+                std::printf("%ld rating=%ld album=%s\n", t->trackId(), t->rating(), utf8(t->album()).c_str());
+            }
+        }
+        std::printf("count=%ld\n", count);
+    });
+    if (!read || !found) std::printf("none\n");
+    return read && found ? 0 : 1;
 }
 
 int playNearEnd(long secondsBeforeEnd) {
@@ -269,6 +302,7 @@ int wmain(int argc, wchar_t** argv) {
     }
     if (command == L"ping-window" && argc > 3) return pingWindow(argv[2], std::wcstoul(argv[3], nullptr, 10));
     if (command == L"player") return printPlayer();
+    if (command == L"tracks") return printTracks(argc > 2 ? argv[2] : L"");
     if (command == L"player-play") return playNearEnd(argc > 2 ? std::wcstol(argv[2], nullptr, 10) : -1);
     if (command == L"player-quit") return quitPlayer(argc > 2 ? std::wcstoul(argv[2], nullptr, 10) : 10000);
     if (command == L"sim" && argc > 2) {

@@ -346,6 +346,18 @@ long integerOf(const Value* v) {
     return 0;
 }
 
+// The 64-bit persistent ids are written as 16 hex digits; anything else is none.
+unsigned long long persistentIdOf(const Value* v) {
+    if (!v || v->kind != Value::String || v->text.empty() || v->text.size() > 16) return 0;
+    unsigned long long id = 0;
+    for (char c : v->text) {
+        const int digit = digitValue(c, 16);
+        if (digit < 0) return 0;
+        id = id * 16 + static_cast<unsigned long long>(digit);
+    }
+    return id;
+}
+
 std::wstring textOf(const Value* v) {
     if (!v || v->kind != Value::String) return std::wstring();
     return tavel::win::util::utf8ToWide(v->text);
@@ -369,6 +381,7 @@ TrackData readTrack(const std::string& dictKey, const Value& dict) {
     t.trackCount = std::max(0L, integerOf(dict.find("Track Count")));
     t.year = std::max(0L, integerOf(dict.find("Year")));
     t.location = textOf(dict.find("Location"));
+    t.persistentId = persistentIdOf(dict.find("Persistent ID"));
     if (const Value* files = dict.find("Artwork Files")) {
         if (files->kind == Value::Array) {
             for (const Value& f : files->values) {
@@ -408,6 +421,7 @@ Library parseLibraryXml(const std::string& bytes) {
                 PlaylistData data;
                 data.name = textOf(p.find("Name"));
                 data.playlistId = integerOf(p.find("Playlist ID"));
+                data.persistentId = persistentIdOf(p.find("Playlist Persistent ID"));
                 if (const Value* items = p.find("Playlist Items")) {
                     for (const Value& item : items->values) {
                         const long id = integerOf(item.find("Track ID"));

@@ -20,7 +20,8 @@ struct TrackData {
     long trackNumber = 0;
     long trackCount = 0;
     long year = 0;
-    std::wstring location;  // "file://localhost/..." as the library file has it
+    std::wstring location;                // "file://localhost/..." as the library file has it
+    unsigned long long persistentId = 0;  // the file's "Persistent ID"; 0 = none
     // Picture files (any format) that make up the track's artwork, in order.
     std::vector<std::string> artwork;
 };
@@ -31,6 +32,7 @@ struct PlaylistData {
     std::vector<long> trackIds;  // in playlist order
     bool shuffle = false;
     long songRepeat = 0;
+    unsigned long long persistentId = 0;  // the file's "Playlist Persistent ID"; 0 = none
 };
 
 // The library: all tracks, and the playlists in display order. The first

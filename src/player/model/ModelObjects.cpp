@@ -4,7 +4,9 @@
 // model alive.
 #include <algorithm>
 
+#include "player/model/PersistentItem.h"
 #include "player/model/PlayerModelImpl.h"
+#include "player/model/UserPlaylist.h"
 #include "win/file/FileSystem.h"
 
 namespace tavelapp {
@@ -125,7 +127,7 @@ private:
     long trackId_;
 };
 
-class ModelTrack : public Track, Handle {
+class ModelTrack : public Track, public PersistentItem, Handle {
 public:
     ModelTrack(ModelPtr model, long trackId, long playlistId)
         : Handle(std::move(model)), trackId_(trackId), playlistId_(playlistId) {}
@@ -144,6 +146,7 @@ public:
     long trackCount() override { return field(&TrackData::trackCount); }
     long trackNumber() override { return field(&TrackData::trackNumber); }
     long year() override { return field(&TrackData::year); }
+    unsigned long long persistentId() override { return field(&TrackData::persistentId); }
 
     std::wstring time() override {
         return impl_.call([&](Events&) {
@@ -256,7 +259,7 @@ private:
     std::vector<long> found_;
 };
 
-class ModelPlaylist : public Playlist, Handle {
+class ModelPlaylist : public Playlist, public PersistentItem, public UserPlaylist, Handle {
 public:
     ModelPlaylist(ModelPtr model, long playlistId) : Handle(std::move(model)), playlistId_(playlistId) {}
 
@@ -270,6 +273,19 @@ public:
         return impl_.call([&](Events&) { return impl_.playlist(playlistId_) ? playlistId_ : 0L; });
     }
     long trackId() override { return 0; }
+
+    unsigned long long persistentId() override {
+        return impl_.call([&](Events&) {
+            const Impl::PlaylistEntry* p = impl_.playlist(playlistId_);
+            return p ? p->data.persistentId : 0ULL;
+        });
+    }
+
+    TrackPtr addTrack(long trackId) override {
+        const bool added =
+            impl_.call([&](Events& events) { return impl_.addTrackLocked(playlistId_, trackId, events); });
+        return added ? makeTrack(model_, trackId, playlistId_) : nullptr;
+    }
 
     void playFirstTrack() override {
         impl_.call([&](Events& events) {
@@ -493,6 +509,10 @@ PlaylistPtr makePlaylist(const ModelPtr& model, long playlistId) {
 
 std::shared_ptr<App> makeAppHandle(std::shared_ptr<PlayerModel> model) {
     return std::make_shared<ModelApp>(std::move(model));
+}
+
+PlaylistPtr makePlaylistHandle(std::shared_ptr<PlayerModel> model, long playlistId) {
+    return makePlaylist(model, playlistId);
 }
 
 }  // namespace model

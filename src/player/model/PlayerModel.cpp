@@ -164,6 +164,15 @@ PlayerModel::Impl::Impl(Library library) : random(shuffleSeed) {
         p.data.shuffle = !on;
         setShuffleLocked(p, on);
     }
+    // Persistent ids are identities too: missing or repeated ones are made anew.
+    for (TrackEntry& t : tracks) {
+        if (t.data.persistentId == 0 || !persistentIds.insert(t.data.persistentId).second)
+            t.data.persistentId = newPersistentIdLocked();
+    }
+    for (PlaylistEntry& p : playlists) {
+        if (p.data.persistentId == 0 || !persistentIds.insert(p.data.persistentId).second)
+            p.data.persistentId = newPersistentIdLocked();
+    }
     for (std::size_t i = 0; i < tracks.size(); ++i)
         trackIndex[tracks[i].data.trackId] = i;
     for (std::size_t i = 0; i < playlists.size(); ++i)
@@ -411,6 +420,37 @@ std::vector<long> PlayerModel::Impl::searchLocked(long playlistId, const std::ws
     return found;
 }
 
+unsigned long long PlayerModel::Impl::newPersistentIdLocked() {
+    while (!persistentIds.insert(nextPersistentId).second)
+        ++nextPersistentId;
+    return nextPersistentId++;
+}
+
+long PlayerModel::Impl::createPlaylistLocked(const std::wstring& name, Events& events) {
+    long id = 1;
+    while (playlistIndex.count(id))
+        ++id;
+    PlaylistEntry entry;
+    entry.data.playlistId = id;
+    entry.data.name = name;
+    entry.data.persistentId = newPersistentIdLocked();
+    playlistIndex[id] = playlists.size();
+    playlists.push_back(std::move(entry));
+    events.push_back(DispDatabaseChanged);
+    return id;
+}
+
+bool PlayerModel::Impl::addTrackLocked(long playlistId, long trackId, Events& events) {
+    PlaylistEntry* p = playlist(playlistId);
+    if (!p || p == &playlists.front() || !track(trackId)) return false;
+    // A track is held once per playlist here; adding it again changes nothing.
+    if (orderPosition(*p, trackId) >= 0) return true;
+    p->data.trackIds.push_back(trackId);
+    p->order.push_back(p->data.trackIds.size() - 1);
+    events.push_back(DispDatabaseChanged);
+    return true;
+}
+
 void PlayerModel::Impl::raise(const Events& events) {
     if (events.empty()) return;
     std::lock_guard<std::recursive_mutex> lock(dispatchMutex);
@@ -456,6 +496,11 @@ PlayerModel::PlayerModel(Library library) : impl_(std::make_unique<Impl>(std::mo
 PlayerModel::~PlayerModel() = default;
 
 std::shared_ptr<App> PlayerModel::app() { return makeAppHandle(shared_from_this()); }
+
+PlaylistPtr PlayerModel::createPlaylist(const std::wstring& name) {
+    const long id = impl_->call([&](Impl::Events& events) { return impl_->createPlaylistLocked(name, events); });
+    return id != 0 ? makePlaylistHandle(shared_from_this(), id) : nullptr;
+}
 
 void PlayerModel::advance(long milliseconds) {
     if (milliseconds <= 0) return;

@@ -22,6 +22,10 @@ public:
     // The application object; every call yields a new handle onto the same player.
     std::shared_ptr<App> app();
 
+    // A new, empty playlist after the others, as a script makes one; null once
+    // the player has quit.
+    PlaylistPtr createPlaylist(const std::wstring& name);
+
     // Moves playback on by the given milliseconds of (real or test) time.
     void advance(long milliseconds);
 

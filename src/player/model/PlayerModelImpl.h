@@ -3,6 +3,7 @@
 #include <memory>
 #include <mutex>
 #include <random>
+#include <set>
 #include <string>
 #include <type_traits>
 #include <unordered_map>
@@ -68,6 +69,11 @@ struct PlayerModel::Impl {
     void setMuteLocked(bool on, Events& events);
     void quitLocked(Events& events);
     std::vector<long> searchLocked(long playlistId, const std::wstring& text);
+    // Editing as scripts do: a new, empty playlist after the others (its id), and
+    // a track added to a playlist other than the library's (false when refused).
+    unsigned long long newPersistentIdLocked();
+    long createPlaylistLocked(const std::wstring& name, Events& events);
+    bool addTrackLocked(long playlistId, long trackId, Events& events);
 
     // Runs `f(events)` under the lock and raises the events afterwards. Once the
     // player has quit nothing runs and the result is empty.
@@ -99,7 +105,9 @@ struct PlayerModel::Impl {
     bool running = true;
     std::vector<TrackEntry> tracks;
     std::vector<PlaylistEntry> playlists;                             // display order; the library playlist first
-    std::unordered_map<long, std::size_t> trackIndex, playlistIndex;  // id -> place; fixed after construction
+    std::unordered_map<long, std::size_t> trackIndex, playlistIndex;  // id -> place; places never change
+    std::set<unsigned long long> persistentIds;                       // in use, by tracks and playlists
+    unsigned long long nextPersistentId = 0x4B4F4C4942524958ULL;
     long state = Stopped;
     long long positionMs = 0;
     long currentTrackId = 0;
@@ -129,6 +137,7 @@ struct ModelAccess {
 };
 
 std::shared_ptr<App> makeAppHandle(std::shared_ptr<PlayerModel> model);
+PlaylistPtr makePlaylistHandle(std::shared_ptr<PlayerModel> model, long playlistId);
 
 // Case-insensitive word match used by playlist searches: every blank-separated
 // word of `text` occurs in at least one of the fields. No words, no match.
