@@ -44,7 +44,7 @@ End Function
 
 ' Kolibrix's language: Japanese unless Option.ini says otherwise.
 Function Language()
-    Dim fso, ini, file, line, inLang, id
+    Dim fso, ini, file, line, inLang, id, first
     id = "ja"
     On Error Resume Next
     Set fso = CreateObject("Scripting.FileSystemObject")
@@ -53,8 +53,12 @@ Function Language()
     If fso.FileExists(ini) Then
         Set file = fso.OpenTextFile(ini, 1)
         inLang = False
+        first = True
         Do While Not file.AtEndOfStream
             line = Trim(file.ReadLine())
+            ' The file may begin with a UTF-8 byte order mark, read here as a few characters.
+            If first And InStr(line, "[") > 1 And InStr(line, "[") <= 4 Then line = Mid(line, InStr(line, "["))
+            first = False
             If Left(line, 1) = "[" Then
                 inLang = (LCase(line) = "[lang]")
             ElseIf inLang And LCase(Left(line, 3)) = "id=" Then

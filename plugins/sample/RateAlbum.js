@@ -41,9 +41,12 @@ function language() {
         var ini = fso.BuildPath(fso.GetParentFolderName(fso.GetParentFolderName(folder)), "Option.ini");
         if (!fso.FileExists(ini)) return id;
         var file = fso.OpenTextFile(ini, 1);
-        var inLang = false;
+        var inLang = false, first = true;
         while (!file.AtEndOfStream) {
             var line = file.ReadLine().replace(/^\s+|\s+$/g, "");
+            // The file may begin with a UTF-8 byte order mark, read here as a few characters.
+            if (first) line = line.replace(/^[^\[]{1,3}\[/, "[");
+            first = false;
             if (line.charAt(0) == "[") inLang = line.toLowerCase() == "[lang]";
             else if (inLang && /^id\s*=/i.test(line)) id = line.replace(/^id\s*=\s*/i, "").toLowerCase();
         }
