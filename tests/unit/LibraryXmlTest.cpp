@@ -67,6 +67,7 @@ TEST(LibraryXml, ReadsTheFixtureLibrary) {
     EXPECT_EQ(first.playedCount, 1);
     EXPECT_EQ(first.rating, 20);
     EXPECT_EQ(first.year, 2010);
+    EXPECT_EQ(first.persistentId, 0x665F3428837C859AULL);
     EXPECT_EQ(first.location,
               L"file://localhost/C:/Users/Public/Music/Orla%20Finch/Paper%20Boats/01%20Paper%20Boats.mp3");
 

@@ -10,7 +10,9 @@
 #include <utility>
 
 #include "TempFolder.h"
+#include "player/model/PersistentItem.h"
 #include "player/model/PlayerModel.h"
+#include "player/model/UserPlaylist.h"
 #include "win/file/FileSystem.h"
 #include "win/util/TextCodec.h"
 
@@ -417,6 +419,42 @@ TEST_F(PlayerModelTest, CollectionsCountFromOne) {
     EXPECT_EQ(libraryTrack(1)->time(), L"1:02:03");
     EXPECT_EQ(libraryTrack(2)->time(), L"1:05");
     EXPECT_EQ(libraryTrack(3)->time(), L"0:00");
+}
+
+// What scripts do beyond the program: make a playlist, add tracks to it, and
+// name objects by persistent id.
+TEST_F(PlayerModelTest, ScriptsMakePlaylistsAndAddTracks) {
+    const PlaylistPtr picks = model->createPlaylist(L"Picks");
+    ASSERT_NE(picks, nullptr);
+    EXPECT_EQ(rec.take(), Events{"db"});
+    ASSERT_EQ(app->librarySource()->playlists()->count(), 4);
+    EXPECT_EQ(playlist(4)->name(), L"Picks");
+    EXPECT_EQ(picks->tracks()->count(), 0);
+
+    auto* adding = dynamic_cast<UserPlaylist*>(picks.get());
+    ASSERT_NE(adding, nullptr);
+    ASSERT_NE(adding->addTrack(4), nullptr);
+    EXPECT_NE(adding->addTrack(2), nullptr);
+    EXPECT_NE(adding->addTrack(4), nullptr);  // held once
+    EXPECT_EQ(adding->addTrack(99), nullptr);
+    EXPECT_EQ(playOrder(picks), (std::vector<long>{4, 2}));
+    EXPECT_EQ(rec.take(), (Events{"db", "db"}));
+    EXPECT_EQ(dynamic_cast<UserPlaylist*>(app->libraryPlaylist().get())->addTrack(1), nullptr);
+    picks->playFirstTrack();
+    EXPECT_EQ(current(), 4);
+
+    // Missing and repeated persistent ids are made anew; every one is distinct.
+    Library library = numbered(3);
+    library.tracks[0].persistentId = library.tracks[1].persistentId = 0xABCDEF0123456789ULL;
+    make(library);
+    std::vector<unsigned long long> ids;
+    for (long i = 1; i <= 3; ++i)
+        ids.push_back(dynamic_cast<PersistentItem*>(libraryTrack(i).get())->persistentId());
+    ids.push_back(dynamic_cast<PersistentItem*>(model->createPlaylist(L"New").get())->persistentId());
+    EXPECT_EQ(ids[0], 0xABCDEF0123456789ULL);
+    std::sort(ids.begin(), ids.end());
+    EXPECT_EQ(std::adjacent_find(ids.begin(), ids.end()), ids.end());
+    EXPECT_EQ(std::count(ids.begin(), ids.end(), 0ULL), 0);
 }
 
 TEST_F(PlayerModelTest, SettingsClampAndReportRealChanges) {
