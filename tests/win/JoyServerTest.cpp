@@ -233,8 +233,4 @@ TEST_F(JoyServerProbe, DISABLED_DeviceChangesAreListedOnAWorkerOneAtATime) {
     pumpFor(800);
     EXPECT_EQ(2, query("listings") - before);
     EXPECT_NE(static_cast<long>(::GetCurrentThreadId()), query("listing-thread"));
-
-    act("list-delay 0");
-    act("attach 1");
-    EXPECT_TRUE(pumpUntil([&] { return server.connected(); }, 5000)) << "the pad is taken up";
 }

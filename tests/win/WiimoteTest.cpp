@@ -222,13 +222,10 @@ TEST_F(WiimoteTest, OwnHidLibraryStaysWhileItsScanRunsAndGoesAfter) {
     const std::wstring path = library(L"wiimote-hid");
     HMODULE module = ::LoadLibraryW(path.c_str());
     ASSERT_NE(nullptr, module);
-    auto initialize =
-        reinterpret_cast<WiimoteLibrary::InitializeFn>(reinterpret_cast<void*>(::GetProcAddress(module, "Initialize")));
-    auto open = reinterpret_cast<WiimoteLibrary::OpenFn>(reinterpret_cast<void*>(::GetProcAddress(module, "Open")));
-    auto close = reinterpret_cast<WiimoteLibrary::CloseFn>(reinterpret_cast<void*>(::GetProcAddress(module, "Close")));
-    ASSERT_TRUE(initialize && open && close);
-    initialize(nullptr, WiimoteLibrary::kMessage, 0, 0);
-    ASSERT_TRUE(open());
+    auto entry = [&](const char* name) { return reinterpret_cast<void*>(::GetProcAddress(module, name)); };
+    reinterpret_cast<WiimoteLibrary::InitializeFn>(entry("Initialize"))(nullptr, WiimoteLibrary::kMessage, 0, 0);
+    ASSERT_TRUE(reinterpret_cast<WiimoteLibrary::OpenFn>(entry("Open"))());
+    auto close = reinterpret_cast<WiimoteLibrary::CloseFn>(entry("Close"));
     // Let go while its scan still runs, as after a Close that gave up waiting.
     ::FreeLibrary(module);
     ASSERT_EQ(module, ::GetModuleHandleW(path.c_str())) << "the scan holds its library";
