@@ -31,7 +31,9 @@ std::wstring applyText(const wchar_t* key, const AlbumQuery& query) {
 
 // What a search came to, in the user's words: how many covers it offers, or
 // why it offers none.
-void tellSearchResult(int result, const std::wstring& keywords, const FoundArtworks& found) {
+// `searched` is what the user searched for, never empty: an empty argument
+// would leave the text unformatted.
+void tellSearchResult(int result, const std::wstring& searched, const FoundArtworks& found) {
     const wchar_t* key = L"SearchFailed_Text";
     if (!found.empty()) {
         key = L"SearchFound_Text";
@@ -42,7 +44,7 @@ void tellSearchResult(int result, const std::wstring& keywords, const FoundArtwo
     }
     // Only the found text takes the count: an argument too many leaves a text unformatted.
     const std::wstring count = found.empty() ? std::wstring() : std::to_wstring(found.size());
-    const std::wstring text = formatText(Lang::instance().text(L"Artwork", key), keywords, count);
+    const std::wstring text = formatText(Lang::instance().text(L"Artwork", key), searched, count);
     Util::notify(std::string(), text, found.empty() ? PicturePtr() : found.front().picture, 0x40);
 }
 
@@ -71,7 +73,11 @@ int ClientThread::run() {
         a.provider = item->provider;
         found->push_back(std::move(a));
     }
-    if (Ini::snapshot()->artwork.notifyDownloadResult) tellSearchResult(result, keywords_, *found);
+    if (Ini::snapshot()->artwork.notifyDownloadResult) {
+        // Without keywords the search went by the album's fields.
+        const bool blank = keywords_.find_first_not_of(L" \t") == std::wstring::npos;
+        tellSearchResult(result, blank ? artist_ + L" - " + album_ : keywords_, *found);
+    }
     // The downloads go with the last holder: the dialog, or this thread once
     // the dialog is gone.
     client_.reset();
