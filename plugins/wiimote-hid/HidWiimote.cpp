@@ -25,7 +25,6 @@ namespace {
 using tavelapp::WiimoteHidCodec::Input;
 
 const DWORD kScanMs = 2000;
-const UINT kDeliverMs = 1000;
 
 struct Handle {
     HANDLE h = INVALID_HANDLE_VALUE;
@@ -57,7 +56,7 @@ struct Library {
     std::vector<std::wstring> present;
     std::map<int, std::shared_ptr<Reader>> acquired;
     HANDLE monitor = nullptr;
-    Handle monitorStop;
+    std::shared_ptr<Handle> monitorStop;  // the running monitor's own
     LONG readers = 0;
 };
 
@@ -74,6 +73,42 @@ struct Locked {
     Locked() { ::EnterCriticalSection(&library().lock); }
     ~Locked() { ::LeaveCriticalSection(&library().lock); }
 };
+
+// Each thread of the library holds a reference to it, given back as the
+// thread ends: the program may free the library while one still runs (Close
+// waits only so long), and the code must stay until the thread is out of it.
+HMODULE holdLibrary() {
+    HMODULE self = nullptr;
+    ::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCWSTR>(&holdLibrary), &self);
+    return self;
+}
+
+bool startThread(LPTHREAD_START_ROUTINE routine, void* parameter) {
+    HMODULE held = holdLibrary();
+    HANDLE thread = ::CreateThread(nullptr, 0, routine, parameter, 0, nullptr);
+    if (thread == nullptr) {
+        if (held != nullptr) ::FreeLibrary(held);
+        return false;
+    }
+    ::CloseHandle(thread);
+    return true;
+}
+
+[[noreturn]] void endThread() {
+    HMODULE self = nullptr;
+    ::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                         reinterpret_cast<LPCWSTR>(&endThread), &self);
+    ::FreeLibraryAndExitThread(self, 0);
+}
+
+// Where the reports go, or nothing once the program let the library go.
+bool target(HWND& window, UINT& message) {
+    Library& lib = library();
+    Locked locked;
+    window = lib.window;
+    message = lib.message;
+    return window != nullptr;
+}
 
 // The device paths of the Wii remotes present now.
 std::vector<std::wstring> scan() {
@@ -133,19 +168,17 @@ bool write(Reader& reader, const std::vector<BYTE>& report) {
                                   static_cast<ULONG>(report.size())) != 0;
 }
 
+// Posted, the report inside the message: nothing of this thread is read
+// later, and a program that is busy never holds the reader. A full queue
+// drops the report.
 void deliver(const Reader& reader, std::uint16_t buttons) {
-    Library& lib = library();
-    const BYTE data[2] = {static_cast<BYTE>(buttons >> 8), static_cast<BYTE>(buttons & 0xFF)};
-    tavelapp::WiimoteRules::InputRecord record;
-    record.device = static_cast<std::uint8_t>(reader.id);
-    record.reportId = tavelapp::WiimoteRules::kButtonsReport;
-    record.data = data;
-    DWORD_PTR result = 0;
-    ::SendMessageTimeoutW(lib.window, lib.message, WiimoteLibrary::kInputReport, reinterpret_cast<LPARAM>(&record),
-                          SMTO_NORMAL, kDeliverMs, &result);
+    HWND window = nullptr;
+    UINT message = 0;
+    if (target(window, message))
+        ::PostMessageW(window, message, WiimoteLibrary::kButtons, WiimoteLibrary::packButtons(reader.id, buttons));
 }
 
-DWORD WINAPI readThread(void* parameter) {
+void readRemote(void* parameter) {
     try {
         std::unique_ptr<std::shared_ptr<Reader>> owned(static_cast<std::shared_ptr<Reader>*>(parameter));
         Reader& reader = **owned;
@@ -176,21 +209,32 @@ DWORD WINAPI readThread(void* parameter) {
     } catch (...) {
         // Nothing may leave into the program.
     }
-    // Counted down last: Terminate waits for every reader before the library goes.
-    ::InterlockedDecrement(&library().readers);
-    return 0;
 }
 
-DWORD WINAPI monitorThread(void*) {
+DWORD WINAPI readThread(void* parameter) {
+    readRemote(parameter);
+    // Terminate waits for this count, so that no reader reads on after it.
+    ::InterlockedDecrement(&library().readers);
+    endThread();
+}
+
+void monitor(void* parameter) {
     try {
-        Library& lib = library();
-        while (::WaitForSingleObject(lib.monitorStop.h, kScanMs) == WAIT_TIMEOUT)
-            if (takeScan(scan())) ::PostMessageW(lib.window, lib.message, WiimoteLibrary::kDevicesChanged, 0);
-        return 0;
+        std::unique_ptr<std::shared_ptr<Handle>> stop(static_cast<std::shared_ptr<Handle>*>(parameter));
+        while (::WaitForSingleObject((*stop)->h, kScanMs) == WAIT_TIMEOUT) {
+            HWND window = nullptr;
+            UINT message = 0;
+            if (takeScan(scan()) && target(window, message))
+                ::PostMessageW(window, message, WiimoteLibrary::kDevicesChanged, 0);
+        }
     } catch (...) {
         // Nothing may leave into the program.
-        return 0;
     }
+}
+
+DWORD WINAPI monitorThread(void* parameter) {
+    monitor(parameter);
+    endThread();
 }
 
 std::shared_ptr<Reader> acquiredReader(int id) {
@@ -226,8 +270,17 @@ BOOL WINAPI Open() {
         Library& lib = library();
         takeScan(scan());
         if (lib.monitor == nullptr) {
-            lib.monitorStop.h = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
-            lib.monitor = ::CreateThread(nullptr, 0, monitorThread, nullptr, 0, nullptr);
+            auto stop = std::make_shared<Handle>(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+            if (!stop->valid()) return FALSE;
+            auto* forThread = new std::shared_ptr<Handle>(stop);
+            HMODULE held = holdLibrary();
+            lib.monitor = ::CreateThread(nullptr, 0, monitorThread, forThread, 0, nullptr);
+            if (lib.monitor == nullptr) {
+                delete forThread;
+                if (held != nullptr) ::FreeLibrary(held);
+                return FALSE;
+            }
+            lib.monitorStop = stop;
         }
         return TRUE;
     } catch (...) {
@@ -277,13 +330,11 @@ BOOL WINAPI Acquire(int id) {
         Library& lib = library();
         auto* forThread = new std::shared_ptr<Reader>(reader);
         ::InterlockedIncrement(&lib.readers);
-        HANDLE thread = ::CreateThread(nullptr, 0, readThread, forThread, 0, nullptr);
-        if (thread == nullptr) {
+        if (!startThread(readThread, forThread)) {
             delete forThread;
             ::InterlockedDecrement(&lib.readers);
             return FALSE;
         }
-        ::CloseHandle(thread);
         Locked locked;
         lib.acquired[id] = reader;
         return TRUE;
@@ -328,10 +379,13 @@ BOOL WINAPI SendData(int id, const BYTE* report, DWORD size, DWORD* written) {
 void WINAPI Close() {
     Library& lib = library();
     if (lib.monitor != nullptr) {
-        ::SetEvent(lib.monitorStop.h);
+        // A scan that does not end in time ends later, on its own stop event
+        // and with its own hold on the library.
+        ::SetEvent(lib.monitorStop->h);
         ::WaitForSingleObject(lib.monitor, 5000);
         ::CloseHandle(lib.monitor);
         lib.monitor = nullptr;
+        lib.monitorStop.reset();
     }
 }
 
@@ -346,11 +400,14 @@ void WINAPI Terminate() {
         }
         for (int id : ids)
             Unacquire(id);
-        // The code must outlive its threads: the library is freed next.
+        {
+            // Nothing more for the program's window, which goes next.
+            Locked locked;
+            lib.window = nullptr;
+        }
+        // The readers hold the library themselves; this only lets them stop first.
         for (int i = 0; i < 300 && ::InterlockedCompareExchange(&lib.readers, 0, 0) != 0; ++i)
             ::Sleep(10);
-        // Past the count, the last reader still has its return to make.
-        ::Sleep(20);
     } catch (...) {
         // Nothing may leave into the program.
         return;

@@ -27,6 +27,9 @@ public:
     bool IsUtility() override { return false; }
     bool IsPlayerRunning() override;
     bool GetCurrentPlayerState(std::wostream& stream) override;
+    // True when an attempt is under way (never a connection made here): a
+    // worker asks the player first, and ObservationStarted is posted only
+    // once the connection is made; IsObserving tells until then.
     bool StartObservation() override;
     bool EndObservation() override;
     bool IsObserving() override;

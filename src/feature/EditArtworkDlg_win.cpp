@@ -215,6 +215,8 @@ private:
 
     void loadTracks(bool fromPlaying) {
         ListView_DeleteAllItems(item(IDC_ARTWORK_TRACKS));
+        // Only the latest load fills the list: an earlier, slower one comes back late.
+        const unsigned serial = ++loadSerial_;
         struct Loaded {
             AlbumQuery query;
             bool playingRead = false;
@@ -233,7 +235,8 @@ private:
                 }
                 loaded->rows = findAlbumTracks(app, loaded->query);
             },
-            onDialog([loaded](EditArtworkDlg& dlg) {
+            onDialog([loaded, serial](EditArtworkDlg& dlg) {
+                if (serial != dlg.loadSerial_) return;
                 if (loaded->playingRead) {
                     ::SetWindowTextW(dlg.item(IDC_ARTWORK_ARTIST), loaded->query.artist.c_str());
                     ::SetWindowTextW(dlg.item(IDC_ARTWORK_ALBUM), loaded->query.album.c_str());
@@ -275,13 +278,25 @@ private:
     // --- Preview: the selected track's first picture, or the chosen result.
 
     void previewTrack() {
-        const std::vector<int> rows = selectedRows();
         const unsigned serial = ++previewSerial_;
         ::SetWindowTextW(item(IDC_ARTWORK_FOUNDBY), L"");
-        if (rows.empty()) {
+        if (selectedRows().empty()) {
             showPreview(nullptr);
             return;
         }
+        // One reader at a time: the changes meanwhile (a select-all brings one
+        // per row) leave one more, for the selection as it is then.
+        if (previewRunning_) {
+            previewPending_ = serial;
+            return;
+        }
+        startPreview(serial);
+    }
+
+    void startPreview(unsigned serial) {
+        const std::vector<int> rows = selectedRows();
+        if (rows.empty()) return;
+        previewRunning_ = true;
         const long trackId = rowTrackId(item(IDC_ARTWORK_TRACKS), rows.front());
         // A file of its own per request: an earlier one may still be reading its file.
         const std::wstring file =
@@ -295,7 +310,15 @@ private:
                 ::DeleteFileW(file.c_str());
             },
             onDialog([serial, picture](EditArtworkDlg& dlg) {
-                if (serial == dlg.previewSerial_) dlg.showPreview(*picture);
+                dlg.previewRunning_ = false;
+                // A wish still current goes next; one overtaken by another preview is dropped.
+                const unsigned pending = dlg.previewPending_;
+                dlg.previewPending_ = 0;
+                if (pending != 0 && pending == dlg.previewSerial_) {
+                    dlg.startPreview(pending);
+                } else if (serial == dlg.previewSerial_) {
+                    dlg.showPreview(*picture);
+                }
             })));
     }
 
@@ -496,6 +519,7 @@ private:
         ListView_DeleteAllItems(item(IDC_ARTWORK_TRACKS));
         clearResults();
         resetProgress();
+        ++loadSerial_;
         loaded_ = AlbumQuery();
     }
 
@@ -528,6 +552,9 @@ private:
     ImageListHandle thumbnails_;
     PicturePtr preview_;
     unsigned previewSerial_ = 0;
+    bool previewRunning_ = false;
+    unsigned previewPending_ = 0;  // the serial of the preview still wanted, or 0
+    unsigned loadSerial_ = 0;
     std::shared_ptr<ClientThread> search_;  // the last search
     bool closing_ = false;
     std::vector<std::shared_ptr<Thread>> workers_;  // started here, not yet seen finished

@@ -29,6 +29,25 @@ std::wstring applyText(const wchar_t* key, const AlbumQuery& query) {
     return formatText(Lang::instance().text(L"Artwork", key), query.artist, query.album);
 }
 
+// What a search came to, in the user's words: how many covers it offers, or
+// why it offers none.
+// `searched` is what the user searched for, never empty: an empty argument
+// would leave the text unformatted.
+void tellSearchResult(int result, const std::wstring& searched, const FoundArtworks& found) {
+    const wchar_t* key = L"SearchFailed_Text";
+    if (!found.empty()) {
+        key = L"SearchFound_Text";
+    } else if (result == amazon::Client::NothingFound) {
+        key = L"SearchNothing_Text";
+    } else if (result == amazon::Client::Found || result == amazon::Client::NoPicture) {
+        key = L"SearchNoPicture_Text";
+    }
+    // Only the found text takes the count: an argument too many leaves a text unformatted.
+    const std::wstring count = found.empty() ? std::wstring() : std::to_wstring(found.size());
+    const std::wstring text = formatText(Lang::instance().text(L"Artwork", key), searched, count);
+    Util::notify(std::string(), text, found.empty() ? PicturePtr() : found.front().picture, 0x40);
+}
+
 }  // namespace
 
 int PlayerWork::run() {
@@ -38,7 +57,7 @@ int PlayerWork::run() {
 }
 
 int ClientThread::run() {
-    client_->searchAndRecord(keywords_, artist_, album_);
+    const int result = client_->searchAndRecord(keywords_, artist_, album_);
     auto found = std::make_shared<FoundArtworks>();
     for (const amazon::Client::ItemPtr& item : client_->items()) {
         if (item->localFile.empty()) continue;
@@ -53,6 +72,11 @@ int ClientThread::run() {
         a.file = item->localFile;
         a.provider = item->provider;
         found->push_back(std::move(a));
+    }
+    if (Ini::snapshot()->artwork.notifyDownloadResult) {
+        // Without keywords the search went by the album's fields.
+        const bool blank = keywords_.find_first_not_of(L" \t") == std::wstring::npos;
+        tellSearchResult(result, blank ? artist_ + L" - " + album_ : keywords_, *found);
     }
     // The downloads go with the last holder: the dialog, or this thread once
     // the dialog is gone.

@@ -15,8 +15,8 @@
 namespace tavelapp {
 
 // The process's DirectInput: the interface (reference counted by its users)
-// and the one game controller chosen in the settings. Main thread only; the
-// listening thread holds a reference of its own to the device.
+// and the one game controller chosen in the settings. Main thread only, but
+// for list(); the listening thread holds a reference of its own to the device.
 class DInput {
 public:
     struct JoyInfo {
@@ -24,6 +24,15 @@ public:
         GUID instance;
     };
     using JoyInfoPtr = std::shared_ptr<JoyInfo>;
+    // What one listing found: the attached controllers, and the wanted one
+    // opened and set up (ready) when it is among them.
+    struct Listing {
+        std::vector<JoyInfoPtr> devices;
+        tavel::win::util::ComPtr<IDirectInputDeviceW> device;
+        DIDEVCAPS capabilities{};
+        bool ready = false;
+        bool listed = false;  // false when the system could not list them
+    };
 
     static DInput& instance();
 
@@ -37,6 +46,12 @@ public:
     // none: the first listed) and sets it up for the window. False when the
     // system could not list them.
     bool enumerate(const GUID* wanted, HWND window = nullptr);
+    // enumerate() in two halves: the listing, on any thread (it may take long
+    // with many devices attached), and taking it up, on the main thread.
+    static Listing list(const tavel::win::util::ComPtr<IDirectInputW>& input, const GUID* wanted, HWND window);
+    void adopt(Listing listing);
+    // The interface, with a reference of the caller's; empty before initialize().
+    tavel::win::util::ComPtr<IDirectInputW> input() const { return input_; }
     // Closes the device, so that the next enumeration opens it anew.
     void releaseDevice();
 
@@ -52,16 +67,16 @@ public:
 
 private:
     DInput();
-    static BOOL CALLBACK onDevice(LPCDIDEVICEINSTANCEW info, LPVOID self);
-    static BOOL CALLBACK onAxis(LPCDIDEVICEOBJECTINSTANCEW object, LPVOID self);
-    void addDevice(const DIDEVICEINSTANCEW& info);
-    bool setUp(HWND window);
+    struct Lister;
+    static BOOL CALLBACK onDevice(LPCDIDEVICEINSTANCEW info, LPVOID context);
+    static BOOL CALLBACK onAxis(LPCDIDEVICEOBJECTINSTANCEW object, LPVOID context);
+    static void addDevice(Lister& lister, const DIDEVICEINSTANCEW& info);
+    static bool setUp(Listing& listing, HWND window);
 
     HMODULE library_ = nullptr;
     int references_ = 0;
     tavel::win::util::ComPtr<IDirectInputW> input_;
     tavel::win::util::ComPtr<IDirectInputDeviceW> device_;
-    const GUID* wanted_ = nullptr;
     std::vector<JoyInfoPtr> devices_;
     DIDEVCAPS capabilities_{};
     bool ready_ = false;

@@ -82,40 +82,65 @@ void DInput::releaseDevice() {
 }
 
 bool DInput::enumerate(const GUID* wanted, HWND window) {
-    wanted_ = wanted;
     devices_.clear();
     releaseDevice();
     if (!input_) return false;
-    if (FAILED(input_->EnumDevices(DIDEVTYPE_JOYSTICK, &DInput::onDevice, this, DIEDFL_ATTACHEDONLY))) return false;
-    if (device_) ready_ = setUp(window);
-    return true;
+    Listing listing = list(input_, wanted, window);
+    const bool listed = listing.listed;
+    adopt(std::move(listing));
+    return listed;
 }
 
-BOOL CALLBACK DInput::onDevice(LPCDIDEVICEINSTANCEW info, LPVOID self) {
+void DInput::adopt(Listing listing) {
+    releaseDevice();
+    devices_ = std::move(listing.devices);
+    device_ = std::move(listing.device);
+    capabilities_ = listing.capabilities;
+    ready_ = listing.ready;
+}
+
+// What the system's callbacks fill in; local to one listing, so listings on
+// several threads never share it.
+struct DInput::Lister {
+    IDirectInputW* input;
+    const GUID* wanted;
+    Listing out;
+};
+
+DInput::Listing DInput::list(const tavel::win::util::ComPtr<IDirectInputW>& input, const GUID* wanted, HWND window) {
+    Lister lister{input.get(), wanted, Listing()};
+    if (!input) return std::move(lister.out);
+    if (FAILED(input->EnumDevices(DIDEVTYPE_JOYSTICK, &DInput::onDevice, &lister, DIEDFL_ATTACHEDONLY)))
+        return std::move(lister.out);
+    lister.out.listed = true;
+    if (lister.out.device) lister.out.ready = setUp(lister.out, window);
+    return std::move(lister.out);
+}
+
+BOOL CALLBACK DInput::onDevice(LPCDIDEVICEINSTANCEW info, LPVOID context) {
     return tavel::win::util::guardCallbackOr<BOOL>(DIENUM_CONTINUE, [&]() -> BOOL {
-        static_cast<DInput*>(self)->addDevice(*info);
+        addDevice(*static_cast<Lister*>(context), *info);
         return DIENUM_CONTINUE;
     });
 }
 
-void DInput::addDevice(const DIDEVICEINSTANCEW& info) {
+void DInput::addDevice(Lister& lister, const DIDEVICEINSTANCEW& info) {
     auto joy = std::make_shared<JoyInfo>();
     joy->productName = info.tszProductName;
     joy->instance = info.guidInstance;
-    devices_.push_back(joy);
-    if (device_) return;
+    lister.out.devices.push_back(joy);
+    if (lister.out.device) return;
     // No controller chosen yet: the first one will do until the user picks one.
-    const bool wanted =
-        wanted_ == nullptr || isZero(*wanted_) || std::memcmp(wanted_, &info.guidInstance, sizeof(GUID)) == 0;
-    if (!wanted) return;
+    const GUID* wanted = lister.wanted;
+    if (wanted != nullptr && !isZero(*wanted) && std::memcmp(wanted, &info.guidInstance, sizeof(GUID)) != 0) return;
     IDirectInputDeviceW* device = nullptr;
-    if (SUCCEEDED(input_->CreateDevice(info.guidInstance, &device, nullptr)) && device != nullptr) {
-        device_ = tavel::win::util::ComPtr<IDirectInputDeviceW>::attach(device);
+    if (SUCCEEDED(lister.input->CreateDevice(info.guidInstance, &device, nullptr)) && device != nullptr) {
+        lister.out.device = tavel::win::util::ComPtr<IDirectInputDeviceW>::attach(device);
     }
 }
 
-BOOL CALLBACK DInput::onAxis(LPCDIDEVICEOBJECTINSTANCEW object, LPVOID self) {
-    auto* input = static_cast<DInput*>(self);
+BOOL CALLBACK DInput::onAxis(LPCDIDEVICEOBJECTINSTANCEW object, LPVOID context) {
+    auto* listing = static_cast<Listing*>(context);
     return tavel::win::util::guardCallback(
         [&]() -> BOOL {
             DIPROPRANGE range{};
@@ -125,38 +150,39 @@ BOOL CALLBACK DInput::onAxis(LPCDIDEVICEOBJECTINSTANCEW object, LPVOID self) {
             range.diph.dwHow = DIPH_BYID;
             range.lMin = 0;
             range.lMax = kRangeMax;
-            if (FAILED(input->device_->SetProperty(DIPROP_RANGE, &range.diph))) {
-                input->ready_ = false;
+            if (FAILED(listing->device->SetProperty(DIPROP_RANGE, &range.diph))) {
+                listing->ready = false;
                 return DIENUM_STOP;
             }
             return DIENUM_CONTINUE;
         },
         [&]() -> BOOL {
-            input->ready_ = false;
+            listing->ready = false;
             return DIENUM_STOP;
         });
 }
 
-bool DInput::setUp(HWND window) {
-    capabilities_ = DIDEVCAPS{};
-    capabilities_.dwSize = sizeof capabilities_;
-    if (FAILED(device_->GetCapabilities(&capabilities_))) return false;
+bool DInput::setUp(Listing& listing, HWND window) {
+    IDirectInputDeviceW* device = listing.device.get();
+    listing.capabilities = DIDEVCAPS{};
+    listing.capabilities.dwSize = sizeof listing.capabilities;
+    if (FAILED(device->GetCapabilities(&listing.capabilities))) return false;
     // The thresholds assume every axis reads 0 to 65535.
-    ready_ = true;
-    if (FAILED(device_->EnumObjects(&DInput::onAxis, this, DIDFT_AXIS)) || !ready_) return false;
-    if (FAILED(device_->SetDataFormat(&c_dfDIJoystick))) return false;
+    listing.ready = true;
+    if (FAILED(device->EnumObjects(&DInput::onAxis, &listing, DIDFT_AXIS)) || !listing.ready) return false;
+    if (FAILED(device->SetDataFormat(&c_dfDIJoystick))) return false;
     DIPROPDWORD buffer{};
     buffer.diph.dwSize = sizeof buffer;
     buffer.diph.dwHeaderSize = sizeof buffer.diph;
     buffer.diph.dwHow = DIPH_DEVICE;
     buffer.dwData = kBufferItems;
-    if (FAILED(device_->SetProperty(DIPROP_BUFFERSIZE, &buffer.diph))) return false;
+    if (FAILED(device->SetProperty(DIPROP_BUFFERSIZE, &buffer.diph))) return false;
     // In the background: the point is to control the player while other
     // programs have the focus.
-    if (window != nullptr && FAILED(device_->SetCooperativeLevel(window, DISCL_BACKGROUND | DISCL_NONEXCLUSIVE))) {
+    if (window != nullptr && FAILED(device->SetCooperativeLevel(window, DISCL_BACKGROUND | DISCL_NONEXCLUSIVE))) {
         return false;
     }
-    const HRESULT acquired = device_->Acquire();
+    const HRESULT acquired = device->Acquire();
     return SUCCEEDED(acquired) || acquired == DIERR_OTHERAPPHASPRIO;
 }
 

@@ -10,6 +10,14 @@ const UINT kMessage = WM_USER + 1;
 // wParam of that message.
 const WPARAM kDevicesChanged = 1;
 const WPARAM kInputReport = 4;
+// A core-button report carried in the message itself, so it can be posted:
+// lParam holds the device id in bits 16 to 23 and the button field in bits 0
+// to 15. Sent by the project's own libraries only.
+const WPARAM kButtons = 0x4B58;
+
+inline LPARAM packButtons(int deviceId, unsigned buttons) {
+    return static_cast<LPARAM>(((static_cast<unsigned>(deviceId) & 0xFFu) << 16) | (buttons & 0xFFFFu));
+}
 
 typedef BOOL(CALLBACK* EnumCallback)(int deviceId, void* context);
 

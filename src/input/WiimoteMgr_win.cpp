@@ -235,6 +235,14 @@ void WiimoteMgr::onLibraryMessage(WPARAM wParam, LPARAM lParam) {
         WiimoteRules::InputRecord record;
         std::memcpy(&record, reinterpret_cast<const void*>(lParam), sizeof(record));
         onInputReport(record);
+    } else if (wParam == WiimoteLibrary::kButtons) {
+        const auto packed = static_cast<std::uint32_t>(lParam);
+        const std::uint8_t data[2] = {static_cast<std::uint8_t>(packed >> 8), static_cast<std::uint8_t>(packed)};
+        WiimoteRules::InputRecord record;
+        record.device = static_cast<std::uint8_t>(packed >> 16);
+        record.reportId = WiimoteRules::kButtonsReport;
+        record.data = data;
+        onInputReport(record);
     }
 }
 

@@ -171,6 +171,10 @@ const std::map<SectionKey, int>& formattedTexts() {
         {{"Artwork", "ApplyStart_Text"}, 2},            // artist, album
         {{"Artwork", "ApplyEnd_Text"}, 2},              // artist, album
         {{"Artwork", "ApplyFailed_Text"}, 2},           // artist, album
+        {{"Artwork", "SearchFound_Text"}, 2},           // searched, picture count
+        {{"Artwork", "SearchNothing_Text"}, 1},         // searched
+        {{"Artwork", "SearchNoPicture_Text"}, 1},       // searched
+        {{"Artwork", "SearchFailed_Text"}, 1},          // searched
         {{"QuickPlayDlg", "PlayingPlaylistText"}, 1},   // playlist name
         {{"EditArtworkDlg", "FoundBy"}, 1},             // provider name
         {{"OptionJoyPage", "Shift"}, 1},                // shift button name

@@ -5,6 +5,7 @@
 
 #include <commctrl.h>
 
+#include <atomic>
 #include <functional>
 #include <map>
 #include <set>
@@ -12,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "NoticeRecorder.h"
 #include "SimPlayerSuite.h"
 #include "WinTestSupport.h"
 #include "action/ActionRunner.h"
@@ -21,6 +23,8 @@
 #include "config/Ini.h"
 #include "config/Lang.h"
 #include "feature/EditArtworkDlg.h"
+#include "feature/EditArtworkThreads.h"
+#include "player/PlayerHost.h"
 #include "player/com/ITunesCom.h"
 #include "res/resource.h"
 #include "win/file/FileSystem.h"
@@ -75,6 +79,37 @@ std::set<std::wstring> tmpFiles(const std::wstring& folder) {
     ::FindClose(h);
     return names;
 }
+
+// The platform's player host, counting connections; asked to, it holds the
+// next one's user back after its work, with the player already let go.
+class CountingHost : public itunes::PlayerHost {
+public:
+    struct Held : itunes::PlayerConnection {
+        std::unique_ptr<itunes::PlayerConnection> real;
+        std::atomic<bool>* done = nullptr;
+        ~Held() override {
+            real.reset();
+            ::Sleep(1500);
+            *done = true;
+        }
+        itunes::App& app() override { return real->app(); }
+    };
+    std::unique_ptr<itunes::PlayerConnection> open() override {
+        ++opened;
+        std::unique_ptr<itunes::PlayerConnection> real = itunes::platformPlayerHost().open();
+        if (!holdNext.exchange(false)) return real;
+        auto held = std::make_unique<Held>();
+        held->real = std::move(real);
+        held->done = &heldDone;
+        return held;
+    }
+    bool isRunning() override { return itunes::platformPlayerHost().isRunning(); }
+    bool isWindowVisible() override { return false; }
+    void activateWindow() override {}
+    void minimizeWindow() override {}
+    std::atomic<int> opened{0};
+    std::atomic<bool> holdNext{false}, heldDone{false};
+};
 
 class EditArtworkDlgTest : public SimPlayerSuite {
 protected:
@@ -262,4 +297,71 @@ TEST_F(EditArtworkDlgTest, TheProgramsEndDoesNotWaitForASearchAndItsLateResultIs
     EXPECT_TRUE(pumpUntil([] { return runningThreads().waitAllFor(0); }, 30000));
     pumpFor(200);
     EXPECT_EQ(violations, tavel::win::util::MainThread::violations());
+}
+
+TEST_F(EditArtworkDlgTest, AnOvertakenLoadIsDroppedAndASelectAllReadsThePlayerTwiceAtMost) {
+    CountingHost host;
+    itunes::PlayerHost::install(&host);
+    int rowsAfterSlow = -1, opensForSelectAll = -1;
+    std::thread actor([&] {
+        HWND dialog = nullptr;
+        if (!waitFor([&] { return (dialog = ::FindWindowW(L"#32770", L"Edit Artwork")) != nullptr; })) return;
+        HWND tracks = ::GetDlgItem(dialog, IDC_ARTWORK_TRACKS);
+        // The opening load is over once it has set the keywords.
+        waitFor([&] { return !itemText(dialog, IDC_ARTWORK_KEYWORDS).empty(); });
+        host.holdNext = true;  // a slow Find of one album, overtaken by a Find of another
+        for (auto album : {std::make_pair(L"Orla Finch", L"Glass Orchard"),
+                           std::make_pair(L"The Paper Lanterns", L"Harbour Lights")}) {
+            ::SetDlgItemTextW(dialog, IDC_ARTWORK_ARTIST, album.first);
+            ::SetDlgItemTextW(dialog, IDC_ARTWORK_ALBUM, album.second);
+            ::SendMessageW(dialog, WM_COMMAND, command(IDC_ARTWORK_FIND), 0);
+        }
+        waitFor([&] { return host.heldDone && listRows(tracks) == 6; });
+        ::Sleep(1000);  // room for the late result
+        rowsAfterSlow = listRows(tracks);
+        const int before = host.opened;
+        select(tracks, {0, 1, 2, 3, 4, 5});  // one change per row
+        ::Sleep(2000);
+        opensForSelectAll = host.opened - before;
+        ::PostMessageW(dialog, WM_COMMAND, command(IDCANCEL), 0);
+    });
+    showEditArtworkDlg();
+    actor.join();
+    itunes::PlayerHost::install(nullptr);
+    EXPECT_EQ(6, rowsAfterSlow);
+    EXPECT_EQ(2, opensForSelectAll);
+}
+
+TEST_F(EditArtworkDlgTest, EachSearchResultIsToldWhenTheSettingAsksForIt) {
+    NoticeRecorder recorder;
+    Util::setController(&recorder);
+    const std::string results = "<b class=\"small\">1.</b>\n<a href=" + store.base() + "/p1>A</a>\n";
+    struct Case {
+        std::string search;  // empty: no store at the address
+        int coverStatus;
+        bool tell;
+        std::wstring notice;
+    } cases[] = {
+        {results, 200, true, L"1 picture(s) found."},
+        {results, 200, false, L""},
+        {"<html>No results</html>", 200, true, L"nothing found."},
+        {results, 404, true, L"results found, but no picture could be downloaded or read."},
+        {"", 200, true, L"the search site could not be reached."},
+    };
+    for (const Case& c : cases) {
+        recorder.clear();
+        Ini::instance().artwork.notifyDownloadResult = c.tell;
+        Ini::publish();
+        store.route("/exec/obidos/search-handle-url", c.search);
+        store.route("/cover1.png", png, c.coverStatus);
+        ClientThread(std::make_shared<amazon::Client>(nullptr, c.search.empty() ? "http://127.0.0.1:1" : store.base(),
+                                                      artwork::artworkFolder()),
+                     L"harbour lights", L"", L"", nullptr)
+            .start();
+        std::wstring told;
+        for (const NoticeRecorder::Notice& n : recorder.notices())
+            told += n.text + L"|";
+        EXPECT_EQ(c.notice.empty() ? L"" : L"Cover search: " + c.notice + L"\nharbour lights|", told) << c.search;
+    }
+    Util::setController(nullptr);
 }

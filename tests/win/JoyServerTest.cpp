@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
+#include <dbt.h>
+
 #include <fstream>
 #include <memory>
 #include <string>
@@ -48,6 +52,7 @@ protected:
         if (command != nullptr) {
             command("attach 1");
             command("detach 2");
+            command("list-delay 0");
         }
         Util::setController(nullptr);
         Ini::instance() = saved;
@@ -209,4 +214,23 @@ TEST_F(JoyServerProbe, DISABLED_WithThePadAwayTheControllerWarnsOnceAndTheOtherI
         EXPECT_NE(nullptr, ::FindWindowW(L"Kolibrix_Joy_EventHandlerWnd", nullptr)) << "waiting for the pad";
     }
     ::DeleteFileW(file.c_str());
+}
+
+TEST_F(JoyServerProbe, DISABLED_DeviceChangesAreListedOnAWorkerOneAtATime) {
+    {
+        JoyServer loader;
+        ASSERT_TRUE(findDouble());
+    }
+    act("detach 1");
+    JoyServer server;
+    ASSERT_FALSE(server.connected());
+    // A burst of changes while the listing takes long: one runs, one more follows.
+    const long before = query("listings");
+    act("list-delay 300");
+    for (int i = 0; i < 10; ++i)
+        ::PostMessageW(server.hwnd(), WM_DEVICECHANGE, DBT_DEVNODES_CHANGED, 0);
+    pumpUntil([&] { return query("listings") - before >= 2; }, 5000);
+    pumpFor(800);
+    EXPECT_EQ(2, query("listings") - before);
+    EXPECT_NE(static_cast<long>(::GetCurrentThreadId()), query("listing-thread"));
 }

@@ -14,6 +14,7 @@
 #include "base/Util.h"
 #include "config/Ini.h"
 #include "config/Lang.h"
+#include "input/WiimoteLibrary.h"
 #include "input/WiimoteMgr.h"
 #include "input/WiimoteRules.h"
 #include "input/WiimoteServer.h"
@@ -205,6 +206,33 @@ TEST_F(WiimoteTest, OwnHidLibraryLoadsAndFindsNoRemoteUnderWine) {
     pumpFor(100);
     manager.unload();
     EXPECT_FALSE(manager.isLoaded());
+}
+
+TEST_F(WiimoteTest, ButtonsCarriedInThePostedMessageRunTheirBindings) {
+    startServer();
+    // The project's own library posts the report inside the message.
+    for (unsigned buttons : {0x0004u, 0x000Cu, 0x0000u, 0x0008u})
+        ::PostMessageW(WiimoteMgr::instance().hwnd(), WiimoteLibrary::kMessage, WiimoteLibrary::kButtons,
+                       WiimoteLibrary::packButtons(1, buttons));
+    pumpUntil([&] { return recorder.ran().size() >= 3; }, 3000);
+    EXPECT_EQ((std::vector<std::wstring>{L"wiishifted", L"wiiplain", L"wiiplaintoo"}), recorder.ran());
+}
+
+TEST_F(WiimoteTest, OwnHidLibraryStaysWhileItsScanRunsAndGoesAfter) {
+    const std::wstring path = library(L"wiimote-hid");
+    HMODULE module = ::LoadLibraryW(path.c_str());
+    ASSERT_NE(nullptr, module);
+    auto entry = [&](const char* name) { return reinterpret_cast<void*>(::GetProcAddress(module, name)); };
+    reinterpret_cast<WiimoteLibrary::InitializeFn>(entry("Initialize"))(nullptr, WiimoteLibrary::kMessage, 0, 0);
+    ASSERT_TRUE(reinterpret_cast<WiimoteLibrary::OpenFn>(entry("Open"))());
+    auto close = reinterpret_cast<WiimoteLibrary::CloseFn>(entry("Close"));
+    // Let go while its scan still runs, as after a Close that gave up waiting.
+    ::FreeLibrary(module);
+    ASSERT_EQ(module, ::GetModuleHandleW(path.c_str())) << "the scan holds its library";
+    ASSERT_EQ(module, ::LoadLibraryW(path.c_str()));
+    close();
+    ::FreeLibrary(module);
+    EXPECT_EQ(nullptr, ::GetModuleHandleW(path.c_str())) << "and lets it go as it ends";
 }
 
 namespace {

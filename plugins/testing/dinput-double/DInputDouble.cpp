@@ -11,6 +11,7 @@
 //   button P B down|up           button B (1 to 12)
 //   press P B                    down, then up
 //   wait MS                      (control file only)
+//   list-delay MS                each listing of the devices takes that long
 //
 // DINPUT_DOUBLE_PADS says how many pads are attached at the start (default 1).
 #define DIRECTINPUT_VERSION 0x0500
@@ -68,6 +69,9 @@ struct State {
     long formatObjects = 0;
     long cooperative = 0;
     long notification = 0;
+    long listings = 0;       // EnumDevices calls
+    long listingThread = 0;  // the thread of the last one
+    DWORD listDelay = 0;
     bool scriptStarted = false;
 };
 
@@ -441,12 +445,17 @@ public:
         if (callback == nullptr) return DIERR_INVALIDPARAM;
         if (type != 0 && GET_DIDEVICE_TYPE(type) != DIDEVTYPE_JOYSTICK) return DI_OK;
         std::vector<int> listed;
+        DWORD delay = 0;
         {
             std::lock_guard<std::mutex> guard(state().lock);
+            ++state().listings;
+            state().listingThread = static_cast<long>(::GetCurrentThreadId());
+            delay = state().listDelay;
             for (int pad = 0; pad < kPads; ++pad) {
                 if (state().pads[pad].attached || (flags & DIEDFL_ATTACHEDONLY) == 0) listed.push_back(pad);
             }
         }
+        ::Sleep(delay);
         // Called without the lock: the program creates devices from the callback.
         for (int pad : listed) {
             DIDEVICEINSTANCEW info{};
@@ -480,6 +489,13 @@ bool run(const std::string& line) {
         int ms = 0;
         if (!(in >> ms) || ms < 0) return false;
         ::Sleep(static_cast<DWORD>(ms));
+        return true;
+    }
+    if (verb == "list-delay") {
+        int ms = 0;
+        if (!(in >> ms) || ms < 0) return false;
+        std::lock_guard<std::mutex> guard(state().lock);
+        state().listDelay = static_cast<DWORD>(ms);
         return true;
     }
     int pad = 0;
@@ -619,7 +635,8 @@ extern "C" int WINAPI DInputDoubleCommand(const char* command) {
 
 // What the program asked for last: "acquisitions", "buffer-size", "range-min",
 // "range-max", "format-size", "format-objects", "cooperative", "notification",
-// "devices" (device objects alive); -1 for anything else.
+// "devices" (device objects alive), "listings" (EnumDevices calls),
+// "listing-thread" (the thread of the last); -1 for anything else.
 extern "C" long WINAPI DInputDoubleQuery(const char* name) {
     if (name == nullptr) return -1;
     State& s = state();
@@ -634,5 +651,7 @@ extern "C" long WINAPI DInputDoubleQuery(const char* name) {
     if (what == "cooperative") return s.cooperative;
     if (what == "notification") return s.notification;
     if (what == "devices") return static_cast<long>(s.devices.size());
+    if (what == "listings") return s.listings;
+    if (what == "listing-thread") return s.listingThread;
     return -1;
 }
