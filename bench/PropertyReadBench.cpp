@@ -60,7 +60,7 @@ int wmain() {
     const std::wstring folder = folderOfThisProgram();
 
     std::string bytes;
-    if (!tavel::win::file::readFileBytes(folder + L"\\iTunes Music Library.xml", bytes)) {
+    if (!tavel::win::file::readFileBytes(folder + L"\\iTunes Music Library.xml", bytes, tavel::win::file::kAnySize)) {
         std::printf("library fixture not found beside the benchmark\n");
         return 1;
     }

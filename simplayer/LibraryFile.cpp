@@ -28,7 +28,7 @@ std::string resolveBeside(const std::wstring& folder, const std::string& name) {
 bool loadLibraryFile(const std::wstring& path, tavelapp::itunes::model::Library& library) {
     library = tavelapp::itunes::model::Library();
     std::string bytes;
-    if (!tavel::win::file::readFileBytes(path, bytes)) return false;
+    if (!tavel::win::file::readFileBytes(path, bytes, tavel::win::file::kAnySize)) return false;
     library = tavelapp::itunes::model::parseLibraryXml(bytes);
     const std::size_t slash = path.find_last_of(L"\\/");
     const std::wstring folder = slash == std::wstring::npos ? std::wstring(L".") : path.substr(0, slash);

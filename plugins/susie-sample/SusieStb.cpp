@@ -26,6 +26,10 @@ const int kNotImplemented = -1;
 
 // Pictures bigger than this are refused rather than read into memory.
 const DWORD kMaxFileBytes = 64u << 20;
+// Nor is a picture decoded that the host would refuse: its size is read from
+// the header first, so a small file cannot ask for a gigabyte of pixels.
+const int kMaxSide = 4096;
+const long long kMaxPixels = 1LL << 24;
 
 bool knownSignature(const unsigned char* p, DWORD n) {
     if (n >= 8 && std::memcmp(p, "\x89PNG\r\n\x1a\n", 8) == 0) return true;
@@ -102,8 +106,13 @@ int WINAPI GetPicture(LPCSTR buf, LONG len, UINT flag, HANDLE* pHBInfo, HANDLE* 
     if (!knownSignature(reinterpret_cast<const unsigned char*>(bytes.data()), static_cast<DWORD>(bytes.size())))
         return kUnknownFormat;
     int width = 0, height = 0, channels = 0;
-    unsigned char* rgba = stbi_load_from_memory(reinterpret_cast<const stbi_uc*>(bytes.data()),
-                                                static_cast<int>(bytes.size()), &width, &height, &channels, 4);
+    const auto* data = reinterpret_cast<const stbi_uc*>(bytes.data());
+    const int size = static_cast<int>(bytes.size());
+    if (!stbi_info_from_memory(data, size, &width, &height, &channels)) return kBrokenData;
+    if (width < 1 || height < 1 || width > kMaxSide || height > kMaxSide ||
+        static_cast<long long>(width) * height > kMaxPixels)
+        return kNoMemory;
+    unsigned char* rgba = stbi_load_from_memory(data, size, &width, &height, &channels, 4);
     if (rgba == nullptr) return kBrokenData;
 
     const SIZE_T rowBytes = static_cast<SIZE_T>(width) * 4;

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "action/RunActionThread.h"
+#include "win/util/DllSearch.h"
 
 namespace tavelapp {
 
@@ -22,7 +23,7 @@ ActionPluginDLL::ActionPluginDLL(void* window, int index, const std::wstring& pa
     notifyWindow = window;
     this->index = index;
 
-    module_ = ::LoadLibraryW(path.c_str());
+    module_ = tavel::win::util::DllSearch::loadInstalled(path);
     if (module_ == nullptr) return;
 
     initialize_ = resolve<InitializeProc>(module_, "Initialize");

@@ -8,6 +8,7 @@
 #include "base/AppPaths.h"
 #include "base/NotifyWndInfo.h"
 #include "base/RunningThreads.h"
+#include "app/LinkRules.h"
 #include "app/ShellExecuteThread.h"
 #include "feature/StartupEntry.h"
 #include "config/Ini.h"
@@ -346,7 +347,10 @@ std::wstring TrayMenu::linkAddress(int index) {
     if (index < 0 || index > 3) return std::wstring();
     std::string bytes;
     if (!tavel::win::file::readFileBytes(AppPaths::programFolder() + L"\\Links.ini", bytes)) return std::wstring();
-    return tavel::win::file::IniDocument::parse(bytes).getString(L"Links", kLinkKeys[index], std::wstring());
+    const std::wstring address =
+        tavel::win::file::IniDocument::parse(bytes).getString(L"Links", kLinkKeys[index], std::wstring());
+    // Anything but a web page (a program, a script, a share) is not opened.
+    return LinkRules::isWebAddress(address) ? address : std::wstring();
 }
 
 void TrayMenu::openPage(const std::wstring& address) const {

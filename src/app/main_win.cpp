@@ -19,6 +19,7 @@
 #include "artwork/LoaderMgr.h"
 #include "player/com/ITunesCom.h"
 #include "win/util/Com.h"
+#include "win/util/DllSearch.h"
 #include "win/util/MainThread.h"
 #include "win/util/Shell.h"
 #include "win/util/Handle.h"
@@ -60,6 +61,8 @@ bool isDialogMessage(MSG& message) {
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
     using tavel::win::util::Handle;
+    // First of all: every library loaded from now on by name comes from the system folder.
+    tavel::win::util::DllSearch::restrictToSystemFolder();
 
     Handle mutex;
     if (!tavelapp::ControllerRules::skipsSingleInstanceCheck(commandLine != nullptr ? commandLine : L"")) {

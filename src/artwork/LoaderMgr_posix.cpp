@@ -12,7 +12,7 @@ namespace artwork {
 PicturePtr LoaderMgr::load(const std::wstring& path, bool) const {
     if (!Ini::snapshot()->notify.showArtwork) return nullptr;
     std::string bytes;
-    if (!tavel::win::file::readFileBytes(path, bytes)) return nullptr;
+    if (!tavel::win::file::readFileBytes(path, bytes, tavel::win::file::kPictureReadLimit)) return nullptr;
     tavel::win::dib::DIB dib;
     if (!tavel::win::dib::readBitmapFile(bytes, dib)) return nullptr;
     return std::make_shared<Picture>(std::move(dib));

@@ -7,6 +7,7 @@
 
 #include "base/AppException.h"
 #include "artwork/PackedDib.h"
+#include "win/util/DllSearch.h"
 
 namespace tavelapp {
 namespace artwork {
@@ -53,7 +54,7 @@ std::shared_ptr<std::mutex> libraryLock(HMODULE module) {
 }  // namespace
 
 SusiePlugin::SusiePlugin(const std::wstring& path) {
-    HMODULE module = ::LoadLibraryW(path.c_str());
+    HMODULE module = tavel::win::util::DllSearch::loadInstalled(path);
     if (module == nullptr) throw AppException(L"Susie plugin load error");
     module_ = module;
     getPluginInfo_ = reinterpret_cast<void*>(::GetProcAddress(module, "GetPluginInfo"));

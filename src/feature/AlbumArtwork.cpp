@@ -91,7 +91,9 @@ int applyAlbumArtwork(itunes::App& app, const AlbumQuery& query, const std::set<
                       const std::wstring& file) {
     if (query.artist.empty() || query.album.empty()) return 0;
     std::string bytes;
-    if (file.empty() || !tavel::win::file::readFileBytes(file, bytes) || bytes.empty()) return 0;
+    if (file.empty() || !tavel::win::file::readFileBytes(file, bytes, tavel::win::file::kPictureReadLimit) ||
+        bytes.empty())
+        return 0;
     std::lock_guard<std::mutex> one(artworkChanges());
     int changed = 0;
     forEachAlbumTrack(app, query, [&](itunes::Track& track) {

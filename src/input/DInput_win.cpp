@@ -5,6 +5,7 @@
 #include "base/AppException.h"
 #include "config/Ini.h"
 #include "win/util/CallbackGuard.h"
+#include "win/util/DllSearch.h"
 
 namespace tavelapp {
 namespace {
@@ -54,7 +55,9 @@ void DInput::initialize() {
     }
     // Loaded when a controller is wanted, not at start; kept until the process
     // ends, as the system's copy may run threads of its own.
-    if (library_ == nullptr) library_ = ::LoadLibraryW(L"dinput.dll");
+    // From the system folder only; the tests name their double in the environment.
+    if (library_ == nullptr)
+        library_ = tavel::win::util::DllSearch::loadSystem(L"dinput.dll", L"KOLIBRIX_TEST_DINPUT_DLL");
     auto create = library_ != nullptr ? reinterpret_cast<DirectInputCreateWProc>(
                                             reinterpret_cast<void*>(::GetProcAddress(library_, "DirectInputCreateW")))
                                       : nullptr;

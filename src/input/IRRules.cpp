@@ -66,6 +66,17 @@ bool allowedOverNetwork(const std::wstring& reference, bool allowAll) {
     return name == L"donothing" || name == L"notifytrack" || name == L"notifysetting" || name == L"notifychanges";
 }
 
+std::vector<std::wstring> actionsToRun(const Command& command, const Ini::IRComKeyList& bindings, bool fromNetwork,
+                                       bool allowAll) {
+    std::vector<std::wstring> actions = actionsFor(command, bindings);
+    if (!fromNetwork) return actions;
+    std::vector<std::wstring> allowed;
+    for (const std::wstring& action : actions) {
+        if (allowedOverNetwork(action, allowAll)) allowed.push_back(action);
+    }
+    return allowed;
+}
+
 std::wstring keyName(std::uint32_t index) {
     static const wchar_t* const kLangKeys[] = {L"IRComKeyUp", L"IRComKeyRight", L"IRComKeyDown", L"IRComKeyLeft",
                                                L"IRComKeySelect"};

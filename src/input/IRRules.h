@@ -33,6 +33,13 @@ std::vector<std::wstring> actionsFor(const Command& command, const Ini::IRComKey
 // all: player actions and notifications, directly or through a list entry.
 bool allowedOverNetwork(const std::wstring& reference, bool allowAll);
 
+// What a received line runs. From the network, the actions behind a key obey
+// the same rule as a named one: the bindings are shared with infrared, and
+// any program that reaches the port (loopback included) could press a key
+// bound to shutting the computer down.
+std::vector<std::wstring> actionsToRun(const Command& command, const Ini::IRComKeyList& bindings, bool fromNetwork,
+                                       bool allowAll);
+
 // The key index's name ("IRComKeyUp" ... "#"), empty above 16.
 std::wstring keyName(std::uint32_t index);
 // "<shift> + <name>" with the shift flag, else the name.

@@ -262,10 +262,8 @@ void IRServer::runLines(const std::vector<std::string>& lines, std::size_t dropp
     std::vector<std::wstring> actions;
     for (const std::string& line : lines) {
         const IRRules::Command command = IRRules::parseLine(fromAnsi(line));
-        if (command.kind == IRRules::Command::kRun && peerFromNetwork_ &&
-            !IRRules::allowedOverNetwork(command.reference, options_.tcpAllowAllActions))
-            continue;
-        for (const std::wstring& action : IRRules::actionsFor(command, settings.irComKeys))
+        for (const std::wstring& action :
+             IRRules::actionsToRun(command, settings.irComKeys, peerFromNetwork_, options_.tcpAllowAllActions))
             actions.push_back(action);
     }
     if (actions.empty()) return;

@@ -9,6 +9,7 @@
 #include "config/Ini.h"
 #include "notify/PlayerStateFactory.h"
 #include "win/util/CallbackGuard.h"
+#include "win/util/DllSearch.h"
 #include "win/util/MainThread.h"
 
 namespace tavelapp {
@@ -99,7 +100,7 @@ bool WiimoteMgr::load(const std::wstring& path) {
     if (isLoaded()) unload();
     loadError_ = L"WiimoteDllLoadError";
     auto library = std::make_unique<Library>();
-    library->module.reset(::LoadLibraryW(path.c_str()));
+    library->module.reset(tavel::win::util::DllSearch::loadInstalled(path));
     if (!library->module) return false;
     if (!library->resolveAll()) {
         loadError_ = L"WiimoteDllEntryPoint";

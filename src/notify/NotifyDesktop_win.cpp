@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include "win/util/CallbackGuard.h"
+#include "win/util/SystemLibrary.h"
 
 namespace tavelapp {
 namespace {
@@ -15,7 +16,7 @@ using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
 
 GetDpiForMonitorFn getDpiForMonitor() {
     static const GetDpiForMonitorFn fn = [] {
-        HMODULE shcore = ::LoadLibraryW(L"shcore.dll");
+        HMODULE shcore = static_cast<HMODULE>(tavel::win::util::SystemLibrary::module(L"shcore.dll"));
         return shcore == nullptr ? nullptr
                                  : reinterpret_cast<GetDpiForMonitorFn>(
                                        reinterpret_cast<void*>(::GetProcAddress(shcore, "GetDpiForMonitor")));

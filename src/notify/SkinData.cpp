@@ -42,7 +42,8 @@ public:
         out.reset();
         path.clear();
         const std::wstring file = text(section, key);
-        if (file.empty()) return;
+        // A skin comes from anyone: its names may not reach the rest of the disk.
+        if (file.empty() || !SkinData::isInsideName(file)) return;
         path = joinPath(folder_, file);
         if (loader_ && !loader_(path, out)) out.reset();
     }
@@ -98,6 +99,34 @@ std::uint32_t SkinData::parseColor(const std::wstring& value) {
     for (std::size_t i = 0; i < 6; ++i)
         color = color << 4 | static_cast<std::uint32_t>(hexDigit(digits[i]));
     return color;
+}
+
+bool SkinData::isInsideName(const std::wstring& name) {
+    // A colon is a drive ("C:x"), a stream ("a.bmp:x") or a scheme; a leading
+    // separator is the drive's root or a share.
+    if (name.empty() || name.find(L':') != std::wstring::npos || name[0] == L'\\' || name[0] == L'/') return false;
+    std::size_t start = 0;
+    while (start <= name.size()) {
+        std::size_t end = name.find_first_of(L"\\/", start);
+        if (end == std::wstring::npos) end = name.size();
+        const std::wstring part = name.substr(start, end - start);
+        // Windows drops trailing dots and blanks, so ". ." and "..." climb as ".." does.
+        const bool dotsOnly = !part.empty() && part.find_first_not_of(L". ") == std::wstring::npos;
+        if (dotsOnly && part != L".") return false;
+        // Device names open the device whatever the folder ("con.bmp" included).
+        std::wstring base = tavel::win::util::asciiLower(part.substr(0, part.find(L'.')));
+        while (!base.empty() && base.back() == L' ')
+            base.pop_back();
+        static const wchar_t* const kDevices[] = {L"con", L"prn", L"aux", L"nul", L"conin$", L"conout$"};
+        for (const wchar_t* device : kDevices) {
+            if (base == device) return false;
+        }
+        if (base.size() == 4 && (base.compare(0, 3, L"com") == 0 || base.compare(0, 3, L"lpt") == 0) &&
+            base[3] >= L'0' && base[3] <= L'9')
+            return false;
+        start = end + 1;
+    }
+    return true;
 }
 
 int SkinData::parseRepeat(const std::wstring& value) {
@@ -190,7 +219,7 @@ SkinData SkinData::fromIni(const std::string& iniBytes, const std::wstring& skin
 
 bool SkinData::loadBitmapFile(const std::wstring& path, DIB& out) {
     std::string bytes;
-    if (!tavel::win::file::readFileBytes(path, bytes)) {
+    if (!tavel::win::file::readFileBytes(path, bytes, tavel::win::file::kPictureReadLimit)) {
         out.reset();
         return false;
     }

@@ -72,6 +72,10 @@ public:
     // [Info] Name of its Skin.ini (empty when absent).
     static std::vector<std::pair<std::wstring, std::wstring>> listSkins(const std::wstring& skinsFolder);
 
+    // Whether an image name stays inside the skin's folder: relative, with no
+    // drive, share, stream or device and no component that climbs out ("..").
+    static bool isInsideName(const std::wstring& name);
+
     // Value forms of Skin.ini, public for the tests.
     static std::uint32_t parseColor(const std::wstring& value);
     static int parseRepeat(const std::wstring& value);

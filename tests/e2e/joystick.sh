@@ -12,13 +12,21 @@ e2e_setup "$build" joystick
 failures=0
 check() { if eval "$2"; then echo "ok   $1"; else echo "FAIL $1"; failures=$((failures + 1)); fi; }
 
-# The double beside the program, followed through its control file.
+# The double in a folder of its own, named by the test setting and followed
+# through its control file; a copy planted beside the program (as in a folder
+# of downloads) must never be loaded. Wine lets a native dinput.dll load.
+mkdir -p "$WORK/double"
+cp "$build/dinput.dll" "$WORK/double/"
 cp "$build/dinput.dll" "$WORK/"
 script="$WORK/dinput-double.txt"
 : >"$script"
+export DINPUT_DOUBLE_SCRIPT=$(winepath -w "$script" 2>/dev/null)
 pad() { printf '%s\n' "$@" >>"$script"; }
 printf '[Joy]\r\nDisable=0\r\n' >"$SETTINGS/Option.ini"
 export WINEDLLOVERRIDES="mscoree,mshtml=;dinput=n,b"
+export KOLIBRIX_TEST_DINPUT_DLL=$(winepath -w "$WORK/double/dinput.dll" 2>/dev/null)
+# Which copies of dinput.dll the running program has mapped.
+mapped() { grep -c "$1" "/proc/$APP_PID/maps" 2>/dev/null; }
 
 check "the player comes up" 'start_player "$build"'
 read_player
@@ -29,6 +37,8 @@ check "Kolibrix comes up" '[ "$(ctl wait-app 20000)" = 1 ]'
 check "its game controller server is there" '[ "$(ctl wait-window Kolibrix_Joy_EventHandlerWnd 20000)" = 1 ]'
 # The server opens the pad right after making its window.
 sleep 1
+check "the double named by the test setting is loaded" '[ "$(mapped "$WORK/double/dinput.dll")" -gt 0 ]'
+check "the copy beside the program is not" '[ "$(mapped "$WORK/dinput.dll")" = 0 ]'
 
 pad "press 1 2"
 check "button 2 plays" 'wait_player "[ \"\$P_STATE\" = 1 ] && [ \"\$P_TRACK\" != 0 ]"'
@@ -53,6 +63,23 @@ wait_app
 check "Kolibrix quits with exit code 0 (got $APP_EXIT)" '[ "$APP_EXIT" = 0 ]'
 joy_disable() { tr -d '\r' <"$SETTINGS/Option.ini" | awk '/^\[/ { f = ($0 == "[Joy]") } f && /^Disable=/'; }
 check "the controller setting stayed on ($(joy_disable))" '[ "$(joy_disable)" = Disable=0 ]'
+
+# A normal start (no test setting) with the copy still beside the program:
+# DirectInput comes from the system folder, and the planted copy is not run.
+unset KOLIBRIX_TEST_DINPUT_DLL
+start_app
+check "Kolibrix comes up without the test setting" '[ "$(ctl wait-app 20000)" = 1 ]'
+check "its game controller server is there again" '[ "$(ctl wait-window Kolibrix_Joy_EventHandlerWnd 20000)" = 1 ]'
+sleep 1
+check "the dinput.dll planted beside the program is not loaded" '[ "$(mapped "$WORK/dinput.dll")" = 0 ]'
+check "nor any copy of the double" '[ "$(mapped "$WORK/double/dinput.dll")" = 0 ]'
+pad "press 1 2"
+sleep 1.5
+read_player
+check "the double's button 2 plays nothing ($PLAYER_LINE)" '[ "$P_STATE" = 0 ]'
+ctl quit 0 >/dev/null
+wait_app
+check "Kolibrix quits with exit code 0 again (got $APP_EXIT)" '[ "$APP_EXIT" = 0 ]'
 stop_player
 
 e2e_teardown

@@ -19,6 +19,14 @@ done
 port=650
 printf '\xef\xbb\xbf[IRCom]\r\nDisable=0\r\nTcpPort=%s\r\nTcpAddress=127.0.0.1\r\nTcpAllow=127.0.0.1 127.0.0.2\r\n' \
   "$port" >"$SETTINGS/Option.ini"
+# The keys the script presses, and key 7 bound to an entry that starts a program.
+n=0
+for b in 4:PlayPause 1:NextTrack 0:Volume_Up5 2:Volume_Down5 7:Notepad; do
+  printf '[IRComKeys%s]\r\nKey=%s\r\nAction=%s\r\n' "$n" "${b%%:*}" "${b#*:}" >>"$SETTINGS/Option.ini"
+  n=$((n + 1))
+done
+mkdir -p "$SETTINGS/Actions/Test"
+printf '[test]\r\nNotepad\tRunScript\tC:\\windows\\system32\\notepad.exe\r\n' >"$SETTINGS/Actions/Test/Test.act"
 
 listening() { [ "$(ss -Hltn "sport = :$port" 2>/dev/null | grep -c .)" -ge 1 ]; }
 wait_listening() {
@@ -115,6 +123,11 @@ check "a hot key still works: Ctrl+Alt+Up raises the volume by 5" 'wait_player "
 sleep 0.7
 check "obex_tcp still works afterwards: KEY:2" 'send_tcp "KEY:2" && grep -q "PUT successful" "$WORK/obex_tcp.out"'
 check "the volume went down by 5" 'wait_player "[ \"\$P_VOLUME\" = 20 ]"'
+
+sleep 0.7
+check "obex_tcp sends KEY:7 (bound to an entry that starts a program)" \
+  'send_tcp "KEY:7" && grep -q "PUT successful" "$WORK/obex_tcp.out"'
+check "from the network it started nothing" '[ "$(ctl wait-window Notepad 3000)" = 0 ]'
 
 ctl quit 0 >/dev/null
 wait_app

@@ -81,6 +81,29 @@ TEST(FileSystem, ReadsBinaryFilesWhole) {
     EXPECT_FALSE(readFileBytes(folder.winPath(), read));  // a folder is not a file
 }
 
+TEST(FileSystem, ReadsStopAtTheirLimit) {
+    TempFolder folder;
+    // Past the read buffer, so the limit holds across reads too.
+    const std::uint64_t limit = 70000;
+    folder.write("edge.bin", std::string(limit, 'e'));
+    folder.write("past.bin", std::string(limit + 1, 'p'));
+    folder.write("default-past.bin", std::string(kDefaultReadLimit + 1, 'd'));
+    std::string read;
+    ReadError error = ReadError::Open;
+    ASSERT_TRUE(readFileBytes(folder.winPath("edge.bin"), read, limit, &error));
+    EXPECT_EQ(limit, read.size());
+    EXPECT_EQ(ReadError::None, error);
+    read = "kept";
+    EXPECT_FALSE(readFileBytes(folder.winPath("past.bin"), read, limit, &error));
+    EXPECT_EQ(ReadError::TooLarge, error);
+    EXPECT_EQ("kept", read);
+    EXPECT_FALSE(readFileBytes(folder.winPath("default-past.bin"), read, kDefaultReadLimit, &error));
+    EXPECT_EQ(ReadError::TooLarge, error);
+    EXPECT_FALSE(readFileBytes(folder.winPath("default-past.bin"), read)) << "the default limit";
+    EXPECT_FALSE(readFileBytes(folder.winPath("nothing.bin"), read, limit, &error));
+    EXPECT_EQ(ReadError::Open, error);
+}
+
 TEST(FileSystem, NamesMatchRegardlessOfCase) {
     TempFolder folder;
     folder.write("Langs/En.lng", "english");

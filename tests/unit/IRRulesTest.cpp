@@ -75,6 +75,28 @@ TEST(IRRules, NetworkPeersRunOnlyHarmlessActions) {
         EXPECT_EQ(c.allowed, IRRules::allowedOverNetwork(c.reference, false)) << c.reference;
         EXPECT_TRUE(IRRules::allowedOverNetwork(c.reference, true)) << c.reference;
     }
+
+    // A key's bindings obey the same rule from the network; infrared runs them all.
+    const Ini::IRComKeyList bindings = {binding(7, L"Shutdown"), binding(8, L"Volume_Down5"), binding(8, L"Browser"),
+                                        binding(8, L"NextTrack")};
+    const struct {
+        const wchar_t* line;
+        bool network;
+        bool allowAll;
+        std::vector<std::wstring> actions;
+    } lines[] = {
+        {L"KEY:7", true, false, {}},
+        {L"KEY:7", true, true, {L"Shutdown"}},
+        {L"KEY:7", false, false, {L"Shutdown"}},
+        {L"KEY:8", true, false, {L"Volume_Down5", L"NextTrack"}},
+        {L"KEY:8", false, false, {L"Volume_Down5", L"Browser", L"NextTrack"}},
+        {L"RUN:Shutdown", true, false, {}},
+        {L"RUN:Shutdown", false, false, {L"Shutdown"}},
+    };
+    for (const auto& l : lines) {
+        EXPECT_EQ(l.actions, IRRules::actionsToRun(IRRules::parseLine(l.line), bindings, l.network, l.allowAll))
+            << std::string(l.line, l.line + wcslen(l.line)) << " network " << l.network << " all " << l.allowAll;
+    }
     ActionList::instance().clear();
 }
 

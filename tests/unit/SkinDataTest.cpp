@@ -255,6 +255,62 @@ TEST_F(SkinDataTest, ImagesGoThroughTheLoaderAndFallBack) {
     EXPECT_EQ(240, SkinData::loadOrDefault(dir.winPath("Skins"), L"orange").width) << "folder names ignore case";
 }
 
+TEST(SkinDataNamesTest, ImageNamesStayInsideTheSkinFolder) {
+    const struct {
+        const wchar_t* name;
+        bool inside;
+    } names[] = {
+        {L"header.bmp", true},
+        {L"parts\\bar.bmp", true},
+        {L"parts/bar.bmp", true},
+        {L".\\a.bmp", true},
+        {L"a..b.bmp", true},
+        {L"..a.bmp", true},
+        {L"console.bmp", true},
+        {L"com10.bmp", true},
+        {L"..\\x.bmp", false},
+        {L"../x.bmp", false},
+        {L"a\\..\\..\\x.bmp", false},
+        {L"a/../x.bmp", false},
+        {L"...\\x.bmp", false},
+        {L".. \\x.bmp", false},
+        {L"..", false},
+        {L"C:\\x.bmp", false},
+        {L"C:x.bmp", false},
+        {L"\\x.bmp", false},
+        {L"/x.bmp", false},
+        {L"\\\\server\\s\\x.bmp", false},
+        {L"//server/s/x.bmp", false},
+        {L"a.bmp:stream", false},
+        {L"con", false},
+        {L"NUL.bmp", false},
+        {L"parts\\aux .bmp", false},
+        {L"com1.bmp", false},
+        {L"LPT9", false},
+        {L"", false},
+    };
+    for (const auto& n : names) {
+        const std::wstring name = n.name;
+        EXPECT_EQ(n.inside, SkinData::isInsideName(name)) << std::string(name.begin(), name.end());
+    }
+
+    // A skin naming files outside its folder loads none of them; its own still load.
+    std::vector<std::wstring> asked;
+    const SkinData skin = SkinData::fromIni(
+        "[notify-header]\r\nbg-image=..\\x.bmp\r\n[notify-body]\r\nbg-image=C:\\x.bmp\r\n"
+        "[notify-footer]\r\nbg-image=\\\\server\\share\\x.bmp\r\n[notify-icon]\r\nimage=icons/../../x.bmp\r\n"
+        "[notify-volume]\r\nimage=bar.bmp\r\n",
+        L"C:\\Skins\\Orange", [&](const std::wstring& path, SkinData::DIB& out) {
+            asked.push_back(path);
+            return out.create(2, 2, 32);
+        });
+    EXPECT_EQ(std::vector<std::wstring>{L"C:\\Skins\\Orange\\bar.bmp"}, asked);
+    EXPECT_TRUE(skin.header.background.image.empty());
+    EXPECT_TRUE(skin.header.background.imagePath.empty());
+    EXPECT_TRUE(skin.icon.image.empty());
+    EXPECT_EQ(2, skin.volumeBar.image.width());
+}
+
 TEST_F(SkinDataTest, TheSkinList) {
     dir.write("Skins/My.Skin.V2/Skin.ini", "[info]\r\nname=Version two\r\n");
     dir.write("Skins/NoIni/readme.txt", "nothing");

@@ -250,6 +250,7 @@ TEST_F(IRServerTest, ObjectOverLoopbackRunsBindingsAndReferencesInOrder) {
 }
 
 TEST_F(IRServerTest, OnePeerAtATimeAndTheNextAfterAPause) {
+    options.tcpAllowAllActions = true;
     IRServer server(options);
     const u_short port = static_cast<u_short>(options.tcpPort);
     auto first = std::make_unique<Peer>(port);
@@ -292,17 +293,17 @@ TEST_F(IRServerTest, NetworkPeersRunHarmlessActionsUnlessAllowedAll) {
     {
         IRServer server(options);
         Peer peer(static_cast<u_short>(options.tcpPort));
-        // Programs, dialogs and unknown actions are refused; key bindings are the user's own choice.
+        // Programs, dialogs and unknown actions are refused, named or bound to a key.
         EXPECT_EQ(kConnectReply + kSuccess,
                   peer.ask(kConnect + finalPut("RUN:RunScript\nRUN:ExitSystem\nRUN:IRTestOther\nKEY:0\n"), 10));
-        EXPECT_EQ(std::vector<std::wstring>{L"irtestup"}, ranAfterPumping(1));
+        EXPECT_EQ(std::vector<std::wstring>{}, ranAfterPumping(1));
     }
     recorder.clear();
     options.tcpAllowAllActions = true;
     IRServer server(options);
     Peer peer(static_cast<u_short>(options.tcpPort));
-    EXPECT_EQ(kConnectReply + kSuccess, peer.ask(kConnect + finalPut("RUN:IRTestOther\n"), 10));
-    EXPECT_EQ(std::vector<std::wstring>{L"irtestother"}, ranAfterPumping(1));
+    EXPECT_EQ(kConnectReply + kSuccess, peer.ask(kConnect + finalPut("RUN:IRTestOther\nKEY:0\n"), 10));
+    EXPECT_EQ((std::vector<std::wstring>{L"irtestother", L"irtestup"}), ranAfterPumping(2));
 }
 
 TEST_F(IRServerTest, BrokenOrSilentPeersAreLetGoAndTheNextIsServedAtOnce) {
@@ -369,6 +370,7 @@ TEST_F(IRServerTest, ReceiveFailureWarnsClosesItsTransportAndListensAgainLater) 
 }
 
 TEST_F(IRServerTest, AnObjectRunsItsFirstLinesOnlyAndAPeerHasAMinuteAtMost) {
+    options.tcpAllowAllActions = true;
     options.idleMs = 10000;
     options.maxConnectionMs = 500;
     IRServer server(options);

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <thread>
@@ -222,4 +224,83 @@ TEST_F(LoaderMgrTest, TrackArtworkOfNotificationsComesThroughTheManager) {
     EXPECT_FALSE(tavelapp::loadArtworkPicture(L""));
 }
 
+// An RGBA PNG of one blue colour, its rows in stored (uncompressed) deflate
+// blocks; `rowsWritten` below `height` makes a small file that claims a huge picture.
+std::string bluePng(std::uint32_t width, std::uint32_t height, std::uint32_t rowsWritten) {
+    auto be32 = [](std::uint32_t v) {
+        return std::string{static_cast<char>(v >> 24), static_cast<char>(v >> 16), static_cast<char>(v >> 8),
+                           static_cast<char>(v)};
+    };
+    auto chunk = [&](const std::string& type, const std::string& body) {
+        std::uint32_t crc = 0xFFFFFFFFu;
+        for (const char c : type + body) {
+            crc ^= static_cast<unsigned char>(c);
+            for (int k = 0; k < 8; ++k)
+                crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+        }
+        return be32(static_cast<std::uint32_t>(body.size())) + type + body + be32(~crc);
+    };
+    std::string row(1, '\0');
+    for (std::uint32_t x = 0; x < width; ++x)
+        row += std::string("\0\0\xFF\xFF", 4);
+    std::string raw;
+    for (std::uint32_t y = 0; y < rowsWritten; ++y)
+        raw += row;
+    std::string zlib = "\x78\x01";
+    for (std::size_t at = 0; at < raw.size(); at += 65535) {
+        const std::size_t n = std::min<std::size_t>(65535, raw.size() - at);
+        zlib += static_cast<char>(at + n == raw.size() ? 1 : 0);
+        zlib += {static_cast<char>(n), static_cast<char>(n >> 8), static_cast<char>(~n), static_cast<char>(~n >> 8)};
+        zlib += raw.substr(at, n);
+    }
+    std::uint32_t a = 1, b = 0;
+    for (const char c : raw) {
+        a = (a + static_cast<unsigned char>(c)) % 65521;
+        b = (b + a) % 65521;
+    }
+    zlib += be32(b << 16 | a);
+    return std::string("\x89PNG\r\n\x1a\n", 8) +
+           chunk("IHDR", be32(width) + be32(height) + std::string("\x08\x06\0\0\0", 5)) + chunk("IDAT", zlib) +
+           chunk("IEND", "");
+}
+
 }  // namespace
+
+// The sample decoder reads a picture's size before its pixels, and refuses
+// what the host would refuse anyway: a small file claiming 16384 x 16384 is
+// not decoded (nor its gigabyte asked for); one pixel past the host's side
+// limit is refused although it would decode; the limit itself decodes.
+TEST(SusieSampleLimits, PicturesPastTheHostsLimitAreRefusedBeforeDecoding) {
+    HMODULE module = ::LoadLibraryW(buildPath(kSample).c_str());
+    ASSERT_NE(nullptr, module);
+    using GetPictureProc = int(WINAPI*)(LPCSTR, LONG, UINT, HANDLE*, HANDLE*, FARPROC, LONG);
+    auto getPicture = reinterpret_cast<GetPictureProc>(reinterpret_cast<void*>(::GetProcAddress(module, "GetPicture")));
+    ASSERT_NE(nullptr, getPicture);
+    const struct {
+        std::uint32_t width, height, rows;
+        bool decoded;
+    } cases[] = {
+        {4096, 1, 1, true},     {1, 4096, 4096, true},    {4097, 1, 1, false},
+        {1, 4097, 4097, false}, {16384, 16384, 1, false},
+    };
+    for (const auto& c : cases) {
+        const std::string png = bluePng(c.width, c.height, c.rows);
+        EXPECT_LT(png.size(), 100000u) << "small on disk";
+        HANDLE info = nullptr, bits = nullptr;
+        const int result = getPicture(png.data(), static_cast<LONG>(png.size()), 1, &info, &bits, nullptr, 0);
+        EXPECT_EQ(c.decoded ? 0 : 4, result) << c.width << " x " << c.height;  // 4: no memory for it
+        if (c.decoded) {
+            ASSERT_NE(nullptr, info);
+            const auto* header = static_cast<const BITMAPINFOHEADER*>(::LocalLock(info));
+            EXPECT_EQ(static_cast<LONG>(c.width), header->biWidth);
+            EXPECT_EQ(static_cast<LONG>(c.height), header->biHeight);
+            ::LocalUnlock(info);
+        } else {
+            EXPECT_EQ(nullptr, info);
+            EXPECT_EQ(nullptr, bits);
+        }
+        if (info != nullptr) ::LocalFree(info);
+        if (bits != nullptr) ::LocalFree(bits);
+    }
+    ::FreeLibrary(module);
+}

@@ -48,7 +48,8 @@ public:
         if (!exists) return false;
         if (!loaded) {
             // Read outside the lock; the first reader keeps the bytes for everyone.
-            if (!tavel::win::file::readFileBytes(source, bytes) || bytes.empty()) return false;
+            if (!tavel::win::file::readFileBytes(source, bytes, tavel::win::file::kPictureReadLimit) || bytes.empty())
+                return false;
             impl_.call([&](Events&) {
                 if (Impl::ArtworkEntry* a = find()) {
                     if (!a->loaded) {
@@ -64,7 +65,8 @@ public:
     // The picture is read now, so the file may go once this returns.
     bool setArtworkFromFile(const std::wstring& path) override {
         std::string bytes;
-        if (!tavel::win::file::readFileBytes(path, bytes) || bytes.empty()) return false;
+        if (!tavel::win::file::readFileBytes(path, bytes, tavel::win::file::kPictureReadLimit) || bytes.empty())
+            return false;
         return impl_.call([&](Events& events) {
             Impl::ArtworkEntry* a = find();
             if (!a) return false;
@@ -182,7 +184,8 @@ public:
 
     ArtworkPtr addArtworkFromFile(const std::wstring& path) override {
         std::string bytes;
-        if (!tavel::win::file::readFileBytes(path, bytes) || bytes.empty()) return nullptr;
+        if (!tavel::win::file::readFileBytes(path, bytes, tavel::win::file::kPictureReadLimit) || bytes.empty())
+            return nullptr;
         return impl_.call([&](Events& events) -> ArtworkPtr {
             Impl::TrackEntry* t = impl_.track(trackId_);
             if (!t) return nullptr;

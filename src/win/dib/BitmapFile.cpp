@@ -1,8 +1,9 @@
 #include "win/dib/BitmapFile.h"
 
 #include <cstdint>
+#include <memory>
+#include <new>
 #include <utility>
-#include <vector>
 
 #include "win/dib/RleDecoder.h"
 
@@ -204,15 +205,17 @@ bool readBitmapFile(const std::string& bytes, DIB& out) {
     std::uint32_t bitsPerPixel = layout.bitsPerPixel;
     std::uint64_t stride = (width * bitsPerPixel + 31) / 32 * 4;
     const unsigned char* rows = file.pointer(pixelOffset);
-    std::vector<std::uint8_t> expanded;
+    std::unique_ptr<std::uint8_t[]> expanded;
     if (layout.rle) {
         // Rows of one index per pixel; what the stream skips stays at index 0.
         const std::uint64_t streamSize = file.size() - pixelOffset;
         if (width * height > streamSize * kMaxRlePixelsPerByte) return false;
-        expanded.assign(static_cast<std::size_t>(width * height), 0);
+        // Refused, not thrown, when memory is short: the reader runs on workers.
+        expanded.reset(new (std::nothrow) std::uint8_t[static_cast<std::size_t>(width * height)]());
+        if (!expanded) return false;
         decodeRle(rows, static_cast<std::size_t>(streamSize), static_cast<int>(bitsPerPixel), static_cast<int>(width),
-                  static_cast<int>(height), expanded.data());
-        rows = expanded.data();
+                  static_cast<int>(height), expanded.get());
+        rows = expanded.get();
         bitsPerPixel = 8;
         stride = width;
     } else if (!file.has(pixelOffset, stride * height)) {

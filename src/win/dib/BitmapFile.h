@@ -7,9 +7,11 @@ namespace tavel {
 namespace win {
 namespace dib {
 
-// Limits of a picture read from a file: larger ones are refused.
-constexpr int kMaxBitmapSide = 16384;
-constexpr long long kMaxBitmapPixels = 1LL << 26;
+// Limits of a picture read from a file (a skin's, or artwork from a file, a
+// decoder or the network): larger ones are refused. A notification never
+// shows more, and 64 MB of pixels is already much for a 32-bit process.
+constexpr int kMaxBitmapSide = 4096;
+constexpr long long kMaxBitmapPixels = 1LL << 24;
 // An encoder's runs paint at most 255 pixels per two bytes, and each row
 // needs an end of line too: an RLE picture far larger than its stream could
 // paint is refused rather than allocated.

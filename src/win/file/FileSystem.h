@@ -1,5 +1,6 @@
 #pragma once
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -13,8 +14,20 @@ namespace file {
 // and matches each missing path component case-insensitively (ASCII), as
 // Windows names are.
 
-// Whole file into `out`; false if it cannot be opened or read.
-bool readFileBytes(const std::wstring& path, std::string& out);
+// Whole files are read into memory, so a read stops at a size: skins,
+// language files and action lists are far smaller than the default.
+constexpr std::uint64_t kDefaultReadLimit = 16ull << 20;
+// Pictures (skin bitmaps, covers, artwork): a 4096 x 4096 bitmap of 32 bits
+// with its headers, the largest that is shown.
+constexpr std::uint64_t kPictureReadLimit = (64ull << 20) + (1ull << 20);
+// For the simulated player's library, which has any size a real one has.
+constexpr std::uint64_t kAnySize = ~std::uint64_t{0};
+enum class ReadError { None, Open, Read, TooLarge };
+
+// Whole file into `out`; false if it cannot be opened or read, or holds more
+// than `maxBytes` (then nothing is read). `error`, when given, says which.
+bool readFileBytes(const std::wstring& path, std::string& out, std::uint64_t maxBytes = kDefaultReadLimit,
+                   ReadError* error = nullptr);
 // Find-first-file semantics: true for an existing file or folder.
 bool fileExists(const std::wstring& path);
 bool deleteFile(const std::wstring& path);

@@ -141,21 +141,34 @@ std::vector<std::wstring> listEntries(const std::wstring& folderPath, bool wantF
 
 }  // namespace
 
-bool readFileBytes(const std::wstring& path, std::string& out) {
+bool readFileBytes(const std::wstring& path, std::string& out, std::uint64_t maxBytes, ReadError* error) {
+    ReadError ignored;
+    ReadError& why = error != nullptr ? *error : ignored;
+    why = ReadError::Open;
     Fd fd(::open(resolve(path).c_str(), O_RDONLY | O_CLOEXEC));
     if (!fd.valid()) return false;
+    why = ReadError::TooLarge;
+    struct stat st;
+    if (::fstat(fd.get(), &st) == 0 && static_cast<std::uint64_t>(st.st_size) > maxBytes) return false;
     std::string data;
     char buffer[65536];
     for (;;) {
         const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
         if (n < 0) {
             if (errno == EINTR) continue;
+            why = ReadError::Read;
             return false;
         }
         if (n == 0) break;
+        // A file that grows while it is read is held to the limit too.
+        if (static_cast<std::uint64_t>(n) > maxBytes - data.size()) {
+            why = ReadError::TooLarge;
+            return false;
+        }
         data.append(buffer, static_cast<std::size_t>(n));
     }
     out.swap(data);
+    why = ReadError::None;
     return true;
 }
 

@@ -46,19 +46,34 @@ std::vector<std::wstring> listEntries(const std::wstring& folderPath, bool wantF
 
 }  // namespace
 
-bool readFileBytes(const std::wstring& path, std::string& out) {
+bool readFileBytes(const std::wstring& path, std::string& out, std::uint64_t maxBytes, ReadError* error) {
+    ReadError ignored;
+    ReadError& why = error != nullptr ? *error : ignored;
+    why = ReadError::Open;
     FileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (file.get() == INVALID_HANDLE_VALUE) return false;
+    why = ReadError::TooLarge;
+    LARGE_INTEGER size{};
+    if (::GetFileSizeEx(file.get(), &size) && static_cast<std::uint64_t>(size.QuadPart) > maxBytes) return false;
     std::string data;
     char buffer[65536];
     for (;;) {
         DWORD read = 0;
-        if (!::ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr)) return false;
+        if (!::ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr)) {
+            why = ReadError::Read;
+            return false;
+        }
         if (read == 0) break;
+        // A file that grows while it is read is held to the limit too.
+        if (read > maxBytes - data.size()) {
+            why = ReadError::TooLarge;
+            return false;
+        }
         data.append(buffer, read);
     }
     out.swap(data);
+    why = ReadError::None;
     return true;
 }
 

@@ -15,6 +15,8 @@ public:
     // Whether the library (a file name such as L"winmm.dll") is loaded from the
     // system folder, loading it now if needed. It stays loaded to the end.
     static bool load(const wchar_t* name);
+    // The same library's module handle (an HMODULE), null when it cannot be loaded.
+    static void* module(const wchar_t* name);
 };
 
 }  // namespace util

@@ -70,6 +70,14 @@ bool SystemLibrary::load(const wchar_t* name) {
     }
 }
 
+void* SystemLibrary::module(const wchar_t* name) {
+    try {
+        return moduleOf(name);
+    } catch (...) {
+        return nullptr;
+    }
+}
+
 }  // namespace util
 }  // namespace win
 }  // namespace tavel
