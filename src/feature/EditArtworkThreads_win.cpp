@@ -38,10 +38,10 @@ int PlayerWork::run() {
 }
 
 int ClientThread::run() {
-    client_->searchAndRecord(keywords_, artist_, album_);
+    client_->searchAndRecord(keywords_, artist_, album_, cancel_);
     auto found = std::make_shared<FoundArtworks>();
     for (const amazon::Client::ItemPtr& item : client_->items()) {
-        if (item->localFile.empty()) continue;
+        if (item->localFile.empty() || cancel_->cancelled()) continue;
         // No placeholder: a download nothing decodes is no cover to offer.
         PicturePtr picture = artwork::LoaderMgr::instance().load(item->localFile, false);
         if (!picture) continue;
