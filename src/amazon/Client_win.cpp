@@ -28,37 +28,83 @@ private:
     HINTERNET h_;
 };
 
-// Reads the URL chunk by chunk into `sink`; false when nothing arrived, the
-// server reported an error or the limit was passed.
-template <typename Sink>
-bool download(const std::string& url, Sink sink) {
-    if (!tavel::win::util::SystemLibrary::load(L"wininet.dll")) return false;
-    InternetHandle net(::InternetOpenW(L"Kolibrix Client", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
-    if (!net.get()) return false;
-    // A server that stops answering must not keep the search forever.
-    DWORD timeout = 15000;
-    ::InternetSetOptionW(net.get(), INTERNET_OPTION_CONNECT_TIMEOUT, &timeout, sizeof(timeout));
-    ::InternetSetOptionW(net.get(), INTERNET_OPTION_RECEIVE_TIMEOUT, &timeout, sizeof(timeout));
-    // Fresh answers every time, and no copies of pictures left in the cache.
-    InternetHandle request(
-        ::InternetOpenUrlA(net.get(), url.c_str(), nullptr, 0, INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0));
-    if (!request.get()) return false;
-    DWORD status = 0, size = sizeof(status);
-    if (::HttpQueryInfoA(request.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr) &&
-        (status < 200 || status >= 300))
-        return false;
-    std::size_t total = 0;
-    char buffer[1024];
-    for (;;) {
-        DWORD read = 0;
-        if (!::InternetReadFile(request.get(), buffer, sizeof(buffer), &read) || read == 0) break;
-        total += read;
-        if (total > Client::kMaxDownloadBytes || !sink(buffer, read)) return false;
-    }
-    return total > 0;
+bool redirect(DWORD status) {
+    return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
+}
+
+std::string header(HINTERNET request, DWORD which) {
+    char buffer[2048];
+    DWORD size = sizeof(buffer) - 1;
+    if (!::HttpQueryInfoA(request, which, buffer, &size, nullptr)) return std::string();
+    return std::string(buffer, size < sizeof(buffer) ? size : 0);
+}
+
+void setOption(HINTERNET handle, DWORD option, DWORD value) {
+    ::InternetSetOptionW(handle, option, &value, sizeof(value));
 }
 
 }  // namespace
+
+bool Client::mustStop() const {
+    return (cancel_ && cancel_->cancelled()) || std::chrono::steady_clock::now() >= deadline_;
+}
+
+unsigned long Client::waitMs() const {
+    // A server that stops answering must not keep one step forever either.
+    const long long kOneWaitMs = 15000;
+    const long long left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline_ - std::chrono::steady_clock::now()).count();
+    return static_cast<unsigned long>(left < 1 ? 1 : left > kOneWaitMs ? kOneWaitMs : left);
+}
+
+// Follows redirects itself, checking each address before asking for it, then
+// reads the body as it comes into `sink`; true when something arrived.
+template <typename Sink>
+bool Client::download(const std::string& address, Sink sink) const {
+    if (!tavel::win::util::SystemLibrary::load(L"wininet.dll")) return false;
+    InternetHandle net(::InternetOpenW(L"Kolibrix Client", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
+    if (!net.get()) return false;
+    // Fresh answers every time and no copies of pictures in the cache; no
+    // cookies sent or kept, no log-on (NTLM or other) offered, no dialog.
+    const DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_COOKIES |
+                        INTERNET_FLAG_NO_AUTH | INTERNET_FLAG_NO_UI | INTERNET_FLAG_NO_AUTO_REDIRECT;
+    std::string url = address;
+    for (int hops = 0;; ++hops) {
+        if (hops > kMaxRedirects || !rules_.allows(url) || mustStop()) return false;
+        for (DWORD option :
+             {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT})
+            setOption(net.get(), option, waitMs());
+        InternetHandle request(::InternetOpenUrlA(net.get(), url.c_str(), nullptr, 0, flags, 0));
+        if (!request.get()) return false;
+        DWORD status = 0, size = sizeof(status);
+        if (!::HttpQueryInfoA(request.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr))
+            return false;
+        if (redirect(status)) {
+            url = AddressRules::resolve(url, header(request.get(), HTTP_QUERY_LOCATION));
+            continue;
+        }
+        if (status < 200 || status >= 300) return false;
+        // Only what has arrived is read, so every wait is bounded by the
+        // time left: a server that trickles bytes cannot hold the search.
+        std::size_t total = 0;
+        char buffer[4096];
+        for (;;) {
+            if (mustStop()) return false;
+            setOption(request.get(), INTERNET_OPTION_RECEIVE_TIMEOUT, waitMs());
+            DWORD available = 0;
+            if (!::InternetQueryDataAvailable(request.get(), &available, 0, 0)) return false;
+            if (available == 0) break;
+            DWORD read = 0;
+            if (!::InternetReadFile(request.get(), buffer, available < sizeof(buffer) ? available : sizeof(buffer),
+                                    &read))
+                return false;
+            if (read == 0) break;
+            total += read;
+            if (total > kMaxDownloadBytes || !sink(buffer, read)) return false;
+        }
+        return total > 0;
+    }
+}
 
 Client::Client(void* window, std::string searchAddress, std::wstring folder, Provider provider,
                std::string coverArtAddress)
@@ -66,7 +112,18 @@ Client::Client(void* window, std::string searchAddress, std::wstring folder, Pro
       searchAddress_(std::move(searchAddress)),
       folder_(std::move(folder)),
       provider_(provider),
-      coverArtAddress_(std::move(coverArtAddress)) {}
+      coverArtAddress_(std::move(coverArtAddress)) {
+    rules_.allowOrigin(searchAddress_);
+    if (provider_ == MusicBrainz && rules_.allowOrigin(coverArtAddress_)) {
+        // The archive answers from its own hosts: redirects to the Internet Archive's.
+        AddressRules archive;
+        archive.allowDomain("coverartarchive.org");
+        if (archive.allows(coverArtAddress_)) {
+            rules_.allowDomain("coverartarchive.org");
+            rules_.allowDomain("archive.org");
+        }
+    }
+}
 
 Client::~Client() {
     for (const ItemPtr& item : items_) {
@@ -75,7 +132,7 @@ Client::~Client() {
     }
 }
 
-bool Client::downloadText(const std::string& url, std::string& text) {
+bool Client::downloadText(const std::string& url, std::string& text) const {
     text.clear();
     const bool ok = download(url, [&](const char* data, DWORD n) {
         text.append(data, n);
@@ -85,7 +142,7 @@ bool Client::downloadText(const std::string& url, std::string& text) {
     return ok;
 }
 
-bool Client::downloadFile(const std::string& url, const std::wstring& path) {
+bool Client::downloadFile(const std::string& url, const std::wstring& path) const {
     HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     bool ok = download(url, [&](const char* data, DWORD n) {
@@ -113,16 +170,23 @@ void Client::addProduct(const std::string& page) {
     items_.push_back(item);
 }
 
-int Client::searchAndRecord(const std::wstring& keywords, const std::wstring& artist, const std::wstring& album) {
-    const int result = search(keywords, artist, album);
-    DLErrorMgr::instance().record(artist, album, result);
-    DLErrorMgr::instance().save();
+int Client::searchAndRecord(const std::wstring& keywords, const std::wstring& artist, const std::wstring& album,
+                            std::shared_ptr<const SearchCancel> cancel) {
+    const int result = search(keywords, artist, album, cancel);
+    // A cancelled search says nothing about the album.
+    if (!cancel || !cancel->cancelled()) {
+        DLErrorMgr::instance().record(artist, album, result);
+        DLErrorMgr::instance().save();
+    }
     report(kProgress, 1, 1);
     report(kDone, 0, 0);
     return result;
 }
 
-int Client::search(const std::wstring& keywords, const std::wstring& artist, const std::wstring& album) {
+int Client::search(const std::wstring& keywords, const std::wstring& artist, const std::wstring& album,
+                   std::shared_ptr<const SearchCancel> cancel) {
+    cancel_ = std::move(cancel);
+    deadline_ = std::chrono::steady_clock::now() + timeLimit_;
     std::size_t step = 0, total = 0;
     // One published snapshot for the whole search, which runs on a worker.
     const std::shared_ptr<const Ini> settings = Ini::snapshot();

@@ -82,9 +82,22 @@ std::wstring unescapeText(const std::wstring& text) {
     return out;
 }
 
+bool plainDirectivesOnly(const std::wstring& text) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != L'%') continue;
+        std::size_t end = i + 1;
+        while (end < text.size() && end <= i + 3 && text[end] >= L'0' && text[end] <= L'9')
+            ++end;
+        if (end >= text.size() || text[end] != L'%' || (end > i + 1 && text[i + 1] == L'0')) return false;
+        i = end;
+    }
+    return true;
+}
+
 std::wstring formatText(const std::wstring& text, const std::wstring& a1, const std::wstring& a2,
                         const std::wstring& a3, const std::wstring& a4) {
     const std::wstring unescaped = unescapeText(text);
+    if (!plainDirectivesOnly(unescaped)) return unescaped;
     const std::wstring* args[] = {&a1, &a2, &a3, &a4};
     try {
         boost::wformat format(unescaped);

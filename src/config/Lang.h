@@ -36,5 +36,10 @@ std::wstring formatText(const std::wstring& text, const std::wstring& a1 = std::
                         const std::wstring& a2 = std::wstring(), const std::wstring& a3 = std::wstring(),
                         const std::wstring& a4 = std::wstring());
 std::wstring unescapeText(const std::wstring& text);
+// Whether every '%' is part of "%%" or "%N%" (N from 1 to 999), the only
+// directives language texts use. The formatter misreads some others past the
+// end of its own tables, and language files come from anywhere: a text with
+// any other is never given to it.
+bool plainDirectivesOnly(const std::wstring& text);
 
 }  // namespace tavelapp

@@ -214,6 +214,8 @@ private:
     }
 
     void loadTracks(bool fromPlaying) {
+        // Covers found for the album before are no covers for this one.
+        if (searching()) search_->cancel();
         ListView_DeleteAllItems(item(IDC_ARTWORK_TRACKS));
         // Only the latest load fills the list: an earlier, slower one comes back late.
         const unsigned serial = ++loadSerial_;
@@ -527,7 +529,8 @@ private:
 
     bool searching() const { return search_ && !search_->finished(); }
     void requestClose() {
-        if (searching()) return;
+        // The search ends at its next step; the hidden dialog waits for it.
+        if (searching()) search_->cancel();
         ::ShowWindow(hwnd(), SW_HIDE);
         closing_ = true;
         finishIfClosing();

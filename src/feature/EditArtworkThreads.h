@@ -59,12 +59,15 @@ public:
           album_(std::move(album)),
           then_(std::move(then)) {}
     ~ClientThread() override { wait(); }
+    // Ends the search at its next step; the result then holds no pictures.
+    void cancel() { cancel_->cancel(); }
 
 protected:
     int run() override;
 
 private:
     std::shared_ptr<amazon::Client> client_;
+    std::shared_ptr<amazon::SearchCancel> cancel_ = std::make_shared<amazon::SearchCancel>();
     std::wstring keywords_, artist_, album_;
     std::function<void(std::shared_ptr<FoundArtworks>)> then_;
 };

@@ -57,10 +57,10 @@ int PlayerWork::run() {
 }
 
 int ClientThread::run() {
-    const int result = client_->searchAndRecord(keywords_, artist_, album_);
+    const int result = client_->searchAndRecord(keywords_, artist_, album_, cancel_);
     auto found = std::make_shared<FoundArtworks>();
     for (const amazon::Client::ItemPtr& item : client_->items()) {
-        if (item->localFile.empty()) continue;
+        if (item->localFile.empty() || cancel_->cancelled()) continue;
         // No placeholder: a download nothing decodes is no cover to offer.
         PicturePtr picture = artwork::LoaderMgr::instance().load(item->localFile, false);
         if (!picture) continue;
@@ -73,7 +73,7 @@ int ClientThread::run() {
         a.provider = item->provider;
         found->push_back(std::move(a));
     }
-    if (Ini::snapshot()->artwork.notifyDownloadResult) {
+    if (Ini::snapshot()->artwork.notifyDownloadResult && !cancel_->cancelled()) {
         // Without keywords the search went by the album's fields.
         const bool blank = keywords_.find_first_not_of(L" \t") == std::wstring::npos;
         tellSearchResult(result, blank ? artist_ + L" - " + album_ : keywords_, *found);

@@ -2,6 +2,8 @@
 
 #include <boost/format.hpp>
 
+#include "config/Lang.h"
+
 namespace tavelapp {
 
 QuickPlayDlg::QuickPlayDlg(std::vector<std::wstring> playlists, std::wstring currentPlaylist)
@@ -9,6 +11,7 @@ QuickPlayDlg::QuickPlayDlg(std::vector<std::wstring> playlists, std::wstring cur
 
 std::wstring QuickPlayDlg::playingEntry(const std::wstring& languageText, const std::wstring& playlist) {
     try {
+        if (!plainDirectivesOnly(languageText)) return L"<Playing Playlist>";
         return (boost::wformat(languageText) % playlist).str();
     } catch (const std::exception&) {
         return L"<Playing Playlist>";

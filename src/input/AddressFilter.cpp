@@ -1,5 +1,6 @@
 #include "input/AddressFilter.h"
 
+#include <algorithm>
 #include <cstring>
 #include <sstream>
 
@@ -79,6 +80,8 @@ bool parseV6(const std::string& text, std::uint8_t* out) {
     return true;
 }
 
+const std::uint8_t kMapped[12] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0xFF};
+
 bool samePrefix(const std::uint8_t* a, const std::uint8_t* b, unsigned bits) {
     const unsigned whole = bits / 8;
     if (std::memcmp(a, b, whole) != 0) return false;
@@ -114,6 +117,15 @@ bool AddressFilter::parse(const std::wstring& list, std::wstring* badEntry) {
         const unsigned maxPrefix = entry.address.family == 4 ? 32 : 128;
         entry.prefix = maxPrefix;
         if (ok && slash != std::string::npos) ok = parseDecimal(narrow.substr(slash + 1), maxPrefix, entry.prefix);
+        // Peers seen through a dual-stack socket are matched as IPv4, so an
+        // entry written as a mapped address must be one too.
+        if (ok && entry.address.family == 6 && entry.prefix >= 96 &&
+            std::memcmp(entry.address.bytes.data(), kMapped, 12) == 0) {
+            entry.address.family = 4;
+            std::memmove(entry.address.bytes.data(), entry.address.bytes.data() + 12, 4);
+            std::fill(entry.address.bytes.begin() + 4, entry.address.bytes.end(), std::uint8_t(0));
+            entry.prefix -= 96;
+        }
         if (!ok) {
             entries_.clear();
             if (badEntry) *badEntry = word;
@@ -125,7 +137,6 @@ bool AddressFilter::parse(const std::wstring& list, std::wstring* badEntry) {
 }
 
 bool AddressFilter::allows(const std::uint8_t* bytes, std::size_t size) const {
-    static const std::uint8_t kMapped[12] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0xFF};
     int family = 0;
     if (size == 4) {
         family = 4;

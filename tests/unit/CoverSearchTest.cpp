@@ -4,6 +4,7 @@
 #include <string>
 
 #include "TempFolder.h"
+#include "amazon/AddressRules.h"
 #include "amazon/DLErrorMgr.h"
 #include "amazon/MusicBrainz.h"
 #include "amazon/StorePage.h"
@@ -137,6 +138,59 @@ TEST(CoverSearch, MusicBrainzAnswers) {
     EXPECT_EQ("/ws/2/release/?query=blue%20moon&fmt=json&limit=3", musicBrainzQuery(L"blue moon", L"a", L"b", 3));
     EXPECT_EQ("/ws/2/release/?query=blue&fmt=json&limit=1", musicBrainzQuery(L"blue", L"", L"", 1));
     EXPECT_EQ("", musicBrainzQuery(L" ", L"", L"", 1));
+}
+
+TEST(CoverSearch, OnlyHttpAddressesOnTheGivenHostsAreFetched) {
+    AddressRules store, archive;
+    ASSERT_TRUE(store.allowOrigin("http://Store.Example"));
+    ASSERT_TRUE(archive.allowOrigin("http://[::1]:8080"));
+    archive.allowDomain("archive.org");
+    EXPECT_FALSE(store.allowOrigin("file:///C:/x")) << "no origin";
+    const struct {
+        const AddressRules& rules;
+        const char* address;
+        bool allowed;
+    } cases[] = {
+        {store, "http://store.example/dp/1", true},
+        {store, "HTTPS://STORE.EXAMPLE:443/img/a.jpg?x=1", true},  // capitals; the other scheme on its own port
+        {store, "http://store.example:80", true},
+        {store, "http://store.example:8080/", false},  // another port is another server
+        {store, "http://store.example:/", false},
+        {store, "http://store.example:99999/", false},
+        {store, "http://other.example/", false},
+        {store, "http://store.example.other.example/", false},
+        {store, "http://store.example@other.example/", false},  // user names hide the host
+        {store, "http://other.example#@store.example/", false},
+        {store, "http://store.example\\@other.example/", false},
+        {store, "http://store.example%2f@other.example/", false},
+        {store, "http://store.example /", false},
+        {store, "file:///C:/windows/win.ini", false},
+        {store, "ftp://store.example/", false},
+        {store, "//store.example/", false},
+        {store, "http:/store.example/", false},
+        {archive, "http://[::1]:8080/front", true},
+        {archive, "http://[0:0::1]:8080/front", false},
+        {archive, "http://[::1]/front", false},
+        {archive, "http://[::1:8080/", false},
+        {archive, "https://ia800.us.archive.org/x.jpg", true},
+        {archive, "https://Archive.org/download/x", true},
+        {archive, "https://archive.org:8443/", false},
+        {archive, "https://notarchive.org/", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.allowed, c.rules.allows(c.address)) << c.address;
+
+    // Redirects are read against the address that answered, then checked like any other.
+    const std::pair<const char*, const char*> moves[] = {
+        {"/images/1.jpg", "http://store.example:81/images/1.jpg"},
+        {"2.jpg", "http://store.example:81/release/2.jpg"},
+        {"//archive.org/x", "http://archive.org/x"},
+        {"https://archive.org/y", "https://archive.org/y"},
+        {"/go?to=http://other.example/", "http://store.example:81/go?to=http://other.example/"},
+        {"", ""},
+    };
+    for (const auto& m : moves)
+        EXPECT_EQ(m.second, AddressRules::resolve("http://store.example:81/release/front?x=/y", m.first)) << m.first;
 }
 
 }  // namespace

@@ -140,6 +140,13 @@ TEST(AddressFilter, AllowsListedAddressesAndPrefixesOnly) {
     const std::uint8_t bytes[8] = {127, 0, 0, 1};
     EXPECT_FALSE(filter.allows(bytes, 8));
 
+    // An entry written as a mapped address is matched as the IPv4 prefix it names.
+    AddressFilter mapped;
+    ASSERT_TRUE(mapped.parse(L"::ffff:172.16.0.0/108"));
+    const std::uint8_t inside[4] = {172, 31, 0, 1}, outside[4] = {172, 32, 0, 1};
+    EXPECT_TRUE(mapped.allows(inside, 4));
+    EXPECT_FALSE(mapped.allows(outside, 4));
+
     AddressFilter single;
     ASSERT_TRUE(single.parse(L"127.0.0.2"));
     const std::uint8_t two[4] = {127, 0, 0, 2}, three[4] = {127, 0, 0, 3};

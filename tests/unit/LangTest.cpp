@@ -88,4 +88,8 @@ TEST(FormatText, AnyMismatchGivesTheUnescapedTextWithoutInsertions) {
     // Arguments count only up to the first empty one.
     EXPECT_EQ(L"%1% %2%", formatText(L"%1% %2%", L"", L"b"));
     EXPECT_EQ(L"x", formatText(L"%1%", L"x", L"", L"c"));
+    // Only %N% and %% are read: others, huge numbers and texts the formatter misreads are not formatted.
+    for (const wchar_t* other : {L"%2222222222222222222% %1%", L"%|8t|%1%", L"%1$s", L"%01%", L"% T%%`T- TT %1%"})
+        EXPECT_EQ(other, formatText(other, L"x"));
+    EXPECT_EQ(L"x of 12345", formatText(L"%1% of 12345", L"x"));
 }

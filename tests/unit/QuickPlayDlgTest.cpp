@@ -50,6 +50,7 @@ TEST(QuickPlayDlg, PlayingEntryFallsBackWhenTheTextDoesNotFitOneArgument) {
         {L"no directive", L"<Playing Playlist>"},
         {L"broken %", L"<Playing Playlist>"},
         {L"50%% of %1%", L"50% of Jazz"},
+        {L"% T%%`T- TT %1%", L"<Playing Playlist>"},  // misread past the formatter's tables
     };
     for (const Case& c : cases)
         EXPECT_EQ(c.expected, QuickPlayDlg::playingEntry(c.text, L"Jazz")) << c.text;

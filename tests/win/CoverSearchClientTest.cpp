@@ -4,7 +4,9 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <chrono>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -18,6 +20,7 @@
 using tavelapp::Ini;
 using tavelapp::amazon::Client;
 using tavelapp::amazon::DLErrorMgr;
+using tavelapp::amazon::SearchCancel;
 
 namespace {
 
@@ -215,6 +218,61 @@ TEST_F(CoverSearchClientTest, MusicBrainzReleasesAndTheirCoverArtArchivePictures
     EXPECT_EQ(Client::NothingFound, Client(window, base, folder, Client::MusicBrainz, base).search(L"", L"a", L"b"));
     store.route("/ws/2/release/", "<html>busy</html>");
     EXPECT_EQ(Client::NothingFound, Client(window, base, folder, Client::MusicBrainz, base).search(L"", L"a", L"b"));
+}
+
+TEST_F(CoverSearchClientTest, PagesCannotSendItElsewhere) {
+    Ini::instance().artwork.numDownloadArtworks = 10;
+    Ini::publish();
+    // Another host (a port of its own counts as one) that anything may name.
+    LocalHttpServer other;
+    const std::string base = store.base(), elsewhere = other.base();
+    other.route("/dp/1", productPage("Elsewhere", elsewhere + "/img/x.jpg"));
+    other.route("/img/x.jpg", "picture");
+    const std::string otherPort = elsewhere.substr(elsewhere.rfind(':') + 1);
+    store.route(kSearchPath, resultsPage({elsewhere + "/dp/1", "file:///C:/windows/win.ini",
+                                          base + "@127.0.0.1:" + otherPort + "/dp/1", "ftp://127.0.0.1:" + otherPort,
+                                          "\"" + base + "\\@127.0.0.1:" + otherPort + "/dp/1\"", base + "/dp/moved",
+                                          base + "/dp/ok"}));
+    store.route("/dp/moved", elsewhere + "/dp/1", 307);
+    store.route("/dp/ok", productPage("Own page, other picture", elsewhere + "/img/x.jpg"));
+    Client client(window, base, folder);
+    EXPECT_EQ(Client::NoPicture, client.search(L"x", L"a", L"b"));
+    ASSERT_EQ(1u, client.items().size()) << "only the store's own page was read";
+    EXPECT_EQ(L"Own page, other picture", client.items()[0]->title);
+
+    // The archive's redirect to another host.
+    store.route("/ws/2/release/",
+                R"json({"releases":[{"id":"0a1b2c3d-0000-4000-8000-000000000001","title":"T"}]})json");
+    store.route("/release/0a1b2c3d-0000-4000-8000-000000000001/front", elsewhere + "/img/x.jpg", 307);
+    EXPECT_EQ(Client::NoPicture, Client(window, base, folder, Client::MusicBrainz, base).search(L"", L"a", L"b"));
+    EXPECT_TRUE(other.requests().empty()) << other.requests().front();
+    EXPECT_EQ(0u, tmpFiles(folder));
+}
+
+TEST_F(CoverSearchClientTest, ASlowServerHoldsTheSearchOnlyUntilItsLimitOrACancel) {
+    // Twenty seconds of page, a byte at a time.
+    store.trickle(kSearchPath, std::string(400, 'x'), 50);
+    const auto seconds = [](std::chrono::steady_clock::time_point since) {
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
+    };
+    Client limited(window, store.base(), folder);
+    limited.setTimeLimit(std::chrono::milliseconds(1000));
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(Client::PageNotLoaded, limited.search(L"x", L"a", L"b"));
+    EXPECT_LT(seconds(start), 8.0);
+
+    auto cancel = std::make_shared<SearchCancel>();
+    std::thread editor([cancel] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        cancel->cancel();
+    });
+    start = std::chrono::steady_clock::now();
+    Client cancelled(window, store.base(), folder);
+    EXPECT_EQ(Client::PageNotLoaded, cancelled.searchAndRecord(L"x", L"Nobody", L"Cancelled", cancel));
+    EXPECT_LT(seconds(start), 8.0);
+    editor.join();
+    EXPECT_EQ(0u, DLErrorMgr::instance().items().count(tavelapp::amazon::albumKey(L"Nobody", L"Cancelled")))
+        << "a cancelled search is not recorded";
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include <winsock2.h>
 #include <ws2tcpip.h>
 
+#include <algorithm>
 #include <atomic>
 #include <map>
 #include <mutex>
@@ -13,7 +14,8 @@
 // A small HTTP/1.0 server on 127.0.0.1 (a port of its own) answering GET
 // requests from a table of paths (the query is part of a request's path for
 // the log, but routes match the path before '?'). Unknown paths get 404;
-// a route of status 307 redirects to its body.
+// a route of status 307 redirects to its body; a trickled route sends its body
+// one byte at a time.
 class LocalHttpServer {
 public:
     LocalHttpServer() {
@@ -38,10 +40,12 @@ public:
         ::WSACleanup();
     }
     std::string base() const { return "http://127.0.0.1:" + std::to_string(port_); }
-    void route(const std::string& path, std::string body, int status = 200) {
+    void route(const std::string& path, std::string body, int status = 200, int trickleMs = 0) {
         std::lock_guard<std::mutex> guard(lock_);
-        routes_[path] = {status, std::move(body)};
+        routes_[path] = {status, std::move(body), trickleMs};
     }
+    // A server that answers at once but sends the body a byte per `ms`.
+    void trickle(const std::string& path, std::string body, int ms) { route(path, std::move(body), 200, ms); }
     std::vector<std::string> requests() const {
         std::lock_guard<std::mutex> guard(lock_);
         return requests_;
@@ -51,6 +55,7 @@ private:
     struct Answer {
         int status;
         std::string body;
+        int trickleMs;
     };
     void serve() {
         while (!stop_) {
@@ -78,7 +83,7 @@ private:
         }
         const std::size_t start = request.find(' ') + 1;
         const std::string path = request.substr(start, request.find(' ', start) - start);
-        Answer answer{404, "not here"};
+        Answer answer{404, "not here", 0};
         {
             std::lock_guard<std::mutex> guard(lock_);
             requests_.push_back(path);
@@ -93,8 +98,15 @@ private:
                                  "\r\nContent-Length: " + std::to_string(answer.body.size()) +
                                  "\r\nConnection: close\r\n\r\n";
         const std::string whole = head + answer.body;
+        const std::size_t piece = answer.trickleMs > 0 ? 1 : whole.size();
         for (std::size_t sent = 0; sent < whole.size();) {
-            const int n = ::send(peer, whole.data() + sent, static_cast<int>(whole.size() - sent), 0);
+            // The head at once, then the body byte by byte, until the client goes.
+            if (answer.trickleMs > 0 && sent >= head.size()) {
+                if (stop_) return;
+                ::Sleep(static_cast<DWORD>(answer.trickleMs));
+            }
+            const std::size_t size = sent < head.size() ? head.size() - sent : std::min(piece, whole.size() - sent);
+            const int n = ::send(peer, whole.data() + sent, static_cast<int>(size), 0);
             if (n <= 0) return;
             sent += static_cast<std::size_t>(n);
         }
