@@ -345,7 +345,15 @@ void WebServer::Core::saveDevices() {
 void WebServer::Core::accept(tcp::acceptor& acceptor) {
     acceptor.async_accept([this, &acceptor](beast::error_code error, tcp::socket socket) {
         if (error == asio::error::operation_aborted) return;
-        if (!error) {
+        if (error) {
+            // Out of sockets or memory: a pause, not a loop that spins on the failure.
+            auto pause = std::make_shared<asio::steady_timer>(*io, std::chrono::milliseconds(200));
+            pause->async_wait([this, &acceptor, pause](beast::error_code waited) {
+                if (!waited) accept(acceptor);
+            });
+            return;
+        }
+        {
             beast::error_code ignored;
             const tcp::endpoint peer = socket.remote_endpoint(ignored);
             const asio::ip::address address = plain(peer.address());
@@ -401,7 +409,7 @@ WebServer::WebServer(const Options& options) {
         names.push_back(name + ".local");
     }
 
-    // Every address: IPv6 with IPv4 beside it where the system has it, else IPv4 alone.
+    // Every address: IPv6 where the system has it, and IPv4.
     std::vector<tcp::endpoint> endpoints;
     if (options.address.empty()) {
         endpoints.emplace_back(tcp::v6(), options.port);
@@ -414,13 +422,15 @@ WebServer::WebServer(const Options& options) {
             throw AppException(L"WebRemoteAddress");
         endpoints.emplace_back(address, options.port);
     }
+    bool listeningV4 = false;
     for (const tcp::endpoint& endpoint : endpoints) {
         auto acceptor = std::make_unique<tcp::acceptor>(*core.io);
         beast::error_code error;
         acceptor->open(endpoint.protocol(), error);
         if (error) continue;
-        if (endpoint.address().is_v6() && options.address.empty()) {
-            acceptor->set_option(asio::ip::v6_only(false), error);
+        // IPv4 gets a socket of its own: mapping it into IPv6 is not everywhere.
+        if (endpoint.address().is_v6()) {
+            acceptor->set_option(asio::ip::v6_only(true), error);
             error.clear();
         }
         // No other program may take the port over while we hold it.
@@ -431,11 +441,11 @@ WebServer::WebServer(const Options& options) {
         if (!error) acceptor->listen(asio::socket_base::max_listen_connections, error);
         if (error) continue;
         core.boundPort = acceptor->local_endpoint(error).port();
+        listeningV4 = listeningV4 || endpoint.address().is_v4();
         core.acceptors.push_back(std::move(acceptor));
-        // A dual-stack socket took IPv4 too.
-        if (options.address.empty()) break;
     }
-    if (core.acceptors.empty()) throw AppException(L"WebRemoteListen");
+    // Without IPv4 the phones of most home networks would find nobody, and nobody would say why.
+    if (core.acceptors.empty() || (options.address.empty() && !listeningV4)) throw AppException(L"WebRemoteListen");
     HostCheck hosts(core.boundPort);
     for (const std::string& name : names)
         hosts.addName(name);
