@@ -262,7 +262,21 @@ private:
         core_.subscribers.push_back(shared_from_this());
         ping_.emplace(stream_.get_executor());
         schedulePing();
+        watchClose();
         writeNext();
+    }
+
+    // A page that went away frees its connection at once, not at the next failed write.
+    void watchClose() {
+        auto byte = std::make_shared<char>();
+        stream_.socket().async_read_some(asio::buffer(byte.get(), 1),
+                                         [self = shared_from_this(), byte](beast::error_code error, std::size_t) {
+                                             if (error) {
+                                                 self->close();
+                                             } else if (!self->closed_) {
+                                                 self->watchClose();
+                                             }
+                                         });
     }
 
     void schedulePing() {
