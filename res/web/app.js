@@ -45,12 +45,16 @@
   }
 
   async function loadTexts() {
+    // Bounded: the page stays hidden until the texts are there.
+    const abort = new AbortController();
+    const timer = setTimeout(() => abort.abort(), 5000);
     try {
-      const response = await fetch(`/texts.json?lang=${lang}`, { credentials: 'same-origin' });
+      const response = await fetch(`/texts.json?lang=${lang}`, { credentials: 'same-origin', signal: abort.signal });
       if (response.ok) texts = await response.json();
     } catch (e) {
       // The defaults in the page and above stay.
     }
+    clearTimeout(timer);
     document.documentElement.lang = lang;
     for (const el of document.querySelectorAll('[data-t]')) {
       if (texts[el.dataset.t] != null) el.textContent = texts[el.dataset.t];
@@ -288,7 +292,7 @@
     if (playing && track) startTicking();
     else stopTicking();
 
-    if (!volumeHeld()) showVolume(state.volume);
+    if (!volumeHeld()) showVolume(Number(state.volume) || 0);
     $('mute').setAttribute('aria-pressed', String(!!state.mute));
     $('mute-icon').setAttribute('href', state.mute ? '#i-muted' : '#i-vol');
     label($('mute'), state.mute ? 'PageUnmute' : 'PageMute');
