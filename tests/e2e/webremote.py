@@ -17,7 +17,7 @@ answer a line on stdout (the shell script keeps the scenario and its checks).
                              change, "timeout" when none came
   relaunch <lang>            a new browser of that language, with this one's
                              cookies (its pairing), on the same page; "ok"
-  shot <png>                 saves a picture of the page; "ok"
+  shot <png>                 saves a picture of the page's top; "ok"
   quit
 Run by Debian's /usr/bin/python3, which has the selenium module.
 """
@@ -122,6 +122,7 @@ def run(driver, words, rest):
         reloaded = driver.execute_script("return window.kxMark !== true")
         return f"{change[0]} {int(reloaded)} {one_line(change[1])}"
     if command == "shot":
+        driver.execute_script("window.scrollTo(0, 0)")
         driver.save_screenshot(words[1])
         return "ok"
     return "unknown command"
