@@ -17,6 +17,7 @@ class HotKeyServer;
 class IRServer;
 class JoyServer;
 class WiimoteServer;
+class WebServer;
 
 // The controller: loads the settings, owns the input servers, marshals
 // notifications onto the main thread and keeps observation going. Lives exactly
@@ -47,7 +48,7 @@ public:
         Servers() = default;
         Servers(const Servers&) = delete;
         Servers& operator=(const Servers&) = delete;
-        // The Wii remote goes first, then game controller, infrared and hot keys.
+        // The web remote goes first, then the Wii remote, game controller, infrared and hot keys.
         ~Servers();
 
         std::shared_ptr<HotKeyServer> hotKey;
@@ -55,6 +56,7 @@ public:
         std::shared_ptr<JoyServer> joy;
         std::shared_ptr<void> reserved;  // kept empty
         std::shared_ptr<WiimoteServer> wiimote;
+        std::shared_ptr<WebServer> web;
     };
 
     ZEvared();

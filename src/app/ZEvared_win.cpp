@@ -32,6 +32,8 @@
 #include "notify/NotifyThreads.h"
 #include "notify/NotifyWndSkinMgr.h"
 #include "option/OptionSheet.h"
+#include "web/WebServer.h"
+#include "notify/ChangeDetector.h"
 #include "win/file/File.h"
 #include "win/util/Com.h"
 #include "win/util/MainThread.h"
@@ -103,6 +105,7 @@ void lightWiimote() {
 }  // namespace
 
 ZEvared::Servers::~Servers() {
+    web.reset();
     wiimote.reset();
     joy.reset();
     irCom.reset();
@@ -119,6 +122,7 @@ ZEvared::ZEvared() {
     liveController = this;
 
     Util::setController(this);
+    ChangeDetector::setSnapshotListener(&WebServer::snapshotTaken);
     ActionPluginMgr::instance().setListener(this);
     ActionRunner::instance().setListener(this);
     observationTimer_.setListener(this);
@@ -237,6 +241,13 @@ void ZEvared::createServers() {
             servers_->irCom = std::make_shared<IRServer>();
         } catch (const AppException& e) {
             notify("IRServer_InitError", e.text(), nullptr, NotifyWndInfo::kWarning);
+        }
+    }
+    if (settings.webRemote.port != 0) {
+        try {
+            servers_->web = std::make_shared<WebServer>();
+        } catch (const AppException& e) {
+            notify("WebServer_InitError", e.text(), nullptr, NotifyWndInfo::kWarning);
         }
     }
     restartWiimoteServer();

@@ -131,6 +131,7 @@ Ini::Ini(const Ini& other)
       hotKey(other.hotKey),
       irComKeys(deepCopy(other.irComKeys)),
       irCom(other.irCom),
+      webRemote(other.webRemote),
       joyKeys(deepCopy(other.joyKeys)),
       joy(other.joy),
       wiimoteKeys(deepCopy(other.wiimoteKeys)),
@@ -224,6 +225,13 @@ void Ini::serialize() {
         string(L"IRCom", L"TcpAddress", irCom.tcpAddress, d.tcpAddress);
         string(L"IRCom", L"TcpAllow", irCom.tcpAllow, d.tcpAllow);
         boolean(L"IRCom", L"TcpAllowAllActions", irCom.tcpAllowAllActions, d.tcpAllowAllActions);
+    }
+    {
+        const Item::WebRemote d;
+        integer(L"WebRemote", L"Port", webRemote.port, d.port);
+        string(L"WebRemote", L"Address", webRemote.address, d.address);
+        string(L"WebRemote", L"Allow", webRemote.allow, d.allow);
+        boolean(L"WebRemote", L"AllowAllActions", webRemote.allowAllActions, d.allowAllActions);
     }
 
     serializeKeyList(L"JoyKeys", joyKeys);
@@ -467,6 +475,8 @@ bool Ini::operator==(const Ini& other) const {
            hotKey.disable == other.hotKey.disable && irCom.disable == other.irCom.disable &&
            irCom.tcpPort == other.irCom.tcpPort && irCom.tcpAddress == other.irCom.tcpAddress &&
            irCom.tcpAllow == other.irCom.tcpAllow && irCom.tcpAllowAllActions == other.irCom.tcpAllowAllActions &&
+           webRemote.port == other.webRemote.port && webRemote.address == other.webRemote.address &&
+           webRemote.allow == other.webRemote.allow && webRemote.allowAllActions == other.webRemote.allowAllActions &&
            fields(joy) == fields(other.joy) && fields(wiimote) == fields(other.wiimote) &&
            fields(artwork) == fields(other.artwork) && fields(detail) == fields(other.detail) &&
            fields(notify) == fields(other.notify) && lang.id == other.lang.id && skin.id == other.skin.id &&

@@ -41,6 +41,15 @@ public:
             // Network peers may run any action, also programs and log-off.
             bool tcpAllowAllActions = false;
         };
+        struct WebRemote {
+            // 0: no web remote.
+            std::uint32_t port = 0;
+            // Empty: every address of the machine, so a phone on the home network reaches it.
+            std::wstring address;
+            std::wstring allow = L"127.0.0.0/8 ::1 10.0.0.0/8 172.16.0.0/12 192.168.0.0/16 fc00::/7 fe80::/10";
+            // Paired browsers may run any action, also programs and log-off.
+            bool allowAllActions = false;
+        };
         struct Joy {
             // Low byte the direction or button, 0x100 = with the shift button.
             struct Key {
@@ -185,6 +194,7 @@ public:
     Item::HotKey hotKey;
     IRComKeyList irComKeys;
     Item::IRCom irCom;
+    Item::WebRemote webRemote;
     JoyKeyList joyKeys;
     Item::Joy joy;
     WiimoteKeyList wiimoteKeys;

@@ -83,11 +83,14 @@ void ChangeDetector::detectChanges() { detectChanges(PlayerStateFactory::instanc
 
 namespace {
 std::atomic<ChangeDetector::LampsListener> lampsListener{nullptr};
+std::atomic<ChangeDetector::SnapshotListener> snapshotListener{nullptr};
 std::atomic<int> waitingToCapture{0};
 std::atomic<unsigned long> droppedDetections{0};
 }  // namespace
 
 void ChangeDetector::setLampsListener(LampsListener listener) { lampsListener = listener; }
+
+void ChangeDetector::setSnapshotListener(SnapshotListener listener) { snapshotListener = listener; }
 
 unsigned long ChangeDetector::dropped() { return droppedDetections.load(); }
 bool ChangeDetector::detectionWaiting() { return waitingToCapture.load() > 0; }
@@ -119,6 +122,7 @@ void ChangeDetector::detectChanges(PlayerStateFactory& factory, ActionPluginMgr&
         decide(*previous, *current, Switches::fromSettings(settings->notify), recently, targetName, targetRunning);
     for (const std::string& key : d.keys)
         Util::notify(key, NotificationTexts::changeText(key, *current), 0x40);
+    if (const SnapshotListener follower = snapshotListener.load()) follower(current);
     if (d.stopped) return;
     if (d.trackChanged) Util::onTrackChanged(*current);
     if (d.playerStateChanged) Util::onPlayerStateChanged(*current);

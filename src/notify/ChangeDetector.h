@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -58,6 +59,10 @@ public:
     // snapshot whose lamp fields changed. Handed in at start.
     using LampsListener = void (*)(const PlayerState& state);
     static void setLampsListener(LampsListener listener);
+    // Who follows every snapshot a detection takes, changed or not (the web
+    // remote's pages, a layer above). Handed in at start.
+    using SnapshotListener = void (*)(const std::shared_ptr<const PlayerState>& state);
+    static void setSnapshotListener(SnapshotListener listener);
 
     // How the end of an action and each player event ask for a detection:
     // the requests of a short moment (an action and the events its change

@@ -1,0 +1,78 @@
+# Writes a C++ source that holds every file of the page folder as bytes with
+# its content type, for web/WebAssets.h. Run as
+#   cmake -DDIR=<res/web> -DOUT=<file.cpp> -P EmbedWebAssets.cmake
+# An empty or missing folder gives a placeholder page, so the server always has one.
+file(GLOB files LIST_DIRECTORIES false "${DIR}/*")
+list(SORT files)
+set(body "")
+set(table "")
+set(n 0)
+foreach(f IN LISTS files)
+  get_filename_component(name "${f}" NAME)
+  if(name MATCHES "^\\.")
+    continue()
+  endif()
+  string(TOLOWER "${name}" lower)
+  set(type "application/octet-stream")
+  if(lower MATCHES "\\.html?$")
+    set(type "text/html; charset=utf-8")
+  elseif(lower MATCHES "\\.css$")
+    set(type "text/css; charset=utf-8")
+  elseif(lower MATCHES "\\.m?js$")
+    set(type "text/javascript; charset=utf-8")
+  elseif(lower MATCHES "\\.json$")
+    set(type "application/json; charset=utf-8")
+  elseif(lower MATCHES "\\.svg$")
+    set(type "image/svg+xml")
+  elseif(lower MATCHES "\\.png$")
+    set(type "image/png")
+  elseif(lower MATCHES "\\.(jpg|jpeg)$")
+    set(type "image/jpeg")
+  elseif(lower MATCHES "\\.ico$")
+    set(type "image/x-icon")
+  elseif(lower MATCHES "\\.webmanifest$")
+    set(type "application/manifest+json")
+  endif()
+  file(READ "${f}" hex HEX)
+  string(LENGTH "${hex}" length)
+  math(EXPR size "${length} / 2")
+  string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")
+  string(APPEND body "const unsigned char kFile${n}[] = {${bytes}0};\n")
+  string(APPEND table "    {\"${name}\", \"${type}\", kFile${n}, ${size}},\n")
+  math(EXPR n "${n} + 1")
+endforeach()
+if(n EQUAL 0)
+  string(APPEND body "const char kPlaceholder[] = \"<!doctype html><title>Kolibrix</title><p>Kolibrix web remote</p>\";\n")
+  string(APPEND table "    {\"index.html\", \"text/html; charset=utf-8\", reinterpret_cast<const unsigned char*>(kPlaceholder), sizeof(kPlaceholder) - 1},\n")
+endif()
+set(text "// Generated from res/web by cmake/EmbedWebAssets.cmake; do not edit.
+#include <cstring>
+
+#include \"web/WebAssets.h\"
+
+namespace tavelapp {
+namespace {
+
+${body}
+const WebAsset kAssets[] = {
+${table}};
+
+}  // namespace
+
+const WebAsset* WebAssets::find(const std::string& name) {
+    for (const WebAsset& asset : kAssets) {
+        if (name == asset.name) return &asset;
+    }
+    return nullptr;
+}
+
+}  // namespace tavelapp
+")
+# Rewritten only when it changed, so nothing rebuilds for nothing.
+set(old "")
+if(EXISTS "${OUT}")
+  file(READ "${OUT}" old)
+endif()
+if(NOT old STREQUAL text)
+  file(WRITE "${OUT}" "${text}")
+endif()

@@ -1,0 +1,185 @@
+#include "web/ProgramBackend.h"
+
+#include "player/PlayerState.h"
+#include "web/StateJson.h"
+
+#include <chrono>
+
+#include "action/ActionList.h"
+#include "action/ActionPluginMgr.h"
+#include "action/ActionRunner.h"
+#include "base/ActionQueue.h"
+#include "base/AppPaths.h"
+#include "base/NotifyWndInfo.h"
+#include "base/Trace.h"
+#include "base/Util.h"
+#include "config/Ini.h"
+#include "config/Lang.h"
+#include "input/IRRules.h"
+#include "notify/PlayerStateFactory.h"
+#include "win/file/FileSystem.h"
+#include "win/file/IniDocument.h"
+#include "win/util/MainThread.h"
+#include "win/util/StringUtil.h"
+#include "win/util/TextCodec.h"
+
+namespace tavelapp {
+namespace {
+
+using nlohmann::json;
+using tavel::win::util::MainThread;
+using tavel::win::util::wideToUtf8;
+
+const std::size_t kMaxArtworkBytes = 16 * 1024 * 1024;
+
+std::int64_t steadyMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+tavel::win::file::IniDocument readDocument(const std::wstring& path) {
+    std::string bytes;
+    if (path.empty() || !tavel::win::file::readFileBytes(path, bytes)) return tavel::win::file::IniDocument();
+    return tavel::win::file::IniDocument::parse(bytes);
+}
+
+// Main thread: what the runner would do with the reference, or why not.
+WebBackend::ActionOutcome dispatch(const std::wstring& name, const std::vector<std::wstring>& params, bool allowAll) {
+    const ActionListItemPtr entry = ActionList::instance().find(name);
+    const std::wstring actionName = tavel::win::util::asciiLower(entry ? entry->actionName : name);
+    ActionPluginMgr& manager = ActionPluginMgr::instance();
+    bool exists = entry != nullptr;
+    for (const std::shared_ptr<ActionPlugin>& plugin : manager.plugins()) {
+        if (!exists && plugin->ActionExists(actionName)) exists = true;
+    }
+    if (!exists) return WebBackend::ActionOutcome::Unknown;
+    if (!IRRules::allowedOverNetwork(name, allowAll)) return WebBackend::ActionOutcome::Forbidden;
+    if (ActionQueue::actions().waiting() >= ActionQueue::kCapacity) return WebBackend::ActionOutcome::Busy;
+    const std::shared_ptr<ActionPlugin> target = manager.getActionTarget();
+    // The player is started for an action only where the user lets it be.
+    if (target && target->IsPlayerAction(actionName) && !target->IsPlayerRunning() &&
+        Ini::instance().detail.disableBootITunes)
+        return WebBackend::ActionOutcome::PlayerNotRunning;
+    ActionRunner::instance().dispatch(entry, actionName, entry ? entry->params : params, true);
+    return WebBackend::ActionOutcome::Queued;
+}
+
+}  // namespace
+
+ProgramBackend::ProgramBackend(bool allowAllActions)
+    : allowAllActions_(allowAllActions), actions_(buildActions()), pending_(std::make_shared<std::atomic<int>>(0)) {}
+
+json ProgramBackend::buildActions() const {
+    // One read of the language file for all the names; the entries of action
+    // packages with texts of their own are asked through the language layer.
+    const tavel::win::file::IniDocument language = readDocument(Lang::instance().path());
+    const auto text = [&language](const wchar_t* section, const std::wstring& key) {
+        const std::wstring value = language.getString(section, key, std::wstring());
+        return wideToUtf8(value.empty() ? Lang::instance().text(section, key) : value);
+    };
+    json groups = json::array();
+    std::vector<std::wstring> sections;
+    for (const ActionListItemPtr& item : ActionList::instance().items()) {
+        const std::wstring section = tavel::win::util::asciiLower(item->section);
+        if (section == L"nothing" || !IRRules::allowedOverNetwork(item->key, allowAllActions_)) continue;
+        std::size_t s = 0;
+        while (s < sections.size() && sections[s] != section)
+            ++s;
+        if (s == sections.size()) {
+            sections.push_back(section);
+            groups.push_back({{"name", text(L"ActionType", section)}, {"items", json::array()}});
+        }
+        groups[s]["items"].push_back({{"id", wideToUtf8(item->id)},
+                                      {"name", text(L"ActionName", item->id)},
+                                      {"desc", text(L"ActionDesc", item->id)}});
+    }
+    return json{{"groups", groups}};
+}
+
+void ProgramBackend::snapshotTaken(const std::shared_ptr<const PlayerState>& state, std::int64_t nowMs) {
+    std::lock_guard<std::mutex> guard(snapshotLock_);
+    snapshot_ = state;
+    snapshotMs_ = nowMs;
+}
+
+json ProgramBackend::state() {
+    PlayerStateFactory* factory = PlayerStateFactory::instanceIfCreated();
+    const PlayerStateFactory::StatePtr latest = factory ? factory->latest() : nullptr;
+    if (!latest) return StateJson::from(PlayerState());
+    long extra = 0;
+    {
+        std::lock_guard<std::mutex> guard(snapshotLock_);
+        if (snapshot_ == latest) extra = static_cast<long>((steadyMs() - snapshotMs_) / 1000);
+    }
+    return StateJson::from(*latest, extra);
+}
+
+void ProgramBackend::runAction(const std::wstring& name, const std::vector<std::wstring>& params, ActionDone done) {
+    std::shared_ptr<std::atomic<int>> pending = pending_;
+    if (pending->fetch_add(1) >= kMaxPendingActions) {
+        pending->fetch_sub(1);
+        done(ActionOutcome::Busy);
+        return;
+    }
+    const bool allowAll = allowAllActions_;
+    const bool posted = MainThread::post([name, params, done, pending, allowAll] {
+        pending->fetch_sub(1);
+        ActionOutcome outcome = ActionOutcome::Busy;
+        try {
+            outcome = dispatch(name, params, allowAll);
+        } catch (...) {
+            // Whatever failed in the program, the peer hears that nothing ran.
+        }
+        done(outcome);
+    });
+    if (!posted) {
+        pending->fetch_sub(1);
+        done(ActionOutcome::Busy);
+    }
+}
+
+std::string ProgramBackend::imageType(const std::string& bytes) {
+    const auto starts = [&bytes](const char* signature, std::size_t size) {
+        return bytes.size() >= size && bytes.compare(0, size, signature, size) == 0;
+    };
+    if (starts("\x89PNG\r\n\x1a\n", 8)) return "image/png";
+    if (starts("\xff\xd8\xff", 3)) return "image/jpeg";
+    if (starts("GIF8", 4)) return "image/gif";
+    if (starts("BM", 2)) return "image/bmp";
+    return std::string();
+}
+
+bool ProgramBackend::artwork(std::string& bytes, std::string& contentType) {
+    PlayerStateFactory* factory = PlayerStateFactory::instanceIfCreated();
+    const PlayerStateFactory::StatePtr latest = factory ? factory->latest() : nullptr;
+    if (!latest || latest->artworkPath().empty()) return false;
+    std::string data;
+    if (!tavel::win::file::readFileBytes(latest->artworkPath(), data) || data.size() > kMaxArtworkBytes) return false;
+    // Half-written while the next track's picture was saved: none rather than a broken one.
+    contentType = imageType(data);
+    if (contentType.empty()) return false;
+    bytes.swap(data);
+    return true;
+}
+
+json ProgramBackend::texts(const std::string& language) {
+    const auto cached = texts_.find(language);
+    if (cached != texts_.end()) return cached->second;
+    const tavel::win::file::IniDocument file =
+        readDocument(AppPaths::settingsFolder() + L"\\langs\\" + tavel::win::util::utf8ToWide(language) + L".lng");
+    json out = json::object();
+    for (const std::wstring& key : file.keyNames(L"Web"))
+        out[wideToUtf8(key)] = wideToUtf8(unescapeText(file.getString(L"Web", key, std::wstring())));
+    texts_[language] = out;
+    return out;
+}
+
+void ProgramBackend::showPairingCode(const std::string& code) {
+    // For the tests that pair without reading the screen; a debugger's line, never shown.
+    trace("Kolibrix: web remote pairing code " + code);
+    const std::wstring text =
+        formatText(Lang::instance().text(L"Notification", L"WebPairingCode"), tavel::win::util::utf8ToWide(code));
+    Util::notify("WebRemote_PairingCode", text, NotifyWndInfo::kInformation);
+}
+
+}  // namespace tavelapp

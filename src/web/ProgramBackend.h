@@ -1,0 +1,49 @@
+#pragma once
+#include <atomic>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "web/WebBackend.h"
+
+namespace tavelapp {
+
+class PlayerState;
+
+// The web remote's view of the program: the latest player snapshot, the
+// action lists and the language files; actions go to the main thread as
+// every input's do. Made on the main thread; then used by the server's thread.
+class ProgramBackend : public WebBackend {
+public:
+    explicit ProgramBackend(bool allowAllActions);
+
+    nlohmann::json state() override;
+    void runAction(const std::wstring& name, const std::vector<std::wstring>& params, ActionDone done) override;
+    nlohmann::json actions() override { return actions_; }
+    bool artwork(std::string& bytes, std::string& contentType) override;
+    nlohmann::json texts(const std::string& language) override;
+    void showPairingCode(const std::string& code) override;
+
+    // A new snapshot from the change detector, at nowMs: positions are told from it.
+    void snapshotTaken(const std::shared_ptr<const PlayerState>& state, std::int64_t nowMs);
+
+    // Actions handed to the main thread and not yet taken; more are refused.
+    static const int kMaxPendingActions = 16;
+    // The content type of image bytes by their signature, empty when none is known.
+    static std::string imageType(const std::string& bytes);
+
+private:
+    nlohmann::json buildActions() const;
+
+    const bool allowAllActions_;
+    const nlohmann::json actions_;
+    std::map<std::string, nlohmann::json> texts_;
+    std::mutex snapshotLock_;
+    std::shared_ptr<const PlayerState> snapshot_;
+    std::int64_t snapshotMs_ = 0;
+    std::shared_ptr<std::atomic<int>> pending_;
+};
+
+}  // namespace tavelapp

@@ -1,0 +1,34 @@
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+namespace tavelapp {
+
+// What the web remote needs from the program; the server's thread calls it.
+class WebBackend {
+public:
+    enum class ActionOutcome { Queued, Unknown, Forbidden, Busy, PlayerNotRunning };
+    using ActionDone = std::function<void(ActionOutcome)>;
+
+    virtual ~WebBackend() = default;
+
+    // The player as /api/state shows it.
+    virtual nlohmann::json state() = 0;
+    // Runs the action (an entry ID or an action name with its parameters) as
+    // every input does; done is called once, on any thread.
+    virtual void runAction(const std::wstring& name, const std::vector<std::wstring>& params, ActionDone done) = 0;
+    // The action lists grouped as the tray's Actions menu.
+    virtual nlohmann::json actions() = 0;
+    // The current track's first artwork; false when there is none.
+    virtual bool artwork(std::string& bytes, std::string& contentType) = 0;
+    // The [Web] texts of the language ("ja", "en").
+    virtual nlohmann::json texts(const std::string& language) = 0;
+    // Shows the pairing code on the PC.
+    virtual void showPairingCode(const std::string& code) = 0;
+};
+
+}  // namespace tavelapp

@@ -1,0 +1,466 @@
+// Winsock is started by the server when it starts, not when the program does
+// (a resident program keeps ws2_32.dll out until a network feature needs it):
+// Asio's own start-up at static initialisation is marked done beforehand.
+#include <boost/asio/detail/winsock_init.hpp>
+#if defined(_MSC_VER)
+#pragma warning(push)
+#pragma warning(disable : 4073)
+#pragma init_seg(lib)
+boost::asio::detail::winsock_init<>::manual kolibrixManualWinsockInit;
+#pragma warning(pop)
+#else
+__attribute__((init_priority(101))) boost::asio::detail::winsock_init<>::manual kolibrixManualWinsockInit;
+#endif
+
+#include <boost/asio.hpp>
+#include <boost/beast/core.hpp>
+#include <boost/beast/http.hpp>
+#include <chrono>
+#include <deque>
+#include <list>
+#include <mutex>
+#include <optional>
+
+#include "base/AppException.h"
+#include "base/NotifyWndInfo.h"
+#include "base/Util.h"
+#include "config/Ini.h"
+#include "config/LossNotice.h"
+#include "input/AddressFilter.h"
+#include "web/ProgramBackend.h"
+#include "web/SecureRandom.h"
+#include "web/StateJson.h"
+#include "web/WebApi.h"
+#include "web/WebDevicesFile.h"
+#include "web/WebServer.h"
+#include "win/util/TextCodec.h"
+#include "win/winsock/Socket.h"
+
+namespace tavelapp {
+namespace {
+
+namespace asio = boost::asio;
+namespace beast = boost::beast;
+namespace http = beast::http;
+using tcp = asio::ip::tcp;
+
+// Events that wait for a slow page; beyond that the oldest go (the newest state says it all).
+const std::size_t kMaxQueuedEvents = 8;
+const int kPingSeconds = 15;
+// Requests per address: a page's start takes about ten at once.
+const double kBurst = 120;
+const double kPerSecond = 30;
+
+std::int64_t steadyMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+std::int64_t wallSeconds() {
+    return std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch())
+        .count();
+}
+
+// An IPv4 peer seen through a dual-stack socket is written as IPv4.
+asio::ip::address plain(const asio::ip::address& address) {
+    if (address.is_v6() && address.to_v6().is_v4_mapped())
+        return asio::ip::make_address_v4(asio::ip::v4_mapped, address.to_v6());
+    return address;
+}
+
+std::string narrow(const std::wstring& text) { return tavel::win::util::wideToUtf8(text); }
+
+std::string computerName(COMPUTER_NAME_FORMAT format) {
+    wchar_t name[256] = {};
+    DWORD size = 256;
+    if (!::GetComputerNameExW(format, name, &size)) return std::string();
+    return narrow(std::wstring(name, size));
+}
+
+WebServer::Options optionsFromSettings() {
+    const Ini& settings = Ini::instance();
+    WebServer::Options options;
+    if (settings.webRemote.port > 0xFFFF) throw AppException(L"WebRemoteAddress");
+    options.port = static_cast<std::uint16_t>(settings.webRemote.port);
+    options.address = settings.webRemote.address;
+    options.allow = settings.webRemote.allow;
+    options.allowAllActions = settings.webRemote.allowAllActions;
+    options.devicesPath = WebDevicesFile::defaultPath();
+    return options;
+}
+
+class Session;
+
+}  // namespace
+
+// Everything the server's thread owns. Handlers hold a plain pointer to it:
+// they run only on that thread, which ends before the core goes.
+struct WebServer::Core {
+    Core(const Options& options, std::vector<PairingStore::Device> devices);
+    ~Core();
+
+    void accept(tcp::acceptor& acceptor);
+    void broadcast(const std::string& event);
+    void saveDevices();
+
+    Options options;
+    tavel::win::winsock::Socket::Startup winsock;
+    AddressFilter allowed;
+    ProgramBackend backend;
+    PairingStore store;
+    std::optional<WebApi> api;
+    std::string lastEvent;
+    std::list<std::weak_ptr<Session>> subscribers;
+    int connections = 0;
+    std::uint16_t boundPort = 0;
+    // Last: the acceptors and sessions go first, while the rest still exists.
+    std::unique_ptr<asio::io_context> io;
+    std::vector<std::unique_ptr<tcp::acceptor>> acceptors;
+};
+
+namespace {
+
+// One connection: requests one after another, or the event stream.
+class Session : public std::enable_shared_from_this<Session> {
+public:
+    Session(WebServer::Core& core, tcp::socket socket) : core_(core), stream_(std::move(socket)) {
+        ++core_.connections;
+        beast::error_code ignored;
+        const tcp::endpoint peer = stream_.socket().remote_endpoint(ignored);
+        const tcp::endpoint local = stream_.socket().local_endpoint(ignored);
+        peer_ = plain(peer.address()).to_string();
+        local_ = plain(local.address()).to_string();
+    }
+    ~Session() { --core_.connections; }
+
+    void start() { read(); }
+
+    // An event for the stream; the oldest waiting one goes when too many wait.
+    void push(const std::string& event) {
+        if (queue_.size() >= kMaxQueuedEvents) queue_.pop_front();
+        queue_.push_back(event);
+        if (!writing_) writeNext();
+    }
+
+private:
+    void read() {
+        parser_.emplace();
+        parser_->body_limit(WebApi::kMaxBody);
+        parser_->header_limit(8192);
+        stream_.expires_after(std::chrono::seconds(WebServer::kIdleSeconds));
+        http::async_read(stream_, buffer_, *parser_,
+                         [self = shared_from_this()](beast::error_code error, std::size_t) { self->onRead(error); });
+    }
+
+    void onRead(beast::error_code error) {
+        if (error == http::error::body_limit) {
+            reply(WebApi::error(413, "request too large", true), false);
+            return;
+        }
+        if (error == http::error::header_limit) {
+            reply(WebApi::error(431, "headers too large", false), false);
+            return;
+        }
+        if (error) {
+            // A request that does not read is answered once; a peer that went or idled is let go.
+            if (error != http::error::end_of_stream &&
+                error.category() == http::make_error_code(http::error::end_of_stream).category() &&
+                parser_->got_some()) {
+                reply(WebApi::error(400, "bad request", false), false);
+            } else {
+                close();
+            }
+            return;
+        }
+        const http::request<http::string_body>& message = parser_->get();
+        WebRequest request;
+        request.method = std::string(message.method_string());
+        request.target = std::string(message.target());
+        request.host = std::string(message[http::field::host]);
+        request.origin = std::string(message[http::field::origin]);
+        request.secFetchSite = std::string(message["Sec-Fetch-Site"]);
+        request.cookie = std::string(message[http::field::cookie]);
+        request.authorization = std::string(message[http::field::authorization]);
+        request.acceptLanguage = std::string(message[http::field::accept_language]);
+        request.body = message.body();
+        request.peer = peer_;
+        request.localAddress = local_;
+        keepAlive_ = message.keep_alive();
+        head_ = message.method() == http::verb::head;
+        std::weak_ptr<Session> weak = shared_from_this();
+        asio::any_io_executor executor = stream_.get_executor();
+        core_.api->handle(request, steadyMs(), wallSeconds(), [weak, executor](WebResponse response) {
+            // Called here, or on the main thread once it took an action.
+            asio::post(executor, [weak, response = std::move(response)]() mutable {
+                if (std::shared_ptr<Session> self = weak.lock()) self->answer(std::move(response));
+            });
+        });
+        if (core_.store.takeChanged()) core_.saveDevices();
+    }
+
+    void answer(WebResponse response) {
+        if (response.eventStream) {
+            startEvents(response);
+        } else {
+            reply(response, keepAlive_);
+        }
+    }
+
+    void reply(const WebResponse& response, bool keepAlive) {
+        auto message = std::make_shared<http::response<http::string_body>>();
+        message->version(11);
+        message->result(static_cast<unsigned>(response.status));
+        message->set(http::field::server, "Kolibrix");
+        if (!response.contentType.empty()) message->set(http::field::content_type, response.contentType);
+        for (const auto& header : response.headers)
+            message->insert(header.first, header.second);
+        message->body() = head_ ? std::string() : response.body;
+        message->prepare_payload();
+        if (head_) message->content_length(response.body.size());
+        message->keep_alive(keepAlive);
+        stream_.expires_after(std::chrono::seconds(WebServer::kIdleSeconds));
+        http::async_write(stream_, *message,
+                          [self = shared_from_this(), message, keepAlive](beast::error_code error, std::size_t) {
+                              if (error || !keepAlive) {
+                                  self->close();
+                              } else {
+                                  self->read();
+                              }
+                          });
+    }
+
+    void startEvents(const WebResponse& response) {
+        std::string head = "HTTP/1.1 200 OK\r\nServer: Kolibrix\r\nContent-Type: text/event-stream\r\n";
+        for (const auto& header : response.headers)
+            head += header.first + ": " + header.second + "\r\n";
+        head += "Connection: close\r\n\r\n";
+        queue_.push_back(head);
+        queue_.push_back("retry: 2000\nevent: state\ndata: " +
+                         core_.backend.state().dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) + "\n\n");
+        core_.subscribers.push_back(shared_from_this());
+        ping_.emplace(stream_.get_executor());
+        schedulePing();
+        writeNext();
+    }
+
+    void schedulePing() {
+        ping_->expires_after(std::chrono::seconds(kPingSeconds));
+        ping_->async_wait([weak = std::weak_ptr<Session>(shared_from_this())](beast::error_code error) {
+            std::shared_ptr<Session> self = weak.lock();
+            if (error || !self || self->closed_) return;
+            self->push(": ping\n\n");
+            self->schedulePing();
+        });
+    }
+
+    void writeNext() {
+        if (queue_.empty() || closed_) {
+            writing_ = false;
+            return;
+        }
+        writing_ = true;
+        auto data = std::make_shared<std::string>(std::move(queue_.front()));
+        queue_.pop_front();
+        stream_.expires_after(std::chrono::seconds(WebServer::kIdleSeconds));
+        asio::async_write(stream_, asio::buffer(*data),
+                          [self = shared_from_this(), data](beast::error_code error, std::size_t) {
+                              if (error) {
+                                  self->close();
+                                  return;
+                              }
+                              self->writeNext();
+                          });
+    }
+
+    void close() {
+        if (closed_) return;
+        closed_ = true;
+        if (ping_) ping_->cancel();
+        beast::error_code ignored;
+        stream_.socket().shutdown(tcp::socket::shutdown_both, ignored);
+        stream_.close();
+    }
+
+    WebServer::Core& core_;
+    beast::tcp_stream stream_;
+    beast::flat_buffer buffer_{8192};
+    std::optional<http::request_parser<http::string_body>> parser_;
+    std::optional<asio::steady_timer> ping_;
+    std::deque<std::string> queue_;
+    std::string peer_;
+    std::string local_;
+    bool keepAlive_ = false;
+    bool head_ = false;
+    bool writing_ = false;
+    bool closed_ = false;
+};
+
+std::mutex liveLock;
+std::weak_ptr<WebServer::Core> liveCore;
+
+}  // namespace
+
+WebServer::Core::Core(const Options& options, std::vector<PairingStore::Device> devices)
+    : options(options),
+      backend(options.allowAllActions),
+      store(&SecureRandom::fill),
+      io(std::make_unique<asio::io_context>(1)) {
+    store.setDevices(std::move(devices));
+}
+
+WebServer::Core::~Core() {
+    acceptors.clear();
+    io.reset();
+}
+
+void WebServer::Core::saveDevices() {
+    WebDevicesFile file(options.devicesPath);
+    file.devices = store.devices();
+    LossNotice::save(file);
+}
+
+void WebServer::Core::accept(tcp::acceptor& acceptor) {
+    acceptor.async_accept([this, &acceptor](beast::error_code error, tcp::socket socket) {
+        if (error == asio::error::operation_aborted) return;
+        if (!error) {
+            beast::error_code ignored;
+            const tcp::endpoint peer = socket.remote_endpoint(ignored);
+            const asio::ip::address address = plain(peer.address());
+            bool welcome = !ignored && connections < kMaxConnections;
+            if (welcome && address.is_v4()) {
+                const auto bytes = address.to_v4().to_bytes();
+                welcome = allowed.allows(bytes.data(), bytes.size());
+            } else if (welcome) {
+                const auto bytes = address.to_v6().to_bytes();
+                welcome = allowed.allows(bytes.data(), bytes.size());
+            }
+            // A stranger, or one too many, is let go before a byte of it is read.
+            if (welcome) {
+                std::make_shared<Session>(*this, std::move(socket))->start();
+            } else {
+                socket.close(ignored);
+            }
+        }
+        accept(acceptor);
+    });
+}
+
+void WebServer::Core::broadcast(const std::string& event) {
+    if (event == lastEvent) return;
+    lastEvent = event;
+    for (auto it = subscribers.begin(); it != subscribers.end();) {
+        if (std::shared_ptr<Session> session = it->lock()) {
+            session->push(event);
+            ++it;
+        } else {
+            it = subscribers.erase(it);
+        }
+    }
+}
+
+WebServer::WebServer() : WebServer(optionsFromSettings()) {}
+
+WebServer::WebServer(const Options& options) {
+    WebDevicesFile file(options.devicesPath);
+    file.load();
+    core_ = std::make_shared<Core>(options, file.devices);
+    Core& core = *core_;
+    if (!tavel::win::winsock::Socket::Startup::ready()) throw AppException(L"WebRemoteListen");
+    std::wstring bad;
+    if (!core.allowed.parse(options.allow, &bad)) throw AppException(L"WebRemoteAllow");
+
+    std::vector<std::string> names;
+    for (const COMPUTER_NAME_FORMAT format :
+         {ComputerNameDnsHostname, ComputerNameDnsFullyQualified, ComputerNameNetBIOS}) {
+        const std::string name = computerName(format);
+        if (name.empty()) continue;
+        names.push_back(name);
+        names.push_back(name + ".local");
+    }
+
+    // Every address: IPv6 with IPv4 beside it where the system has it, else IPv4 alone.
+    std::vector<tcp::endpoint> endpoints;
+    if (options.address.empty()) {
+        endpoints.emplace_back(tcp::v6(), options.port);
+        endpoints.emplace_back(tcp::v4(), options.port);
+    } else {
+        AddressFilter::Address parsed;
+        beast::error_code error;
+        const asio::ip::address address = asio::ip::make_address(narrow(options.address), error);
+        if (error || !AddressFilter::parseAddress(narrow(options.address), parsed))
+            throw AppException(L"WebRemoteAddress");
+        endpoints.emplace_back(address, options.port);
+    }
+    for (const tcp::endpoint& endpoint : endpoints) {
+        auto acceptor = std::make_unique<tcp::acceptor>(*core.io);
+        beast::error_code error;
+        acceptor->open(endpoint.protocol(), error);
+        if (error) continue;
+        if (endpoint.address().is_v6() && options.address.empty()) {
+            acceptor->set_option(asio::ip::v6_only(false), error);
+            error.clear();
+        }
+        // No other program may take the port over while we hold it.
+        const BOOL exclusive = TRUE;
+        ::setsockopt(acceptor->native_handle(), SOL_SOCKET, SO_EXCLUSIVEADDRUSE,
+                     reinterpret_cast<const char*>(&exclusive), sizeof(exclusive));
+        acceptor->bind(endpoint, error);
+        if (!error) acceptor->listen(asio::socket_base::max_listen_connections, error);
+        if (error) continue;
+        core.boundPort = acceptor->local_endpoint(error).port();
+        core.acceptors.push_back(std::move(acceptor));
+        // A dual-stack socket took IPv4 too.
+        if (options.address.empty()) break;
+    }
+    if (core.acceptors.empty()) throw AppException(L"WebRemoteListen");
+    HostCheck hosts(core.boundPort);
+    for (const std::string& name : names)
+        hosts.addName(name);
+    if (!options.address.empty()) hosts.addAddress(narrow(options.address));
+    core.api.emplace(core.backend, hosts, core.store, RateLimiter(kBurst, kPerSecond, 4096));
+    for (const std::unique_ptr<tcp::acceptor>& acceptor : core.acceptors)
+        core.accept(*acceptor);
+
+    thread_ = std::thread([&core] {
+        for (;;) {
+            try {
+                core.io->run();
+                return;
+            } catch (...) {
+                // One failed handler must not end the server.
+            }
+        }
+    });
+    std::lock_guard<std::mutex> guard(liveLock);
+    liveCore = core_;
+}
+
+WebServer::~WebServer() {
+    {
+        std::lock_guard<std::mutex> guard(liveLock);
+        liveCore.reset();
+    }
+    if (core_) core_->io->stop();
+    if (thread_.joinable()) thread_.join();
+    if (core_ && core_->store.takeChanged()) core_->saveDevices();
+}
+
+std::uint16_t WebServer::port() const { return core_->boundPort; }
+
+void WebServer::snapshotTaken(const std::shared_ptr<const PlayerState>& state) {
+    if (!state) return;
+    std::shared_ptr<Core> core;
+    {
+        std::lock_guard<std::mutex> guard(liveLock);
+        core = liveCore.lock();
+    }
+    if (!core) return;
+    core->backend.snapshotTaken(state, steadyMs());
+    const std::string event = "event: state\ndata: " +
+                              StateJson::from(*state).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) +
+                              "\n\n";
+    Core* raw = core.get();
+    asio::post(*core->io, [raw, event] { raw->broadcast(event); });
+}
+
+}  // namespace tavelapp
