@@ -60,6 +60,7 @@ check "the code read from the PC's screen pairs the browser" pair
 idle=$(sed -n 's/^PageNothingPlaying=//p' "$SETTINGS/Langs/en.lng" | tr -d '\r')
 check "the remote shows that nothing plays" 'browser wait-text "#track-name" 5000 "$idle"'
 
+read_player
 check "Play starts the player" 'browser click "#playpause" && wait_player "[ \"\$P_STATE\" = 1 ]"'
 check "the page shows the track" 'browser wait-text "#track-name" 5000 "$P_NAME"'
 track=$P_TRACK
