@@ -44,8 +44,12 @@ tavel::win::file::IniDocument readDocument(const std::wstring& path) {
 }
 
 // Main thread: what the runner would do with the reference, or why not.
-WebBackend::ActionOutcome dispatch(const std::wstring& name, const std::vector<std::wstring>& params, bool allowAll) {
-    const ActionListItemPtr entry = ActionList::instance().find(name);
+WebBackend::ActionOutcome dispatch(const std::wstring& reference, const std::vector<std::wstring>& params,
+                                   bool allowAll) {
+    const ActionListItemPtr entry = ActionList::instance().find(reference);
+    // The page's "previous" is the player's PrevTrack, under the name other players give it.
+    const std::wstring name =
+        !entry && tavel::win::util::asciiLower(reference) == L"previoustrack" ? L"PrevTrack" : reference;
     const std::wstring actionName = tavel::win::util::asciiLower(entry ? entry->actionName : name);
     ActionPluginMgr& manager = ActionPluginMgr::instance();
     bool exists = entry != nullptr;

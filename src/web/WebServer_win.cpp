@@ -20,6 +20,8 @@ __attribute__((init_priority(101))) boost::asio::detail::winsock_init<>::manual 
 #include <list>
 #include <mutex>
 #include <optional>
+#include <set>
+#include <atomic>
 
 #include "base/AppException.h"
 #include "base/NotifyWndInfo.h"
@@ -111,6 +113,10 @@ struct WebServer::Core {
     std::optional<WebApi> api;
     std::string lastEvent;
     std::list<std::weak_ptr<Session>> subscribers;
+    std::set<std::shared_ptr<Session>> awaiting;
+    // Cleared (on the main thread) before the server stops: answers from the
+    // main thread are dropped from then on.
+    std::shared_ptr<std::atomic<bool>> alive = std::make_shared<std::atomic<bool>>(true);
     int connections = 0;
     std::uint16_t boundPort = 0;
     // Last: the acceptors and sessions go first, while the rest still exists.
@@ -187,12 +193,22 @@ private:
         request.localAddress = local_;
         keepAlive_ = message.keep_alive();
         head_ = message.method() == http::verb::head;
-        std::weak_ptr<Session> weak = shared_from_this();
+        // Kept by the core until its answer comes, which may be from the main
+        // thread (an action); that side holds it only weakly, and posts only
+        // while the server lives.
+        std::shared_ptr<Session> self = shared_from_this();
+        core_.awaiting.insert(self);
+        std::weak_ptr<Session> weak = self;
+        WebServer::Core* core = &core_;
         asio::any_io_executor executor = stream_.get_executor();
-        core_.api->handle(request, steadyMs(), wallSeconds(), [weak, executor](WebResponse response) {
-            // Called here, or on the main thread once it took an action.
-            asio::post(executor, [weak, response = std::move(response)]() mutable {
-                if (std::shared_ptr<Session> self = weak.lock()) self->answer(std::move(response));
+        std::shared_ptr<std::atomic<bool>> alive = core_.alive;
+        core_.api->handle(request, steadyMs(), wallSeconds(), [weak, core, executor, alive](WebResponse response) {
+            if (!alive->load()) return;
+            asio::post(executor, [weak, core, response = std::move(response)]() mutable {
+                std::shared_ptr<Session> self = weak.lock();
+                if (!self) return;
+                core->awaiting.erase(self);
+                self->answer(std::move(response));
             });
         });
         if (core_.store.takeChanged()) core_.saveDevices();
@@ -245,9 +261,9 @@ private:
 
     void schedulePing() {
         ping_->expires_after(std::chrono::seconds(kPingSeconds));
-        ping_->async_wait([weak = std::weak_ptr<Session>(shared_from_this())](beast::error_code error) {
-            std::shared_ptr<Session> self = weak.lock();
-            if (error || !self || self->closed_) return;
+        // The stream's one owner between events: closing cancels it.
+        ping_->async_wait([self = shared_from_this()](beast::error_code error) {
+            if (error || self->closed_) return;
             self->push(": ping\n\n");
             self->schedulePing();
         });
@@ -310,6 +326,7 @@ WebServer::Core::Core(const Options& options, std::vector<PairingStore::Device> 
 
 WebServer::Core::~Core() {
     acceptors.clear();
+    awaiting.clear();
     io.reset();
 }
 
@@ -440,7 +457,10 @@ WebServer::~WebServer() {
         std::lock_guard<std::mutex> guard(liveLock);
         liveCore.reset();
     }
-    if (core_) core_->io->stop();
+    if (core_) {
+        core_->alive->store(false);
+        core_->io->stop();
+    }
     if (thread_.joinable()) thread_.join();
     if (core_ && core_->store.takeChanged()) core_->saveDevices();
 }
