@@ -99,11 +99,11 @@ def percentiles(values):
 
 def report(name, values, wanted):
     if not values:
-        print(f"{name:<44} no samples")
+        print(f"{name:<48} no samples")
         return
     p50, p95 = percentiles(values)
     missing = f", {wanted - len(values)} lost" if len(values) < wanted else ""
-    print(f"{name:<44} p50 {p50 * 1000:6.1f} ms   p95 {p95 * 1000:6.1f} ms   (n={len(values)}{missing})")
+    print(f"{name:<48} p50 {p50 * 1000:6.1f} ms   p95 {p95 * 1000:6.1f} ms   (n={len(values)}{missing})")
 
 
 def volume_is(volume):
