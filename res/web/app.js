@@ -161,7 +161,8 @@
     } catch (e) {
       return retryLater();
     }
-    if (response.status === 401) return showPairing();
+    // Unpaired while the remote was open (removed on the PC): say why.
+    if (response.status === 401) return showPairing($('remote').hidden ? '' : t('PageUnpaired'));
     if (!response.ok) return retryLater();
     retryMs = 1000;
     showRemote(await response.json());
