@@ -3,11 +3,12 @@
 #include <vector>
 
 #include "option/OptionPage.h"
+#include "web/PairingStore.h"
 
 namespace tavelapp {
 
-// Language, notification skin, start with Windows and the phone remote over
-// the network.
+// Language, notification skin, start with Windows, the phone remote over
+// the network and the web remote with its paired devices.
 class OptionGeneralPage : public OptionPage {
 public:
     explicit OptionGeneralPage(Ini& settings);
@@ -16,10 +17,16 @@ protected:
     void onInit() override;
     bool validate() override;
     void apply() override;
+    bool onCommand(WORD id, WORD code, HWND control) override;
 
 private:
+    void listDevices();
+
     std::vector<std::wstring> languages_;
     std::vector<std::wstring> skins_;
+    // The paired devices as the sheet shows them; saved on OK when one was removed.
+    std::vector<PairingStore::Device> devices_;
+    bool devicesChanged_ = false;
 };
 
 }  // namespace tavelapp

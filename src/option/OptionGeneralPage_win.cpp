@@ -1,11 +1,14 @@
 #include "option/OptionGeneralPage.h"
 
 #include "base/AppPaths.h"
+#include "config/LossNotice.h"
 #include "feature/StartupEntry.h"
+#include "config/Lang.h"
 #include "config/LangMgr.h"
 #include "notify/NotifyWndSkinMgr.h"
 #include "option/OptionRules.h"
 #include "res/resource.h"
+#include "web/WebDevicesFile.h"
 #include "win/util/StringUtil.h"
 
 namespace tavelapp {
@@ -30,6 +33,20 @@ void storeChoice(HWND combo, const std::vector<std::wstring>& ids, std::wstring&
     if (tavel::win::util::asciiLower(id) != tavel::win::util::asciiLower(setting)) setting = id;
 }
 
+// Seconds since 1970 (UTC) as the user's short date and time; "-" for none.
+std::wstring localDateTime(std::int64_t seconds) {
+    if (seconds <= 0) return L"-";
+    const std::uint64_t ticks = (static_cast<std::uint64_t>(seconds) + 11644473600ull) * 10000000ull;
+    FILETIME utc{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+    FILETIME local{};
+    SYSTEMTIME time{};
+    if (!::FileTimeToLocalFileTime(&utc, &local) || !::FileTimeToSystemTime(&local, &time)) return L"-";
+    wchar_t date[64] = {}, clock[64] = {};
+    ::GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &time, nullptr, date, 64);
+    ::GetTimeFormatW(LOCALE_USER_DEFAULT, TIME_NOSECONDS, &time, nullptr, clock, 64);
+    return std::wstring(date) + L" " + clock;
+}
+
 }  // namespace
 
 OptionGeneralPage::OptionGeneralPage(Ini& settings) : OptionPage(IDD_OPT_GENERAL, L"OptionGeneralPage", settings) {
@@ -38,6 +55,15 @@ OptionGeneralPage::OptionGeneralPage(Ini& settings) : OptionPage(IDD_OPT_GENERAL
     syncer_.bindText(IDC_OPT_G_ADDRESS, remote.tcpAddress);
     syncer_.bindText(IDC_OPT_G_ALLOW, remote.tcpAllow);
     syncer_.bindCheck(IDC_OPT_G_ALLOWALL, remote.tcpAllowAllActions);
+    Ini::Item::WebRemote& web = settings_.webRemote;
+    syncer_.bindNumber(IDC_OPT_W_PORT, web.port);
+    syncer_.bindText(IDC_OPT_W_ADDRESS, web.address);
+    syncer_.bindText(IDC_OPT_W_ALLOW, web.allow);
+    syncer_.bindCheck(IDC_OPT_W_ALLOWALL, web.allowAllActions);
+    // The web remote is stopped while the sheet is open: nobody pairs meanwhile.
+    WebDevicesFile file(WebDevicesFile::defaultPath());
+    file.load();
+    devices_ = file.devices;
 }
 
 void OptionGeneralPage::onInit() {
@@ -58,15 +84,40 @@ void OptionGeneralPage::onInit() {
     fillChoice(item(IDC_OPT_G_SKIN), skins_, names, settings_.skin.id);
 
     ::CheckDlgButton(hwnd(), IDC_OPT_G_STARTUP, StartupEntry::registered() ? BST_CHECKED : BST_UNCHECKED);
+    listDevices();
+}
+
+void OptionGeneralPage::listDevices() {
+    HWND list = item(IDC_OPT_W_DEVICES);
+    ::SendMessageW(list, LB_RESETCONTENT, 0, 0);
+    for (const PairingStore::Device& device : devices_) {
+        const std::wstring line = formatText(syncer_.text(L"WebDeviceLine"), device.name,
+                                             localDateTime(device.pairedAt), localDateTime(device.lastUse));
+        ::SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
+    }
+    enable(IDC_OPT_W_REMOVE, !devices_.empty());
+}
+
+bool OptionGeneralPage::onCommand(WORD id, WORD code, HWND) {
+    if (id != IDC_OPT_W_REMOVE || code != BN_CLICKED) return false;
+    const LRESULT index = ::SendMessageW(item(IDC_OPT_W_DEVICES), LB_GETCURSEL, 0, 0);
+    if (index < 0 || static_cast<std::size_t>(index) >= devices_.size()) return true;
+    devices_.erase(devices_.begin() + index);
+    devicesChanged_ = true;
+    listDevices();
+    return true;
 }
 
 bool OptionGeneralPage::validate() {
-    long port = 0;
-    if (OptionRules::parseInRange(syncer_.text(IDC_OPT_G_PORT), 0, 65535, port)) return true;
-    ::MessageBoxW(hwnd(), syncer_.text(L"PortRangeText").c_str(), syncer_.text(L"Caption").c_str(),
-                  MB_OK | MB_ICONWARNING);
-    ::SendMessageW(hwnd(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(item(IDC_OPT_G_PORT)), TRUE);
-    return false;
+    for (const int id : {IDC_OPT_G_PORT, IDC_OPT_W_PORT}) {
+        long port = 0;
+        if (OptionRules::parseInRange(syncer_.text(id), 0, 65535, port)) continue;
+        ::MessageBoxW(hwnd(), syncer_.text(L"PortRangeText").c_str(), syncer_.text(L"Caption").c_str(),
+                      MB_OK | MB_ICONWARNING);
+        ::SendMessageW(hwnd(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(item(id)), TRUE);
+        return false;
+    }
+    return true;
 }
 
 void OptionGeneralPage::apply() {
@@ -75,6 +126,11 @@ void OptionGeneralPage::apply() {
     // The registry is the only record of this choice, so it is written here.
     const bool startup = ::IsDlgButtonChecked(hwnd(), IDC_OPT_G_STARTUP) == BST_CHECKED;
     if (startup != StartupEntry::registered()) StartupEntry::set(startup);
+    if (devicesChanged_) {
+        WebDevicesFile file(WebDevicesFile::defaultPath());
+        file.devices = devices_;
+        if (LossNotice::save(file)) devicesChanged_ = false;
+    }
 }
 
 }  // namespace tavelapp

@@ -107,6 +107,7 @@ std::string WebApi::tokenOf(const WebRequest& request) {
 }
 
 WebResponse WebApi::page(const std::string& path) const {
+    if (path.empty() || path[0] != '/') return error(404, "not found", false);
     const WebAsset* asset = WebAssets::find(path == "/" ? "index.html" : path.substr(1));
     if (asset == nullptr) return error(404, "not found", false);
     WebResponse response;

@@ -202,7 +202,7 @@ private:
         WebServer::Core* core = &core_;
         asio::any_io_executor executor = stream_.get_executor();
         std::shared_ptr<std::atomic<bool>> alive = core_.alive;
-        core_.api->handle(request, steadyMs(), wallSeconds(), [weak, core, executor, alive](WebResponse response) {
+        WebApi::Respond respond = [weak, core, executor, alive](WebResponse response) {
             if (!alive->load()) return;
             asio::post(executor, [weak, core, response = std::move(response)]() mutable {
                 std::shared_ptr<Session> self = weak.lock();
@@ -210,7 +210,13 @@ private:
                 core->awaiting.erase(self);
                 self->answer(std::move(response));
             });
-        });
+        };
+        try {
+            core_.api->handle(request, steadyMs(), wallSeconds(), respond);
+        } catch (...) {
+            // Out of memory, most likely: the peer hears of it instead of waiting.
+            respond(WebApi::error(500, "internal error", false));
+        }
         if (core_.store.takeChanged()) core_.saveDevices();
     }
 

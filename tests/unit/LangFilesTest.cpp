@@ -168,6 +168,8 @@ const std::map<SectionKey, int>& formattedTexts() {
         {{"Notification", "ActionDoesNotExist"}, 1},    // action name
         {{"Notification", "SettingsNotSaved"}, 1},      // file path
         {{"Notification", "IRComTooManyLines"}, 1},     // lines run per object
+        {{"Notification", "WebPairingCode"}, 1},        // the code
+        {{"OptionGeneralPage", "WebDeviceLine"}, 3},    // name, paired, last used
         {{"Artwork", "ApplyStart_Text"}, 2},            // artist, album
         {{"Artwork", "ApplyEnd_Text"}, 2},              // artist, album
         {{"Artwork", "ApplyFailed_Text"}, 2},           // artist, album
