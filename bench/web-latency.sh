@@ -21,6 +21,7 @@ e2e_setup "$build" weblatency
 port=$(web_free_port)
 base="http://127.0.0.1:$port"
 web_settings "$port"
+mkdir -p "$WORK/player" && cp -r "$build/artwork" "$WORK/player/"
 start_player "$build" || fail "the simulated player did not come up"
 start_app
 [ "$(ctl wait-app 20000)" = 1 ] && wait_hotkeys || fail "Kolibrix did not come up"

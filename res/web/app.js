@@ -314,6 +314,11 @@
     }
   }
 
+  // An SVG element has no hidden property: the attribute itself.
+  function placeholder(shown) {
+    $('art-placeholder').toggleAttribute('hidden', !shown);
+  }
+
   function showArtwork(key) {
     if (key === artworkKey) return;
     artworkKey = key;
@@ -321,7 +326,7 @@
     if (key == null) {
       img.hidden = true;
       img.removeAttribute('src');
-      $('art-placeholder').hidden = false;
+      placeholder(true);
       return;
     }
     img.src = `/api/artwork?t=${encodeURIComponent(key)}`;
@@ -329,11 +334,11 @@
 
   $('artwork').addEventListener('load', () => {
     $('artwork').hidden = false;
-    $('art-placeholder').hidden = true;
+    placeholder(false);
   });
   $('artwork').addEventListener('error', () => {
     $('artwork').hidden = true;
-    $('art-placeholder').hidden = false;
+    placeholder(true);
   });
 
   function clock(seconds) {

@@ -33,6 +33,8 @@ browser() {
 read -r -t 60 REPLY <&"${BROWSER[0]}"
 check "the browser starts ($REPLY)" '[ "$REPLY" = ready ]'
 
+# The library's artwork beside it, for the page's picture.
+mkdir -p "$WORK/player" && cp -r "$build/artwork" "$WORK/player/"
 check "the player comes up" 'start_player "$build"'
 start_app
 check "Kolibrix comes up" '[ "$(ctl wait-app 20000)" = 1 ] && wait_hotkeys'
@@ -82,7 +84,8 @@ wait_player "[ \"\$P_TRACK\" != $track ]"
 echo "     hot key to page: $took ms (\"$title\")"
 check "Ctrl+Alt+Right changes the title on the page within a second, no reload" \
   '[ "$reloaded" = 0 ] && [ "$title" = "$P_NAME" ] && [ "$took" != none ] && [ "$took" -le 1000 ]'
-sleep 0.5 # the artwork
+check "the track's artwork replaces the placeholder" \
+  'browser wait-visible "#artwork" 5000 && browser visible "#art-placeholder"; [ "$REPLY" = 0 ]'
 browser shot "$ART/web-remote.png"
 
 # The browser's language picks the texts.
