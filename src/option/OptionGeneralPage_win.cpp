@@ -90,6 +90,8 @@ void OptionGeneralPage::onInit() {
 void OptionGeneralPage::listDevices() {
     HWND list = item(IDC_OPT_W_DEVICES);
     ::SendMessageW(list, LB_RESETCONTENT, 0, 0);
+    // Long names and dates scroll sideways rather than being cut.
+    ::SendMessageW(list, LB_SETHORIZONTALEXTENT, 1200, 0);
     for (const PairingStore::Device& device : devices_) {
         const std::wstring line = formatText(syncer_.text(L"WebDeviceLine"), device.name,
                                              localDateTime(device.pairedAt), localDateTime(device.lastUse));

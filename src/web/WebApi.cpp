@@ -129,7 +129,12 @@ WebResponse WebApi::pairRequest(const WebRequest& request, std::int64_t nowMs) {
     std::int64_t expiresInMs = 0;
     if (store_.lockedOut(request.peer, nowMs)) return error(429, "too many wrong codes; try again later", true);
     if (!store_.requestCode(request.peer, nowMs, code, expiresInMs)) return error(503, "no code", true);
-    backend_.showPairingCode(code);
+    // Asking again and again must not flood the screen: the same code is shown again after a pause only.
+    if (code != shownCode_ || nowMs - shownMs_ >= kReshowMs) {
+        backend_.showPairingCode(code);
+        shownCode_ = code;
+        shownMs_ = nowMs;
+    }
     return jsonResponse(202, json{{"expires", (expiresInMs + 999) / 1000}});
 }
 

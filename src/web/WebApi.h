@@ -46,6 +46,9 @@ private:
     HostCheck hosts_;
     PairingStore& store_;
     RateLimiter limiter_;
+    std::string shownCode_;
+    std::int64_t shownMs_ = 0;
+    static const std::int64_t kReshowMs = 10000;
 };
 
 }  // namespace tavelapp

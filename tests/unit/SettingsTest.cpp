@@ -120,6 +120,11 @@ TcpPort=0
 TcpAddress=127.0.0.1
 TcpAllow=127.0.0.0/8 ::1
 TcpAllowAllActions=0
+[WebRemote]
+Port=0
+Address=
+Allow=127.0.0.0/8 ::1 10.0.0.0/8 172.16.0.0/12 192.168.0.0/16 fc00::/7 fe80::/10
+AllowAllActions=0
 [Joy]
 Disable=1
 UseShift=1
@@ -237,6 +242,7 @@ TEST(Settings, MissingFileGivesDefaultsAndSaveWritesEveryKeyInOrder) {
     };
     list(L"HotKey", 31, L"HotKey");
     list(L"IRComKeys", 27, L"IRCom");
+    order.push_back(L"WebRemote");
     list(L"JoyKeys", 25, L"Joy");
     list(L"WiimoteKeys", 16, L"Wiimote");
     for (const wchar_t* s : {L"Artwork", L"Detail", L"Notify", L"Lang", L"Skin", L"ActionTarget"})
