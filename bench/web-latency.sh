@@ -30,6 +30,7 @@ web_wait_listening "$port" || fail "the web remote does not listen on $base"
 
 token=
 for attempt in 1 2; do
+  [ "$attempt" = 1 ] || sleep 10 # the PC shows the code again after a pause
   /usr/bin/python3 "$here/web-latency.py" request "$base" || continue
   code=$(web_read_code "$WORK/code") && [ -n "$code" ] || continue
   token=$(/usr/bin/python3 "$here/web-latency.py" pair "$base" "$code") && break

@@ -33,18 +33,22 @@ notify_rects() {
 }
 
 # Prints the 6-digit pairing code that OCR reads from the notification on the
-# screen (waiting 10 s at most for it); the pictures go to $1-*.png.
+# screen (15 s at most: a loaded machine may show it late or fade it in
+# slowly, so the screen is read again until a code is there); the pictures go
+# to $1-*.png.
 web_read_code() {
-  local rects='' text i
-  for i in $(seq 20); do
+  local rects text code end=$((SECONDS + 15))
+  while [ "$SECONDS" -lt "$end" ]; do
     rects=$(notify_rects)
-    [ -n "$rects" ] && break
+    if [ -n "$rects" ]; then
+      sleep 1.2 # fading in
+      import -window root "$1-screen.png" || return 1
+      text=$(ocr_rect "$1-screen.png" "$(bounding_rect <<<"$rects")" "$1-text.png" eng)
+      echo "     OCR read: $(tr -s '\n' '|' <<<"$text")" >&2
+      code=$(squash <<<"$text" | grep -o '[0-9]\{6\}' | head -1)
+      [ -n "$code" ] && { echo "$code"; return 0; }
+    fi
     sleep 0.5
   done
-  [ -n "$rects" ] || return 1
-  sleep 1.2 # fading in
-  import -window root "$1-screen.png" || return 1
-  text=$(ocr_rect "$1-screen.png" "$(bounding_rect <<<"$rects")" "$1-text.png" eng)
-  echo "     OCR read: $(tr -s '\n' '|' <<<"$text")" >&2
-  squash <<<"$text" | grep -o '[0-9]\{6\}' | head -1
+  return 1
 }

@@ -46,10 +46,12 @@ browser click '#pair-submit'
 check "a wrong code is refused with a message" 'browser wait-visible "#pair-error" 5000'
 
 # Asks the PC for a code and types what OCR reads from its notification (OCR
-# may misread a digit: a second code is asked for then).
+# may misread a digit: the code is asked for again, which the PC shows again
+# after a pause of 10 s).
 pair() {
   local attempt code
   for attempt in 1 2; do
+    [ "$attempt" = 1 ] || sleep 10
     browser click '#pair-request' && browser wait-visible '#pair-requested' 5000 || continue
     code=$(web_read_code "$ART/webremote-code")
     [ -n "$code" ] || continue
