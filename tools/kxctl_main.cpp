@@ -29,6 +29,10 @@
 //                                     simulated player (busy <ms>, modal on|off,
 //                                     refuse-advise on|off, fire <event> [args],
 //                                     status); prints "ok" or "failed"
+//   kxctl player-volume <n>           sets the running player's volume; prints
+//                                     "at <ms since 1970>" (the wall clock just
+//                                     before the call, for latency benchmarks),
+//                                     then "ok" or "failed"
 #include <windows.h>
 #include <objbase.h>
 
@@ -243,6 +247,26 @@ int simPlayerCommand(const std::wstring& command) {
     return ok ? 0 : 1;
 }
 
+// The wall clock as every process of the machine reads it, Linux ones too
+// under Wine: a benchmark compares it with when the change reached a page.
+std::string unixMs() {
+    FILETIME now;
+    ::GetSystemTimeAsFileTime(&now);
+    const unsigned long long ticks = (static_cast<unsigned long long>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+    return std::to_string(ticks / 10000ULL - 11644473600000ULL);
+}
+
+int setPlayerVolume(long volume) {
+    std::string at;
+    const bool set = withRunningPlayer([&](auto& app) {
+        at = unixMs();
+        app->setSoundVolume(volume);
+    });
+    if (set) std::printf("at %s\n", at.c_str());
+    std::printf(set ? "ok\n" : "failed\n");
+    return set ? 0 : 1;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -311,6 +335,7 @@ int wmain(int argc, wchar_t** argv) {
             words += std::wstring(L" ") + argv[i];
         return simPlayerCommand(words);
     }
+    if (command == L"player-volume" && argc > 2) return setPlayerVolume(std::wcstol(argv[2], nullptr, 10));
     if (command == L"hold-hotkey" && argc >= 5) {
         return holdHotKey(std::wcstoul(argv[2], nullptr, 0), std::wcstoul(argv[3], nullptr, 0),
                           std::wcstoul(argv[4], nullptr, 10));

@@ -181,6 +181,11 @@ const std::map<SectionKey, int>& formattedTexts() {
         {{"EditArtworkDlg", "FoundBy"}, 1},             // provider name
         {{"OptionJoyPage", "Shift"}, 1},                // shift button name
         {{"OptionWiimotePage", "Shift"}, 1},            // shift button name
+        // Formatted by the web remote's page.
+        {{"Web", "PageStars"}, 1},              // number of stars
+        {{"Web", "PagePairRequestFailed"}, 1},  // the server's error
+        {{"Web", "PagePairFailed"}, 1},         // the server's error
+        {{"Web", "PageActionFailed"}, 1},       // the server's error
     };
     return texts;
 }

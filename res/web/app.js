@@ -1,0 +1,516 @@
+// The web remote: pairing, then the player's state from the event stream and
+// every control as an action request. Same origin only; no inline code (the
+// server's policy forbids it).
+'use strict';
+
+(() => {
+  const $ = (id) => document.getElementById(id);
+  const lang = /^ja\b/i.test(navigator.language || '') ? 'ja' : 'en';
+
+  // English for the texts set from code, used when the language file lacks a
+  // key (an older copy in the settings folder) or could not be read.
+  const fallback = {
+    PageNothingPlaying: 'Nothing is playing',
+    PagePlayerNotRunning: 'The player is not running.',
+    PageOffline: 'Cannot reach Kolibrix. Reconnecting...',
+    PagePlay: 'Play',
+    PagePause: 'Pause',
+    PageMute: 'Mute',
+    PageUnmute: 'Unmute',
+    PageRepeatOff: 'Repeat: off',
+    PageRepeatOne: 'Repeat: one',
+    PageRepeatAll: 'Repeat: all',
+    PageStars: '%1% stars',
+    PageNoActions: 'No actions.',
+    PagePairRequestFailed: 'Could not ask the PC for a code (%1%).',
+    PagePairCodeFormat: 'Enter the 6 digits shown on the PC.',
+    PagePairWrongCode: 'Wrong or expired code. Check the code, or ask the PC for a new one.',
+    PagePairLocked: 'Too many wrong codes: this device is locked out for 5 minutes.',
+    PagePairFailed: 'Pairing failed (%1%).',
+    PagePairNameDefault: 'Browser',
+    PageUnpaired: 'This device is no longer paired. Pair it again.',
+    PageActionRefused: 'This action may not be run from the network.',
+    PageActionUnknown: 'Kolibrix does not know this action.',
+    PageBusy: 'Kolibrix is busy. Try again in a moment.',
+    PageActionFailed: 'The action could not be run (%1%).',
+  };
+  let texts = {};
+
+  function t(key, ...args) {
+    let text = texts[key] ?? fallback[key] ?? key;
+    args.forEach((arg, i) => {
+      text = text.split(`%${i + 1}%`).join(String(arg));
+    });
+    return text;
+  }
+
+  async function loadTexts() {
+    // Bounded: the page stays hidden until the texts are there.
+    const abort = new AbortController();
+    const timer = setTimeout(() => abort.abort(), 5000);
+    try {
+      const response = await fetch(`/texts.json?lang=${lang}`, { credentials: 'same-origin', signal: abort.signal });
+      if (response.ok) texts = await response.json();
+    } catch (e) {
+      // The defaults in the page and above stay.
+    }
+    clearTimeout(timer);
+    document.documentElement.lang = lang;
+    for (const el of document.querySelectorAll('[data-t]')) {
+      if (texts[el.dataset.t] != null) el.textContent = texts[el.dataset.t];
+    }
+    for (const el of document.querySelectorAll('[data-label]')) label(el, el.dataset.label);
+    for (const star of document.querySelectorAll('.star')) {
+      star.setAttribute('aria-label', t('PageStars', star.dataset.stars));
+      star.title = star.getAttribute('aria-label');
+    }
+    if (texts.PageTitle) document.title = texts.PageTitle;
+  }
+
+  function label(el, key) {
+    const text = texts[key] ?? fallback[key];
+    if (text == null) return;
+    el.setAttribute('aria-label', text);
+    el.title = text;
+  }
+
+  // Messages -------------------------------------------------------------
+
+  let toastTimer = 0;
+  function toast(message) {
+    const el = $('toast');
+    el.textContent = message;
+    el.hidden = false;
+    clearTimeout(toastTimer);
+    toastTimer = setTimeout(() => {
+      el.hidden = true;
+    }, 3500);
+  }
+
+  function setStatus(message) {
+    const el = $('status');
+    el.textContent = message || '';
+    el.hidden = !message;
+  }
+
+  // Requests ---------------------------------------------------------------
+
+  async function post(path, body) {
+    return fetch(path, {
+      method: 'POST',
+      credentials: 'same-origin',
+      headers: { 'Content-Type': 'application/json' },
+      body: JSON.stringify(body),
+    });
+  }
+
+  async function errorText(response) {
+    try {
+      const body = await response.json();
+      if (body && typeof body.error === 'string' && body.error) return body.error;
+    } catch (e) {
+      // Not JSON: the status says enough.
+    }
+    return `HTTP ${response.status}`;
+  }
+
+  // Screens ----------------------------------------------------------------
+
+  function showPairing(message) {
+    closeEvents();
+    stopTicking();
+    $('remote').hidden = true;
+    $('pairing').hidden = false;
+    setStatus('');
+    pairError(message || '');
+    const name = $('pair-name');
+    if (!name.value) name.value = localStorage.getItem('kx-device') || guessDeviceName();
+  }
+
+  function guessDeviceName() {
+    const ua = navigator.userAgent;
+    for (const device of ['iPhone', 'iPad', 'Android']) {
+      if (ua.includes(device)) return device;
+    }
+    return t('PagePairNameDefault');
+  }
+
+  function pairError(message) {
+    $('pair-error').textContent = message;
+    $('pair-error').hidden = !message;
+  }
+
+  let actionsLoaded = false;
+  function showRemote(initial) {
+    $('pairing').hidden = true;
+    $('remote').hidden = false;
+    setStatus('');
+    if (initial) render(initial);
+    if (!actionsLoaded) loadActions();
+    connectEvents();
+  }
+
+  // Opens the remote when this browser is paired, the pairing screen when not.
+  let retryMs = 1000;
+  let retryTimer = 0;
+  async function resume() {
+    clearTimeout(retryTimer);
+    let response;
+    try {
+      response = await fetch('/api/state', { credentials: 'same-origin' });
+    } catch (e) {
+      return retryLater();
+    }
+    // Unpaired while the remote was open (removed on the PC): say why.
+    if (response.status === 401) return showPairing($('remote').hidden ? '' : t('PageUnpaired'));
+    if (!response.ok) return retryLater();
+    retryMs = 1000;
+    showRemote(await response.json());
+  }
+
+  function retryLater() {
+    setStatus(t('PageOffline'));
+    clearTimeout(retryTimer);
+    retryTimer = setTimeout(resume, retryMs);
+    retryMs = Math.min(retryMs * 2, 30000);
+  }
+
+  // Pairing ----------------------------------------------------------------
+
+  $('pair-request').addEventListener('click', async () => {
+    pairError('');
+    $('pair-requested').hidden = true;
+    let response;
+    try {
+      response = await post('/api/pair/request', {});
+    } catch (e) {
+      return pairError(t('PageOffline'));
+    }
+    if (response.status === 429) return pairError(t('PagePairLocked'));
+    if (!response.ok) return pairError(t('PagePairRequestFailed', await errorText(response)));
+    $('pair-requested').hidden = false;
+    $('pair-code').focus();
+  });
+
+  $('pair-code').addEventListener('input', (e) => {
+    const digits = e.target.value.replace(/\D/g, '').slice(0, 6);
+    if (digits !== e.target.value) e.target.value = digits;
+  });
+
+  $('pair-form').addEventListener('submit', async (e) => {
+    e.preventDefault();
+    const code = $('pair-code').value.trim();
+    const name = $('pair-name').value.trim() || guessDeviceName();
+    if (!/^\d{6}$/.test(code)) return pairError(t('PagePairCodeFormat'));
+    pairError('');
+    const submit = $('pair-submit');
+    submit.disabled = true;
+    let response;
+    try {
+      response = await post('/api/pair', { code, name });
+    } catch (err) {
+      submit.disabled = false;
+      return pairError(t('PageOffline'));
+    }
+    submit.disabled = false;
+    if (response.status === 403) return pairError(t('PagePairWrongCode'));
+    if (response.status === 429) return pairError(t('PagePairLocked'));
+    if (!response.ok) return pairError(t('PagePairFailed', await errorText(response)));
+    localStorage.setItem('kx-device', name);
+    $('pair-code').value = '';
+    $('pair-requested').hidden = true;
+    resume();
+  });
+
+  // Live state -------------------------------------------------------------
+
+  let events = null;
+  function connectEvents() {
+    closeEvents();
+    events = new EventSource('/api/events');
+    events.addEventListener('state', (e) => {
+      setStatus('');
+      let state;
+      try {
+        state = JSON.parse(e.data);
+      } catch (err) {
+        return;
+      }
+      render(state);
+    });
+    events.addEventListener('open', () => {
+      retryMs = 1000;
+      setStatus('');
+    });
+    events.addEventListener('error', () => {
+      setStatus(t('PageOffline'));
+      // Closed for good (refused, or not an event stream): find out whether
+      // the pairing is gone; otherwise the browser reconnects by itself.
+      if (events && events.readyState === EventSource.CLOSED) {
+        closeEvents();
+        retryTimer = setTimeout(resume, retryMs);
+        retryMs = Math.min(retryMs * 2, 30000);
+      }
+    });
+  }
+
+  function closeEvents() {
+    if (events) events.close();
+    events = null;
+  }
+
+  // A phone that slept may have lost the stream without an error.
+  document.addEventListener('visibilitychange', () => {
+    if (document.visibilityState === 'visible' && !$('remote').hidden && !events) resume();
+  });
+
+  // Now playing ------------------------------------------------------------
+
+  let current = null;
+  let artworkKey = null;
+  let positionAt = 0;
+
+  function render(state) {
+    current = state;
+    const running = !!state.player;
+    const track = running ? state.track : null;
+    $('banner').textContent = running ? '' : t('PagePlayerNotRunning');
+    $('banner').hidden = running;
+
+    $('track-name').textContent = track ? track.name : t('PageNothingPlaying');
+    $('track-artist').textContent = track ? track.artist : '';
+    $('track-album').textContent = track ? track.album : '';
+    document.title = track && track.name ? `${track.name} - Kolibrix` : texts.PageTitle || 'Kolibrix';
+    showArtwork(track && track.artwork ? String(track.id) : null);
+
+    const playing = running && state.state === 'playing';
+    $('playpause-icon').setAttribute('href', playing ? '#i-pause' : '#i-play');
+    label($('playpause'), playing ? 'PagePause' : 'PagePlay');
+    $('playpause').dataset.playing = playing ? '1' : '0';
+
+    positionAt = performance.now();
+    showPosition();
+    if (playing && track) startTicking();
+    else stopTicking();
+
+    if (!volumeHeld()) showVolume(Number(state.volume) || 0);
+    $('mute').setAttribute('aria-pressed', String(!!state.mute));
+    $('mute-icon').setAttribute('href', state.mute ? '#i-muted' : '#i-vol');
+    label($('mute'), state.mute ? 'PageUnmute' : 'PageMute');
+    $('shuffle').setAttribute('aria-pressed', String(!!state.shuffle));
+    const repeat = { one: 'One', all: 'All' }[state.repeat] || 'Off';
+    $('repeat').setAttribute('aria-pressed', String(repeat !== 'Off'));
+    $('repeat-text').textContent = t(`PageRepeat${repeat}`);
+
+    const stars = track ? Math.round((track.rating || 0) / 20) : 0;
+    for (const star of document.querySelectorAll('.star')) {
+      const n = Number(star.dataset.stars);
+      star.classList.toggle('on', n <= stars);
+      star.setAttribute('aria-pressed', String(n === stars));
+      star.disabled = !track;
+    }
+    for (const id of ['prev', 'playpause', 'next', 'mute', 'vol-down', 'vol-up', 'volume', 'shuffle', 'repeat']) {
+      $(id).disabled = !running;
+    }
+  }
+
+  // An SVG element has no hidden property: the attribute itself.
+  function placeholder(shown) {
+    $('art-placeholder').toggleAttribute('hidden', !shown);
+  }
+
+  function showArtwork(key) {
+    if (key === artworkKey) return;
+    artworkKey = key;
+    const img = $('artwork');
+    if (key == null) {
+      img.hidden = true;
+      img.removeAttribute('src');
+      placeholder(true);
+      return;
+    }
+    img.src = `/api/artwork?t=${encodeURIComponent(key)}`;
+  }
+
+  $('artwork').addEventListener('load', () => {
+    $('artwork').hidden = false;
+    placeholder(false);
+  });
+  $('artwork').addEventListener('error', () => {
+    $('artwork').hidden = true;
+    placeholder(true);
+  });
+
+  function clock(seconds) {
+    const s = Math.max(0, Math.floor(seconds));
+    const h = Math.floor(s / 3600);
+    const m = Math.floor((s % 3600) / 60);
+    const ss = String(s % 60).padStart(2, '0');
+    return h ? `${h}:${String(m).padStart(2, '0')}:${ss}` : `${m}:${ss}`;
+  }
+
+  // Between events the position advances here, from the last one's figure.
+  function showPosition() {
+    const track = current && current.player ? current.track : null;
+    const duration = track ? track.duration || 0 : 0;
+    let position = track ? track.position || 0 : 0;
+    if (ticker) position += (performance.now() - positionAt) / 1000;
+    if (duration) position = Math.min(position, duration);
+    $('position').textContent = clock(position);
+    $('duration').textContent = clock(duration);
+    $('progress').style.width = duration ? `${(100 * position) / duration}%` : '0';
+  }
+
+  let ticker = 0;
+  function startTicking() {
+    if (!ticker) ticker = setInterval(showPosition, 250);
+  }
+  function stopTicking() {
+    clearInterval(ticker);
+    ticker = 0;
+  }
+
+  // Controls ---------------------------------------------------------------
+
+  async function act(action, params) {
+    const body = params ? { action, params } : { action };
+    let response;
+    try {
+      response = await post('/api/action', body);
+    } catch (e) {
+      return toast(t('PageOffline'));
+    }
+    if (response.ok) return;
+    if (response.status === 401) return showPairing(t('PageUnpaired'));
+    const message = {
+      400: 'PageActionUnknown',
+      403: 'PageActionRefused',
+      429: 'PageBusy',
+      503: 'PagePlayerNotRunning',
+    }[response.status];
+    toast(message ? t(message) : t('PageActionFailed', await errorText(response)));
+  }
+
+  $('prev').addEventListener('click', () => act('PreviousTrack'));
+  $('playpause').addEventListener('click', () => act('PlayPause'));
+  $('next').addEventListener('click', () => act('NextTrack'));
+  $('mute').addEventListener('click', () => act('Mute'));
+  $('shuffle').addEventListener('click', () => act('Shuffle'));
+  $('repeat').addEventListener('click', () => act('Repeat'));
+
+  for (const star of document.querySelectorAll('.star')) {
+    const n = Number(star.dataset.stars);
+    // Tapping the rating the track has clears it.
+    star.addEventListener('click', () => {
+      const rating = current && current.track ? current.track.rating || 0 : 0;
+      act('Rating', [`=${Math.round(rating / 20) === n ? 0 : n * 20}`]);
+    });
+  }
+
+  // Volume: while the finger is on the slider, or shortly after a change was
+  // sent, the page shows its own figure instead of the stream's echoes.
+  let dragging = false;
+  let holdUntil = 0;
+  let volumeTimer = 0;
+  let volumePending = null;
+  let volumeSentAt = 0;
+  const volumeEvery = 200;
+
+  function volumeHeld() {
+    return dragging || performance.now() < holdUntil;
+  }
+
+  function showVolume(volume) {
+    $('volume').value = String(volume);
+    $('volume-value').textContent = String(volume);
+  }
+
+  function sendVolume(volume, now) {
+    volumePending = volume;
+    const wait = now ? 0 : volumeEvery - (performance.now() - volumeSentAt);
+    if (wait <= 0) flushVolume();
+    else if (!volumeTimer) volumeTimer = setTimeout(flushVolume, wait);
+  }
+
+  function flushVolume() {
+    clearTimeout(volumeTimer);
+    volumeTimer = 0;
+    if (volumePending == null) return;
+    const volume = volumePending;
+    volumePending = null;
+    volumeSentAt = performance.now();
+    holdUntil = volumeSentAt + 1500;
+    act('Volume', [`=${volume}`]);
+  }
+
+  const slider = $('volume');
+  slider.addEventListener('pointerdown', () => {
+    dragging = true;
+  });
+  for (const type of ['pointerup', 'pointercancel']) {
+    slider.addEventListener(type, () => {
+      dragging = false;
+    });
+  }
+  slider.addEventListener('input', () => {
+    $('volume-value').textContent = slider.value;
+    sendVolume(Number(slider.value), false);
+  });
+  slider.addEventListener('change', () => {
+    dragging = false;
+    sendVolume(Number(slider.value), true);
+  });
+
+  function stepVolume(delta) {
+    const volume = Math.max(0, Math.min(100, Number(slider.value) + delta));
+    showVolume(volume);
+    sendVolume(volume, true);
+  }
+  $('vol-down').addEventListener('click', () => stepVolume(-5));
+  $('vol-up').addEventListener('click', () => stepVolume(5));
+
+  // The action lists, grouped as in the tray menu.
+  async function loadActions() {
+    let response;
+    try {
+      response = await fetch('/api/actions', { credentials: 'same-origin' });
+    } catch (e) {
+      return;
+    }
+    if (!response.ok) return;
+    const lists = await response.json();
+    const root = $('action-groups');
+    root.replaceChildren();
+    for (const group of lists.groups || []) {
+      if (!group.items || !group.items.length) continue;
+      const details = document.createElement('details');
+      const summary = document.createElement('summary');
+      summary.textContent = group.name;
+      const items = document.createElement('div');
+      items.className = 'items';
+      for (const item of group.items) {
+        const button = document.createElement('button');
+        button.type = 'button';
+        button.textContent = item.name || item.id;
+        if (item.desc) button.title = item.desc;
+        button.dataset.action = item.id;
+        button.addEventListener('click', () => act(item.id));
+        items.append(button);
+      }
+      details.append(summary, items);
+      root.append(details);
+    }
+    if (!root.childElementCount) {
+      const none = document.createElement('p');
+      none.className = 'hint';
+      none.textContent = t('PageNoActions');
+      root.append(none);
+    }
+    actionsLoaded = true;
+  }
+
+  loadTexts().then(() => {
+    document.body.classList.remove('loading');
+    resume();
+  });
+})();

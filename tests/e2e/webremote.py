@@ -1,0 +1,157 @@
+#!/usr/bin/python3
+"""A phone's browser for the web remote's tests and benchmark: headless
+Chromium at a phone's size, driven by one command a line on stdin, one
+answer a line on stdout (the shell script keeps the scenario and its checks).
+
+  open <url>                 loads the page; "ok"
+  visible <css>              "1" when the element is shown, else "0"
+  text <css>                 the element's text on one line
+  click <css>                taps the element; "ok"
+  type <css> <text>          replaces the field's text; "ok"
+  wait-visible <css> <ms>    "ok" once shown, else "timeout"
+  wait-text <css> <ms> <text>  "ok" once the element shows that text, else
+                             "timeout <what it shows>"
+  watch <css>                notes the next change of the element's text and
+                             marks the document (a reload drops the mark); "ok"
+  changed <ms>               "<epoch ms> <reloaded 0|1> <text>" of the watched
+                             change, "timeout" when none came
+  relaunch <lang>            a new browser of that language, with this one's
+                             cookies (its pairing), on the same page; "ok"
+  shot <png>                 saves a picture of the page's top; "ok"
+  quit
+Run by Debian's /usr/bin/python3, which has the selenium module.
+"""
+import sys
+import time
+
+from selenium import webdriver
+from selenium.common.exceptions import WebDriverException
+from selenium.webdriver.chrome.service import Service
+from selenium.webdriver.common.by import By
+
+WIDTH, HEIGHT = 390, 844
+
+
+def browser(lang):
+    options = webdriver.ChromeOptions()
+    options.binary_location = "/usr/bin/chromium"
+    for arg in ("--headless=new", "--no-sandbox", "--disable-gpu", "--disable-dev-shm-usage",
+                f"--window-size={WIDTH},{HEIGHT}", f"--lang={lang}",
+                # Nothing but the page's own server: no background services,
+                # and no name resolves to anything but loopback.
+                "--no-first-run", "--no-default-browser-check", "--disable-background-networking",
+                "--disable-component-update", "--disable-sync", "--disable-default-apps",
+                "--disable-domain-reliability", "--disable-client-side-phishing-detection",
+                "--no-proxy-server", "--host-resolver-rules=MAP * ~NOTFOUND, EXCLUDE localhost, EXCLUDE 127.0.0.1"):
+        options.add_argument(arg)
+    options.add_experimental_option("prefs", {"intl.accept_languages": lang})
+    options.add_experimental_option("mobileEmulation", {
+        "deviceMetrics": {"width": WIDTH, "height": HEIGHT, "pixelRatio": 2, "touch": True}})
+    return webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
+
+
+WATCH = """
+const el = document.querySelector(arguments[0]);
+window.kxMark = true;
+window.kxChange = null;
+new MutationObserver((list, observer) => {
+  window.kxChange = [Date.now(), el.textContent];
+  observer.disconnect();
+}).observe(el, {childList: true, characterData: true, subtree: true});
+"""
+
+
+def until(ms, probe):
+    end = time.monotonic() + ms / 1000
+    while True:
+        value = probe()
+        if value or time.monotonic() >= end:
+            return value
+        time.sleep(0.02)
+
+
+def one_line(text):
+    return " ".join((text or "").split())
+
+
+def relaunch(driver, lang):
+    url, cookies = driver.current_url, driver.get_cookies()
+    driver.quit()
+    driver = browser(lang)
+    driver.get(url)
+    for cookie in cookies:
+        driver.add_cookie(cookie)
+    driver.get(url)
+    return driver
+
+
+def run(driver, words, rest):
+    command = words[0]
+    find = lambda css: driver.find_element(By.CSS_SELECTOR, css)
+    if command == "open":
+        driver.get(words[1])
+        return "ok"
+    if command == "visible":
+        return "1" if driver.find_elements(By.CSS_SELECTOR, words[1]) and find(words[1]).is_displayed() else "0"
+    if command == "text":
+        return one_line(find(words[1]).text)
+    if command == "click":
+        element = find(words[1])
+        driver.execute_script("arguments[0].scrollIntoView({block: 'center'})", element)
+        element.click()
+        return "ok"
+    if command == "type":
+        element = find(words[1])
+        element.clear()
+        element.send_keys(rest(2))
+        return "ok"
+    if command == "wait-visible":
+        shown = until(int(words[2]), lambda: driver.find_elements(By.CSS_SELECTOR, words[1]) and find(words[1]).is_displayed())
+        return "ok" if shown else "timeout"
+    if command == "wait-text":
+        want = one_line(rest(3))
+        matched = until(int(words[2]), lambda: one_line(find(words[1]).text) == want)
+        return "ok" if matched else "timeout " + one_line(find(words[1]).text)
+    if command == "watch":
+        driver.execute_script(WATCH, words[1])
+        return "ok"
+    if command == "changed":
+        change = until(int(words[1]), lambda: driver.execute_script("return window.kxChange"))
+        if not change:
+            return "timeout"
+        reloaded = driver.execute_script("return window.kxMark !== true")
+        return f"{change[0]} {int(reloaded)} {one_line(change[1])}"
+    if command == "shot":
+        driver.execute_script("window.scrollTo(0, 0)")
+        driver.save_screenshot(words[1])
+        return "ok"
+    return "unknown command"
+
+
+def main():
+    lang = sys.argv[1] if len(sys.argv) > 1 else "en"
+    driver = browser(lang)
+    print("ready", flush=True)
+    try:
+        for line in sys.stdin:
+            words = line.split()
+            if not words:
+                continue
+            if words[0] == "quit":
+                break
+            rest = lambda n: line.rstrip("\n").split(" ", n)[n] if len(line.split(" ")) > n else ""
+            try:
+                if words[0] == "relaunch":
+                    driver = relaunch(driver, words[1])
+                    answer = "ok"
+                else:
+                    answer = run(driver, words, rest)
+            except WebDriverException as e:
+                answer = "error " + one_line(e.msg or type(e).__name__)
+            print(answer, flush=True)
+    finally:
+        driver.quit()
+
+
+if __name__ == "__main__":
+    main()
