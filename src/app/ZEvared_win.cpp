@@ -417,6 +417,8 @@ void ZEvared::onActionPluginNotify(ActionPluginMgr&, const std::shared_ptr<Actio
             return;
         case ActionPluginMgr::ObservationEnded:
             restartObservationTimer();
+            // The player went: no detection follows, so the pages are told here.
+            WebServer::snapshotTaken(std::make_shared<const PlayerState>());
             [[fallthrough]];
         case ActionPluginMgr::ObservationStarted:
             if (Ini::instance().detail.notifyObservationState) {

@@ -113,6 +113,8 @@ json ProgramBackend::state() {
     long extra = 0;
     {
         std::lock_guard<std::mutex> guard(snapshotLock_);
+        // The player's end comes as an empty state of its own, after the factory's last.
+        if (snapshot_ && !snapshot_->isPlayerRunning()) return StateJson::from(*snapshot_);
         if (snapshot_ == latest) extra = static_cast<long>((steadyMs() - snapshotMs_) / 1000);
     }
     return StateJson::from(*latest, extra);

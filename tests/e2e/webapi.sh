@@ -132,4 +132,12 @@ check "the server still answers another address" \
   '[ "$(status /api/state -H "$auth" --interface 127.0.0.2)" = 200 ]'
 check "Kolibrix still runs" '[ "$(ctl count-app)" = 1 ]'
 
+curl -s -N --max-time 8 -H "$auth" "$base/api/events" >"$WORK/events" 2>/dev/null &
+events=$!
+sleep 1
+ctl player-quit 10000 >/dev/null 2>&1
+wait "$events"
+check "the pages learn that the player quit" \
+  'grep -q "\"player\":false" "$WORK/events" && [ "$(status /api/state -H "$auth")" = 200 ] && [ "$(json "[\"player\"]")" = False ]'
+
 e2e_finish
