@@ -34,7 +34,7 @@ public:
     void runAction(const std::wstring& name, const std::vector<std::wstring>&, ActionDone done) override {
         done(name.size() % 5 == 0 ? ActionOutcome::Queued : static_cast<ActionOutcome>(name.size() % 5));
     }
-    nlohmann::json actions() override { return {{"groups", nlohmann::json::array()}}; }
+    nlohmann::json actions(const std::string&) override { return {{"groups", nlohmann::json::array()}}; }
     bool artwork(std::string& bytes, std::string& type) override {
         bytes = "GIF89a";
         type = "image/gif";

@@ -473,7 +473,7 @@
   async function loadActions() {
     let response;
     try {
-      response = await fetch('/api/actions', { credentials: 'same-origin' });
+      response = await fetch(`/api/actions?lang=${lang}`, { credentials: 'same-origin' });
     } catch (e) {
       return;
     }

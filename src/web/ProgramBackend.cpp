@@ -43,6 +43,11 @@ tavel::win::file::IniDocument readDocument(const std::wstring& path) {
     return tavel::win::file::IniDocument::parse(bytes);
 }
 
+// "ja" or "en": the language file the program ships for it.
+std::wstring languageFile(const std::string& language) {
+    return AppPaths::settingsFolder() + L"\\langs\\" + tavel::win::util::utf8ToWide(language) + L".lng";
+}
+
 // Main thread: what the runner would do with the reference, or why not.
 WebBackend::ActionOutcome dispatch(const std::wstring& reference, const std::vector<std::wstring>& params,
                                    bool allowAll) {
@@ -71,12 +76,19 @@ WebBackend::ActionOutcome dispatch(const std::wstring& reference, const std::vec
 }  // namespace
 
 ProgramBackend::ProgramBackend(bool allowAllActions)
-    : allowAllActions_(allowAllActions), actions_(buildActions()), pending_(std::make_shared<std::atomic<int>>(0)) {}
+    : allowAllActions_(allowAllActions),
+      actions_{{"ja", buildActions(languageFile("ja"))}, {"en", buildActions(languageFile("en"))}},
+      pending_(std::make_shared<std::atomic<int>>(0)) {}
 
-json ProgramBackend::buildActions() const {
-    // One read of the language file for all the names; the entries of action
-    // packages with texts of their own are asked through the language layer.
-    const tavel::win::file::IniDocument language = readDocument(Lang::instance().path());
+json ProgramBackend::actions(const std::string& language) {
+    const auto found = actions_.find(language);
+    return found != actions_.end() ? found->second : actions_.at("en");
+}
+
+json ProgramBackend::buildActions(const std::wstring& languageFile) const {
+    // One read of the phone's language file for all the names; the entries of
+    // action packages with texts of their own are asked through the language layer.
+    const tavel::win::file::IniDocument language = readDocument(languageFile);
     const auto text = [&language](const wchar_t* section, const std::wstring& key) {
         const std::wstring value = language.getString(section, key, std::wstring());
         return wideToUtf8(value.empty() ? Lang::instance().text(section, key) : value);
@@ -171,8 +183,7 @@ bool ProgramBackend::artwork(std::string& bytes, std::string& contentType) {
 json ProgramBackend::texts(const std::string& language) {
     const auto cached = texts_.find(language);
     if (cached != texts_.end()) return cached->second;
-    const tavel::win::file::IniDocument file =
-        readDocument(AppPaths::settingsFolder() + L"\\langs\\" + tavel::win::util::utf8ToWide(language) + L".lng");
+    const tavel::win::file::IniDocument file = readDocument(languageFile(language));
     json out = json::object();
     for (const std::wstring& key : file.keyNames(L"Web"))
         out[wideToUtf8(key)] = wideToUtf8(unescapeText(file.getString(L"Web", key, std::wstring())));

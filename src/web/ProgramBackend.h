@@ -21,7 +21,7 @@ public:
 
     nlohmann::json state() override;
     void runAction(const std::wstring& name, const std::vector<std::wstring>& params, ActionDone done) override;
-    nlohmann::json actions() override { return actions_; }
+    nlohmann::json actions(const std::string& language) override;
     bool artwork(std::string& bytes, std::string& contentType) override;
     nlohmann::json texts(const std::string& language) override;
     void showPairingCode(const std::string& code) override;
@@ -35,10 +35,11 @@ public:
     static std::string imageType(const std::string& bytes);
 
 private:
-    nlohmann::json buildActions() const;
+    nlohmann::json buildActions(const std::wstring& languageFile) const;
 
     const bool allowAllActions_;
-    const nlohmann::json actions_;
+    // By language: built once on the main thread, where the lists live.
+    const std::map<std::string, nlohmann::json> actions_;
     std::map<std::string, nlohmann::json> texts_;
     std::mutex snapshotLock_;
     std::shared_ptr<const PlayerState> snapshot_;

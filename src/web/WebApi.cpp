@@ -252,7 +252,7 @@ void WebApi::handle(const WebRequest& request, std::int64_t nowMs, std::int64_t 
     } else if (path == "/api/state") {
         respond(jsonResponse(200, backend_.state()));
     } else if (path == "/api/actions") {
-        respond(jsonResponse(200, backend_.actions()));
+        respond(jsonResponse(200, backend_.actions(languageOf(query, request.acceptLanguage))));
     } else if (path == "/api/artwork") {
         WebResponse response;
         if (!backend_.artwork(response.body, response.contentType)) {

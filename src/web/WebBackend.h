@@ -22,7 +22,8 @@ public:
     // every input does; done is called once, on any thread.
     virtual void runAction(const std::wstring& name, const std::vector<std::wstring>& params, ActionDone done) = 0;
     // The action lists grouped as the tray's Actions menu.
-    virtual nlohmann::json actions() = 0;
+    // The lists in "ja" or "en", as the page asks.
+    virtual nlohmann::json actions(const std::string& language) = 0;
     // The current track's first artwork; false when there is none.
     virtual bool artwork(std::string& bytes, std::string& contentType) = 0;
     // The [Web] texts of the language ("ja", "en").

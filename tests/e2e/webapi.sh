@@ -93,6 +93,11 @@ wait "$events"
 check "the event stream sends the state, then the change ($(grep -c '^event: state' "$WORK/events") events)" \
   '[ "$(grep -c "^event: state" "$WORK/events")" -ge 2 ] && grep -q "\"volume\":37" "$WORK/events"'
 
+check "the action lists come in the phone's language" \
+  '[ "$(status "/api/actions?lang=en" -H "$auth")" = 200 ] && en=$(json "[\"groups\"][0][\"name\"]") &&
+   [ "$(status /api/actions -H "$auth" -H "Accept-Language: ja-JP")" = 200 ] && ja=$(json "[\"groups\"][0][\"name\"]") &&
+   [ -n "$en" ] && [ "$en" != "$ja" ]'
+
 # Five wrong codes from 127.0.0.2 lock it out; the sixth, even a right one, is refused.
 before=$(code_lines)
 status /api/pair/request -X POST -d '{}' >/dev/null

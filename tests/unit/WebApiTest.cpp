@@ -27,7 +27,7 @@ public:
         ranParams = params;
         done(outcome);
     }
-    nlohmann::json actions() override { return {{"groups", nlohmann::json::array()}}; }
+    nlohmann::json actions(const std::string&) override { return {{"groups", nlohmann::json::array()}}; }
     bool artwork(std::string&, std::string&) override { return false; }
     nlohmann::json texts(const std::string& language) override { return {{"lang", language}}; }
     void showPairingCode(const std::string& code) override { shown = code; }
