@@ -13,6 +13,7 @@
 #include "config/Ini.h"
 #include "config/Lang.h"
 #include "input/IRRules.h"
+#include "win/file/FileSystem.h"
 #include "win/util/MainThread.h"
 #include "win/winsock/Exception.h"
 #include "win/winsock/SocketCalls.h"
@@ -23,15 +24,6 @@ namespace {
 using tavel::win::util::MainThread;
 using tavel::win::winsock::SocketCalls;
 using tavel::win::winsock::Winsock;
-
-std::wstring fromAnsi(const std::string& line) {
-    if (line.empty()) return std::wstring();
-    const int size = static_cast<int>(line.size());
-    const int length = ::MultiByteToWideChar(CP_ACP, 0, line.data(), size, nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(length > 0 ? length : 0), L'\0');
-    if (length > 0) ::MultiByteToWideChar(CP_ACP, 0, line.data(), size, &wide[0], length);
-    return wide;
-}
 
 std::string narrow(const std::wstring& text) {
     std::string out;
@@ -261,7 +253,7 @@ void IRServer::runLines(const std::vector<std::string>& lines, std::size_t dropp
     const Ini& settings = Ini::instance();
     std::vector<std::wstring> actions;
     for (const std::string& line : lines) {
-        const IRRules::Command command = IRRules::parseLine(fromAnsi(line));
+        const IRRules::Command command = IRRules::parseLine(tavel::win::file::decodeAnsi(line));
         for (const std::wstring& action :
              IRRules::actionsToRun(command, settings.irComKeys, peerFromNetwork_, options_.tcpAllowAllActions))
             actions.push_back(action);
