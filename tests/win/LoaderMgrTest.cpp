@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -14,6 +13,9 @@
 #include "artwork/SusiePlugin.h"
 #include "config/Ini.h"
 #include "notify/NotifyThreads.h"
+
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#include "stb_image_write.h"
 
 using tavelapp::Ini;
 using tavelapp::LoaderPtr;
@@ -224,44 +226,19 @@ TEST_F(LoaderMgrTest, TrackArtworkOfNotificationsComesThroughTheManager) {
     EXPECT_FALSE(tavelapp::loadArtworkPicture(L""));
 }
 
-// An RGBA PNG of one blue colour, its rows in stored (uncompressed) deflate
-// blocks; `rowsWritten` below `height` makes a small file that claims a huge picture.
-std::string bluePng(std::uint32_t width, std::uint32_t height, std::uint32_t rowsWritten) {
-    auto be32 = [](std::uint32_t v) {
-        return std::string{static_cast<char>(v >> 24), static_cast<char>(v >> 16), static_cast<char>(v >> 8),
-                           static_cast<char>(v)};
+// A blue RGBA PNG of `rows` rows whose header then claims `height`: a small
+// file for a huge picture (the decoder reads no checksums).
+std::string bluePng(std::uint32_t width, std::uint32_t height, std::uint32_t rows) {
+    const std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * rows, 0xFFFF0000u);
+    std::string png;
+    const auto append = [](void* out, void* data, int size) {
+        static_cast<std::string*>(out)->append(static_cast<const char*>(data), static_cast<std::size_t>(size));
     };
-    auto chunk = [&](const std::string& type, const std::string& body) {
-        std::uint32_t crc = 0xFFFFFFFFu;
-        for (const char c : type + body) {
-            crc ^= static_cast<unsigned char>(c);
-            for (int k = 0; k < 8; ++k)
-                crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-        }
-        return be32(static_cast<std::uint32_t>(body.size())) + type + body + be32(~crc);
-    };
-    std::string row(1, '\0');
-    for (std::uint32_t x = 0; x < width; ++x)
-        row += std::string("\0\0\xFF\xFF", 4);
-    std::string raw;
-    for (std::uint32_t y = 0; y < rowsWritten; ++y)
-        raw += row;
-    std::string zlib = "\x78\x01";
-    for (std::size_t at = 0; at < raw.size(); at += 65535) {
-        const std::size_t n = std::min<std::size_t>(65535, raw.size() - at);
-        zlib += static_cast<char>(at + n == raw.size() ? 1 : 0);
-        zlib += {static_cast<char>(n), static_cast<char>(n >> 8), static_cast<char>(~n), static_cast<char>(~n >> 8)};
-        zlib += raw.substr(at, n);
-    }
-    std::uint32_t a = 1, b = 0;
-    for (const char c : raw) {
-        a = (a + static_cast<unsigned char>(c)) % 65521;
-        b = (b + a) % 65521;
-    }
-    zlib += be32(b << 16 | a);
-    return std::string("\x89PNG\r\n\x1a\n", 8) +
-           chunk("IHDR", be32(width) + be32(height) + std::string("\x08\x06\0\0\0", 5)) + chunk("IDAT", zlib) +
-           chunk("IEND", "");
+    const int w = static_cast<int>(width);
+    stbi_write_png_to_func(append, &png, w, static_cast<int>(rows), 4, pixels.data(), w * 4);
+    for (int i = 0; i < 4 && png.size() > 24; ++i)
+        png[20 + i] = static_cast<char>(height >> (24 - 8 * i));
+    return png;
 }
 
 }  // namespace
