@@ -14,6 +14,8 @@
 #include <utility>
 #include <vector>
 
+#include "PlayerStateSupport.h"
+
 namespace {
 
 using SectionKey = std::pair<std::string, std::string>;
@@ -241,71 +243,17 @@ std::vector<SectionKey> requiredKeys() {
          {"HotkeyRegist", "HotkeyCreateWindow", "JoyInitialize", "JoySetEventNotification", "IRComInitialize",
           "IRComOpen", "IRComSetSockOpt", "IRComBind", "IRComListen", "IRComRecv", "IRComTcpRecv",
           "WiimoteDllLoadError", "WiimoteDllEntryPoint"}},
-        {"Others",
-         {"HotkeyNothing",
-          "IRComKeyUp",
-          "IRComKeyRight",
-          "IRComKeyDown",
-          "IRComKeyLeft",
-          "IRComKeySelect",
-          "IRComKeyShift",
-          "JoyUp",
-          "JoyRight",
-          "JoyDown",
-          "JoyLeft",
-          "JoyButton",
-          "JoyNothing",
-          "JoyShift",
-          "WiimoteA",
-          "WiimoteB",
-          "WiimoteLeft",
-          "WiimoteRight",
-          "WiimoteDown",
-          "WiimoteUp",
-          "WiimotePlus",
-          "WiimoteMinus",
-          "WiimoteHome",
-          "WiimoteOne",
-          "WiimoteTwo",
-          "WiimoteShift",
-          "SystemVolume",
-          "SystemMute",
-          "Volume",
-          "Mute",
-          "Shuffle",
-          "Repeat",
-          "Rating",
-          "EQ",
-          "Visuals",
-          "Player",
-          "SystemMute_On",
-          "SystemMute_Off",
-          "Mute_On",
-          "Mute_Off",
-          "Shuffle_On",
-          "Shuffle_Off",
-          "Repeat_Off",
-          "Repeat_One",
-          "Repeat_All",
-          "Rating_0",
-          "Rating_1",
-          "Rating_2",
-          "Rating_3",
-          "Rating_4",
-          "Rating_5",
-          "EQ_On",
-          "EQ_Off",
-          "Visuals_On",
-          "Visuals_Off",
-          "PlayerState_Stopped",
-          "PlayerState_Playing",
-          "PlayerState_Paused",
-          "PlayerState_FastForward",
-          "PlayerState_Rewind"}},
+        {"Others", {"HotkeyNothing", "IRComKeyUp",  "IRComKeyRight", "IRComKeyDown", "IRComKeyLeft", "IRComKeySelect",
+                    "IRComKeyShift", "JoyUp",       "JoyRight",      "JoyDown",      "JoyLeft",      "JoyButton",
+                    "JoyNothing",    "JoyShift",    "WiimoteA",      "WiimoteB",     "WiimoteLeft",  "WiimoteRight",
+                    "WiimoteDown",   "WiimoteUp",   "WiimotePlus",   "WiimoteMinus", "WiimoteHome",  "WiimoteOne",
+                    "WiimoteTwo",    "WiimoteShift"}},
         {"Artwork", {"ApplyStart_Text", "ApplyEnd_Text", "ApplyFailed_Text"}},
         {"ExitSystemDlg", {"Caption", "Text", "Continue", "Abort"}},
     };
     std::vector<SectionKey> keys;
+    for (const std::string& key : stateWordKeys())
+        keys.push_back({"Others", key});
     for (const auto& section : table)
         for (const auto& key : section.second)
             keys.push_back({section.first, key});
