@@ -3,9 +3,9 @@
 # player, with curl on loopback: nothing of the API without a paired token, no
 # foreign Host, no cross-origin POST, a lock-out after five wrong codes, no
 # large body, a burst that leaves the server answering with its threads
-# bounded, and nothing at all for a peer outside the allowed list. Pairing
-# reads the code from the program's debug line (the browser test reads the
-# notification on the screen).
+# bounded, no more than 32 connections, and nothing at all for a peer outside
+# the allowed list. Pairing reads the code from the program's debug line (the
+# browser test reads the notification on the screen).
 set -uo pipefail
 build=$1
 here=$(cd "$(dirname "$0")" && pwd)
@@ -136,6 +136,30 @@ check "threads stayed bounded ($peak, idle $idle_threads)" '[ "$peak" -le $((idl
 check "the server still answers another address" \
   '[ "$(status /api/state -H "$auth" --interface 127.0.0.2)" = 200 ]'
 check "Kolibrix still runs" '[ "$(ctl count-app)" = 1 ]'
+
+# Thirty-two connections fill the server: the next is let go unread, and one going makes room.
+held=$(python3 - "$port" <<'PY'
+import socket, sys, time
+port = int(sys.argv[1])
+def connect():
+    return socket.create_connection(("127.0.0.1", port), timeout=5, source_address=("127.0.0.2", 0))
+held = [connect() for _ in range(32)]
+time.sleep(0.5)
+extra = connect()
+try:
+    let_go = extra.recv(1) == b""
+except socket.timeout:
+    let_go = False
+except OSError:
+    let_go = True
+held.pop().close()
+time.sleep(0.5)
+room = connect()
+room.sendall(b"GET / HTTP/1.1\r\nHost: 127.0.0.1:%d\r\n\r\n" % port)
+print(let_go, room.recv(9) == b"HTTP/1.1 ")
+PY
+)
+check "with 32 connections held the next is let go, and one going makes room ($held)" '[ "$held" = "True True" ]'
 
 curl -s -N --max-time 8 -H "$auth" "$base/api/events" >"$WORK/events" 2>/dev/null &
 events=$!
