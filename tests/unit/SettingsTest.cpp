@@ -468,3 +468,24 @@ TEST(Settings, SaveReplacesTheFileAtomically) {
     Ini nowhere(folder.winPath("missing") + L"\\Option.ini");
     EXPECT_FALSE(nowhere.save());
 }
+
+// Too large to read here (or held by another program): the defaults it was
+// read as are never saved over it, before or after the read would succeed.
+TEST(Settings, AFileThatCouldNotBeReadIsNeverSavedOver) {
+    TempFolder folder;
+    const std::string big = "[Lang]\r\nId=en\r\n" + std::string(tavel::win::file::kDefaultReadLimit, ';');
+    std::ofstream(folder.path() / "Option.ini", std::ios::binary) << big;
+    Ini ini(folder.winPath("Option.ini"));
+    ini.load();
+    EXPECT_NE(L"en", ini.lang.id);
+    EXPECT_FALSE(ini.save());
+    std::ofstream(folder.path() / "Option.ini", std::ios::binary) << "[Lang]\r\nId=en\r\n";
+    EXPECT_FALSE(ini.save());
+    EXPECT_EQ("[Lang]\r\nId=en\r\n", contentOf(folder.path() / "Option.ini"));
+
+    Ini fresh(folder.winPath("Option.ini"));
+    std::ofstream(folder.path() / "Option.ini", std::ios::binary) << big;
+    EXPECT_FALSE(fresh.save()) << "unread now";
+    std::filesystem::remove(folder.path() / "Option.ini");
+    EXPECT_TRUE(ini.save()) << "a file that went may be written anew";
+}

@@ -11,7 +11,10 @@ Ini::~Ini() = default;
 void Ini::load() {
     mode_ = ModeRead;
     std::string bytes;
-    doc_ = readFileBytes(path(), bytes) ? IniDocument::parse(bytes) : IniDocument();
+    // Held by another program, or too large: its keys are still the user's,
+    // so the defaults read instead must not be saved over them.
+    unreadable_ = !readFileBytes(path(), bytes) && fileExists(path());
+    doc_ = unreadable_ ? IniDocument() : IniDocument::parse(bytes);
     serialize();
     doc_ = IniDocument();
 }
@@ -24,7 +27,15 @@ bool Ini::save() {
         serialize();
         const std::string bytes = doc_.serialize();
         std::string current;
-        saved = (readFileBytes(path(), current) && current == bytes) || writeFileAtomically(path(), bytes);
+        const bool read = readFileBytes(path(), current);
+        if (read && current == bytes) {
+            saved = true;
+        } else if ((unreadable_ || !read) && fileExists(path())) {
+            // Unread at the last load or now: it still holds keys that are not ours to drop.
+            saved = false;
+        } else {
+            saved = writeFileAtomically(path(), bytes);
+        }
     } catch (...) {
         saved = false;
     }

@@ -30,8 +30,9 @@ public:
     void load();
     // Runs serialize in write mode and replaces the file atomically; a file
     // that already holds those bytes is left alone (a read-only copy that
-    // nobody changed still counts as saved). The mode stays ModeWrite. Never
-    // throws.
+    // nobody changed still counts as saved). A file that is there but could
+    // not be read, at the last load or now, is never replaced (false).
+    // The mode stays ModeWrite. Never throws.
     [[nodiscard]] bool save();
 
 protected:
@@ -57,6 +58,7 @@ private:
     void write(const std::wstring& section, const std::wstring& key, const std::wstring& value);
 
     Mode mode_ = ModeNone;
+    bool unreadable_ = false;
     IniDocument doc_;  // only filled while load or save runs
 };
 
