@@ -4,6 +4,7 @@
 
 #include "option/OptionPage.h"
 #include "web/PairingStore.h"
+#include "web/WebDevicesFile.h"
 
 namespace tavelapp {
 
@@ -26,6 +27,8 @@ private:
     std::vector<std::wstring> skins_;
     // The paired devices as the sheet shows them; saved on OK when one was removed.
     std::vector<PairingStore::Device> devices_;
+    // As loaded: a file that could not be read then is not saved over.
+    WebDevicesFile devicesFile_{WebDevicesFile::defaultPath()};
     bool devicesChanged_ = false;
 };
 

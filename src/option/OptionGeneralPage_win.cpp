@@ -61,9 +61,8 @@ OptionGeneralPage::OptionGeneralPage(Ini& settings) : OptionPage(IDD_OPT_GENERAL
     syncer_.bindText(IDC_OPT_W_ALLOW, web.allow);
     syncer_.bindCheck(IDC_OPT_W_ALLOWALL, web.allowAllActions);
     // The web remote is stopped while the sheet is open: nobody pairs meanwhile.
-    WebDevicesFile file(WebDevicesFile::defaultPath());
-    file.load();
-    devices_ = file.devices;
+    devicesFile_.load();
+    devices_ = devicesFile_.devices;
 }
 
 void OptionGeneralPage::onInit() {
@@ -129,9 +128,8 @@ void OptionGeneralPage::apply() {
     const bool startup = ::IsDlgButtonChecked(hwnd(), IDC_OPT_G_STARTUP) == BST_CHECKED;
     if (startup != StartupEntry::registered()) StartupEntry::set(startup);
     if (devicesChanged_) {
-        WebDevicesFile file(WebDevicesFile::defaultPath());
-        file.devices = devices_;
-        if (LossNotice::save(file)) devicesChanged_ = false;
+        devicesFile_.devices = devices_;
+        if (LossNotice::save(devicesFile_)) devicesChanged_ = false;
     }
 }
 

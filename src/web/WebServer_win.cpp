@@ -98,7 +98,7 @@ class Session;
 // Everything the server's thread owns. Handlers hold a plain pointer to it:
 // they run only on that thread, which ends before the core goes.
 struct WebServer::Core {
-    Core(const Options& options, std::vector<PairingStore::Device> devices);
+    Core(const Options& options, const WebDevicesFile& devicesFile);
     ~Core();
 
     void accept(tcp::acceptor& acceptor);
@@ -110,6 +110,8 @@ struct WebServer::Core {
     AddressFilter allowed;
     ProgramBackend backend;
     PairingStore store;
+    // As loaded: a file that could not be read then is not saved over later.
+    WebDevicesFile devicesFile;
     std::optional<WebApi> api;
     std::string lastEvent;
     std::list<std::weak_ptr<Session>> subscribers;
@@ -336,12 +338,13 @@ std::weak_ptr<WebServer::Core> liveCore;
 
 }  // namespace
 
-WebServer::Core::Core(const Options& options, std::vector<PairingStore::Device> devices)
+WebServer::Core::Core(const Options& options, const WebDevicesFile& devicesFile)
     : options(options),
       backend(options.allowAllActions),
       store(&SecureRandom::fill),
+      devicesFile(devicesFile),
       io(std::make_unique<asio::io_context>(1)) {
-    store.setDevices(std::move(devices));
+    store.setDevices(devicesFile.devices);
 }
 
 WebServer::Core::~Core() {
@@ -351,9 +354,8 @@ WebServer::Core::~Core() {
 }
 
 void WebServer::Core::saveDevices() {
-    WebDevicesFile file(options.devicesPath);
-    file.devices = store.devices();
-    LossNotice::save(file);
+    devicesFile.devices = store.devices();
+    LossNotice::save(devicesFile);
 }
 
 void WebServer::Core::accept(tcp::acceptor& acceptor) {
@@ -408,7 +410,7 @@ WebServer::WebServer() : WebServer(optionsFromSettings()) {}
 WebServer::WebServer(const Options& options) {
     WebDevicesFile file(options.devicesPath);
     file.load();
-    core_ = std::make_shared<Core>(options, file.devices);
+    core_ = std::make_shared<Core>(options, file);
     Core& core = *core_;
     if (!tavel::win::winsock::Socket::Startup::ready()) throw AppException(L"WebRemoteListen");
     std::wstring bad;
