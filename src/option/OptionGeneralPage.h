@@ -25,9 +25,9 @@ private:
 
     std::vector<std::wstring> languages_;
     std::vector<std::wstring> skins_;
-    // The paired devices as the sheet shows them; saved on OK when one was removed.
-    std::vector<PairingStore::Device> devices_;
-    // As loaded: a file that could not be read then is not saved over.
+    // The paired devices as the sheet shows them; saved on OK when one was
+    // removed, through the object that loaded them (a file that could not be
+    // read then is not saved over).
     WebDevicesFile devicesFile_{WebDevicesFile::defaultPath()};
     bool devicesChanged_ = false;
 };

@@ -62,7 +62,6 @@ OptionGeneralPage::OptionGeneralPage(Ini& settings) : OptionPage(IDD_OPT_GENERAL
     syncer_.bindCheck(IDC_OPT_W_ALLOWALL, web.allowAllActions);
     // The web remote is stopped while the sheet is open: nobody pairs meanwhile.
     devicesFile_.load();
-    devices_ = devicesFile_.devices;
 }
 
 void OptionGeneralPage::onInit() {
@@ -91,19 +90,19 @@ void OptionGeneralPage::listDevices() {
     ::SendMessageW(list, LB_RESETCONTENT, 0, 0);
     // Long names and dates scroll sideways rather than being cut.
     ::SendMessageW(list, LB_SETHORIZONTALEXTENT, 1200, 0);
-    for (const PairingStore::Device& device : devices_) {
+    for (const PairingStore::Device& device : devicesFile_.devices) {
         const std::wstring line = formatText(syncer_.text(L"WebDeviceLine"), device.name,
                                              localDateTime(device.pairedAt), localDateTime(device.lastUse));
         ::SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
     }
-    enable(IDC_OPT_W_REMOVE, !devices_.empty());
+    enable(IDC_OPT_W_REMOVE, !devicesFile_.devices.empty());
 }
 
 bool OptionGeneralPage::onCommand(WORD id, WORD code, HWND) {
     if (id != IDC_OPT_W_REMOVE || code != BN_CLICKED) return false;
     const LRESULT index = ::SendMessageW(item(IDC_OPT_W_DEVICES), LB_GETCURSEL, 0, 0);
-    if (index < 0 || static_cast<std::size_t>(index) >= devices_.size()) return true;
-    devices_.erase(devices_.begin() + index);
+    if (index < 0 || static_cast<std::size_t>(index) >= devicesFile_.devices.size()) return true;
+    devicesFile_.devices.erase(devicesFile_.devices.begin() + index);
     devicesChanged_ = true;
     listDevices();
     return true;
@@ -128,7 +127,6 @@ void OptionGeneralPage::apply() {
     const bool startup = ::IsDlgButtonChecked(hwnd(), IDC_OPT_G_STARTUP) == BST_CHECKED;
     if (startup != StartupEntry::registered()) StartupEntry::set(startup);
     if (devicesChanged_) {
-        devicesFile_.devices = devices_;
         if (LossNotice::save(devicesFile_)) devicesChanged_ = false;
     }
 }
