@@ -53,6 +53,9 @@ bool AddressRules::parse(const std::string& address, Origin& origin, std::string
         const std::size_t portColon = authority.find(':');
         origin.host = authority.substr(0, portColon);
         if (origin.host.empty() || !std::all_of(origin.host.begin(), origin.host.end(), hostCharacter)) return false;
+        // Empty labels (".archive.org", "a..b") name no server and would pass a domain rule.
+        if (origin.host.front() == '.' || origin.host.back() == '.' || origin.host.find("..") != std::string::npos)
+            return false;
         if (portColon != std::string::npos) portAt = portColon + 1;
     }
     const unsigned defaultPort = origin.scheme == "https" ? 443 : 80;

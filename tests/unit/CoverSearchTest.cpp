@@ -176,6 +176,9 @@ TEST(CoverSearch, OnlyHttpAddressesOnTheGivenHostsAreFetched) {
         {archive, "https://Archive.org/download/x", true},
         {archive, "https://archive.org:8443/", false},
         {archive, "https://notarchive.org/", false},
+        {archive, "https://.archive.org/", false},  // empty labels
+        {archive, "https://a..archive.org/", false},
+        {store, "http://store.example./", false},
     };
     for (const auto& c : cases)
         EXPECT_EQ(c.allowed, c.rules.allows(c.address)) << c.address;
