@@ -5,6 +5,10 @@
 #include <iterator>
 #include <set>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include "TempFolder.h"
 #include "config/Ini.h"
 #include "win/file/FileSystem.h"
@@ -488,4 +492,17 @@ TEST(Settings, AFileThatCouldNotBeReadIsNeverSavedOver) {
     EXPECT_FALSE(fresh.save()) << "unread now";
     std::filesystem::remove(folder.path() / "Option.ini");
     EXPECT_TRUE(ini.save()) << "a file that went may be written anew";
+#ifdef _WIN32
+    // Held open without sharing by another program at start.
+    const std::string before = contentOf(folder.path() / "Option.ini");
+    HANDLE held =
+        CreateFileW(folder.winPath("Option.ini").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    Ini locked(folder.winPath("Option.ini"));
+    locked.load();
+    CloseHandle(held);
+    locked.lang.id = L"xx";
+    EXPECT_FALSE(locked.save());
+    EXPECT_EQ(before, contentOf(folder.path() / "Option.ini"));
+#endif
 }
