@@ -32,7 +32,8 @@ DLErrorMgr& DLErrorMgr::instance() {
 
 DLErrorMgr::DLErrorMgr(std::wstring path) : path_(std::move(path)) {
     std::string text;
-    if (tavel::win::file::readFileBytes(path_, text)) items_ = parse(text);
+    read_ = tavel::win::file::readFileBytes(path_, text);
+    if (read_) items_ = parse(text);
 }
 
 void DLErrorMgr::record(const std::wstring& artist, const std::wstring& album, int result) {
@@ -45,7 +46,15 @@ void DLErrorMgr::record(const std::wstring& artist, const std::wstring& album, i
 
 bool DLErrorMgr::save() {
     std::lock_guard<std::mutex> guard(lock_);
-    return tavel::win::file::writeFileAtomically(path_, format(items_));
+    if (!read_ && tavel::win::file::fileExists(path_)) {
+        std::string text;
+        if (!tavel::win::file::readFileBytes(path_, text)) return false;
+        // Ours are newer; theirs fill in the albums not searched since.
+        for (auto& item : parse(text))
+            items_.insert(item);
+    }
+    read_ = tavel::win::file::writeFileAtomically(path_, format(items_));
+    return read_;
 }
 
 DLErrorMgr::Items DLErrorMgr::items() const {

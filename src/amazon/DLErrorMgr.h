@@ -27,6 +27,7 @@ public:
 
     void record(const std::wstring& artist, const std::wstring& album, int result);
     // Replaces the file in one step; an unwritable file keeps the records in memory.
+    // A file that could not be read at start is merged in first, or kept as it is.
     bool save();
     Items items() const;
 
@@ -37,6 +38,7 @@ private:
     mutable std::mutex lock_;
     std::wstring path_;
     Items items_;
+    bool read_ = false;
 };
 
 }  // namespace amazon

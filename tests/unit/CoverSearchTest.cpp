@@ -113,6 +113,16 @@ TEST(CoverSearch, RecordFile) {
     const DLErrorMgr again(path);
     ASSERT_EQ(1u, again.items().count(albumKey(L"A", L"B")));
     EXPECT_EQ(2, again.items().at(albumKey(L"A", L"B"))->result);
+
+    // Unreadable at start: kept as it is, then merged in once it can be read.
+    const std::string big = "5\t1\t17\n" + std::string(tavel::win::file::kDefaultReadLimit, '\n');
+    ASSERT_TRUE(tavel::win::file::writeFileAtomically(path, big));
+    DLErrorMgr late(path);
+    late.record(L"C", L"D", 3);
+    EXPECT_FALSE(late.save());
+    ASSERT_TRUE(tavel::win::file::writeFileAtomically(path, "5\t1\t17\n"));
+    ASSERT_TRUE(late.save());
+    EXPECT_EQ(2u, DLErrorMgr(path).items().size());
 }
 
 TEST(CoverSearch, MusicBrainzAnswers) {
