@@ -3,9 +3,9 @@
 # player, with curl on loopback: nothing of the API without a paired token, no
 # foreign Host, no cross-origin POST, a lock-out after five wrong codes, no
 # large body, a burst that leaves the server answering with its threads
-# bounded, no more than 32 connections, and nothing at all for a peer outside
-# the allowed list. Pairing reads the code from the program's debug line (the
-# browser test reads the notification on the screen).
+# bounded, no more than 32 connections, none kept past 60 s idle, and nothing
+# at all for a peer outside the allowed list. Pairing reads the code from the
+# program's debug line (the browser test reads the notification on the screen).
 set -uo pipefail
 build=$1
 here=$(cd "$(dirname "$0")" && pwd)
@@ -161,6 +161,20 @@ PY
 )
 check "with 32 connections held the next is let go, and one going makes room ($held)" '[ "$held" = "True True" ]'
 
+# A peer that sends half a request and then nothing is let go after the 60 s idle limit.
+python3 - "$port" >"$WORK/idle" <<'PY' &
+import socket, sys, time
+peer = socket.create_connection(("127.0.0.1", int(sys.argv[1])), timeout=90)
+peer.sendall(b"GET / HTTP/1.1\r\n")
+start = time.monotonic()
+try:
+    closed = peer.recv(1) == b""
+except OSError:
+    closed = False
+print(closed, round(time.monotonic() - start))
+PY
+idle=$!
+
 curl -s -N --max-time 8 -H "$auth" "$base/api/events" >"$WORK/events" 2>/dev/null &
 events=$!
 sleep 1
@@ -168,5 +182,9 @@ ctl player-quit 10000 >/dev/null 2>&1
 wait "$events"
 check "the pages learn that the player quit" \
   'grep -q "\"player\":false" "$WORK/events" && [ "$(status /api/state -H "$auth")" = 200 ] && [ "$(json "[\"player\"]")" = False ]'
+wait "$idle"
+read -r closed after <"$WORK/idle"
+check "a peer that went quiet mid-request is let go after the idle limit (${after:-?} s)" \
+  '[ "$closed" = True ] && [ "$after" -ge 50 ] && [ "$after" -le 75 ]'
 
 e2e_finish
