@@ -52,9 +52,11 @@ bool DLErrorMgr::save() {
         // Ours are newer; theirs fill in the albums not searched since.
         for (auto& item : parse(text))
             items_.insert(item);
+        read_ = true;
     }
-    read_ = tavel::win::file::writeFileAtomically(path_, format(items_));
-    return read_;
+    const bool saved = tavel::win::file::writeFileAtomically(path_, format(items_));
+    if (saved) read_ = true;  // the file now holds what we hold
+    return saved;
 }
 
 DLErrorMgr::Items DLErrorMgr::items() const {

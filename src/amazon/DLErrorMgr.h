@@ -38,6 +38,7 @@ private:
     mutable std::mutex lock_;
     std::wstring path_;
     Items items_;
+    // The file's records are in items_; until then a file found at save is read first.
     bool read_ = false;
 };
 

@@ -169,8 +169,10 @@ peer.sendall(b"GET / HTTP/1.1\r\n")
 start = time.monotonic()
 try:
     closed = peer.recv(1) == b""
-except OSError:
+except socket.timeout:
     closed = False
+except OSError:
+    closed = True
 print(closed, round(time.monotonic() - start))
 PY
 idle=$!
