@@ -75,6 +75,9 @@ public:
     void checkObservationSoon() override;
     void restartWiimoteServer() override;
     void showOption() override;
+    // Opens the pairing window (for the device at `requester`, when one
+    // asked), turning the web remote on at the suggested port if it is off.
+    void showPairing(const std::string& requester);
 
     // Shows a drained request; the owner hands requests back here.
     void showNotifyWndDirect(const NotifyWndInfo& info);

@@ -11,7 +11,6 @@
 #include "base/ActionQueue.h"
 #include "base/AppPaths.h"
 #include "base/NotifyWndInfo.h"
-#include "base/Trace.h"
 #include "base/Util.h"
 #include "config/Ini.h"
 #include "config/Lang.h"
@@ -191,12 +190,16 @@ json ProgramBackend::texts(const std::string& language) {
     return out;
 }
 
-void ProgramBackend::showPairingCode(const std::string& code) {
-    // For the tests that pair without reading the screen; a debugger's line, never shown.
-    trace("Kolibrix: web remote pairing code " + code);
+void ProgramBackend::askToPair(const std::string& address) {
     const std::wstring text =
-        formatText(Lang::instance().text(L"Notification", L"WebPairingCode"), tavel::win::util::utf8ToWide(code));
-    Util::notify("WebRemote_PairingCode", text, NotifyWndInfo::kInformation);
+        formatText(Lang::instance().text(L"Notification", L"WebPairAsk"), tavel::win::util::utf8ToWide(address));
+    // The key carries the address: a click on the notice opens pairing for that device.
+    Util::notify(std::string(kPairAskKey) + address, text, NotifyWndInfo::kInformation);
+}
+
+void ProgramBackend::pairingClosed(bool wrongGuesses) {
+    const wchar_t* key = wrongGuesses ? L"WebPairClosedWrong" : L"WebPairClosedAsks";
+    Util::notify("WebRemote_PairingClosed", Lang::instance().text(L"Notification", key), NotifyWndInfo::kWarning);
 }
 
 }  // namespace tavelapp

@@ -24,7 +24,10 @@ public:
     nlohmann::json actions(const std::string& language) override;
     bool artwork(std::string& bytes, std::string& contentType) override;
     nlohmann::json texts(const std::string& language) override;
-    void showPairingCode(const std::string& code) override;
+    void askToPair(const std::string& address) override;
+    void pairingClosed(bool wrongGuesses) override;
+    // The key of the notice "a device asks to pair", followed by its address.
+    static constexpr const char* kPairAskKey = "WebRemote_PairAsk:";
 
     // A new snapshot from the change detector, at nowMs: positions are told from it.
     void snapshotTaken(const std::shared_ptr<const PlayerState>& state, std::int64_t nowMs);
