@@ -536,6 +536,11 @@
     return true;
   }
 
+  // A link opened while the page is open changes only the fragment.
+  window.addEventListener('hashchange', async () => {
+    if (/^#pair=/.test(location.hash) && !(await pairByTicket())) resume();
+  });
+
   loadTexts().then(async () => {
     document.body.classList.remove('loading');
     if (!(await pairByTicket())) resume();

@@ -537,7 +537,8 @@ WebServer::WebServer(const Options& options) {
          {ComputerNameDnsHostname, ComputerNameDnsFullyQualified, ComputerNameNetBIOS}) {
         const std::string name = computerName(format);
         if (name.empty()) continue;
-        if (core.computerName.empty()) core.computerName = name;
+        // A phone reaches the name only where the server listens on every address.
+        if (core.computerName.empty() && options.address.empty()) core.computerName = name;
         names.push_back(name);
         names.push_back(name + ".local");
     }

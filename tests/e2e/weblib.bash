@@ -52,3 +52,30 @@ web_read_code() {
   done
   return 1
 }
+
+# Chooses "Pair a Phone..." in the tray menu as a user would: the menu opens at
+# the pointer (the icon's right click, as the shell reports it), OCR finds the
+# item and the pointer clicks it. Waits for the pairing window titled $2 (20 s
+# at most); pictures go to $1-*.png.
+web_open_pairing() {
+  local at
+  xdotool mousemove 300 200
+  KX_OPTION_PROBE="tray 517" timeout 60 wine "$E2E_BUILD/kolibrix_win_tests.exe" --gtest_also_run_disabled_tests \
+    --gtest_filter=OptionSheetProbe.DISABLED_Command >/dev/null 2>&1
+  sleep 1.5
+  import -window root "$1-menu.png" || return 1
+  convert "$1-menu.png" -crop 220x440+295+195 +repage -colorspace Gray -resize 300% "$1-menu-read.png"
+  at=$(tesseract "$1-menu-read.png" - -l eng --psm 6 tsv 2>/dev/null |
+    awk -F'\t' '$12 ~ /^Pair/ { printf "%d %d", 295 + ($7 + $9 / 2) / 3, 195 + ($8 + $10 / 2) / 3; exit }')
+  [ -n "$at" ] || return 1
+  xdotool mousemove $at click 1
+  timeout 20 xdotool search --sync --onlyvisible --name "^$2\$" >/dev/null 2>&1
+}
+
+# Prints the link that zbarimg reads from the QR code on the screen (a
+# picture of the whole screen goes to $1).
+web_read_qr() {
+  sleep 0.5
+  import -window root "$1" || return 1
+  zbarimg -q --raw "$1" 2>/dev/null | grep -m1 '^http://'
+}
