@@ -48,6 +48,17 @@ private:
     std::shared_ptr<const PlayerState> snapshot_;
     std::int64_t snapshotMs_ = 0;
     std::shared_ptr<std::atomic<int>> pending_;
+
+    // The current track's picture, read once per track (on a worker as the
+    // track changes), shared with the job that reads it.
+    struct Artwork {
+        std::mutex lock;
+        std::wstring path;  // what bytes hold, or are being read for
+        std::shared_ptr<const std::string> bytes;
+        std::string type;
+    };
+    static void readArtwork(Artwork& artwork, const std::wstring& path);
+    std::shared_ptr<Artwork> artwork_ = std::make_shared<Artwork>();
 };
 
 }  // namespace tavelapp

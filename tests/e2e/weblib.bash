@@ -22,37 +22,6 @@ web_wait_listening() {
   return 1
 }
 
-# Kolibrix's visible windows are its notifications: "left top right bottom" each.
-notify_rects() {
-  local w X Y WIDTH HEIGHT
-  for w in $(xdotool search --onlyvisible --classname '^kolibrix\.exe$' 2>/dev/null); do
-    X='' Y='' WIDTH='' HEIGHT=''
-    eval "$(xdotool getwindowgeometry --shell "$w" 2>/dev/null | grep -E '^(X|Y|WIDTH|HEIGHT)=[0-9]+$')"
-    [ -n "$HEIGHT" ] && echo "$X $Y $((X + WIDTH)) $((Y + HEIGHT))"
-  done
-}
-
-# Prints the 6-digit pairing code that OCR reads from the notification on the
-# screen (15 s at most: a loaded machine may show it late or fade it in
-# slowly, so the screen is read again until a code is there); the pictures go
-# to $1-*.png.
-web_read_code() {
-  local rects text code end=$((SECONDS + 15))
-  while [ "$SECONDS" -lt "$end" ]; do
-    rects=$(notify_rects)
-    if [ -n "$rects" ]; then
-      sleep 1.2 # fading in
-      import -window root "$1-screen.png" || return 1
-      text=$(ocr_rect "$1-screen.png" "$(bounding_rect <<<"$rects")" "$1-text.png" eng)
-      echo "     OCR read: $(tr -s '\n' '|' <<<"$text")" >&2
-      code=$(squash <<<"$text" | grep -o '[0-9]\{6\}' | head -1)
-      [ -n "$code" ] && { echo "$code"; return 0; }
-    fi
-    sleep 0.5
-  done
-  return 1
-}
-
 # Chooses "Pair a Phone..." in the tray menu as a user would: the menu opens at
 # the pointer (the icon's right click, as the shell reports it), OCR finds the
 # item and the pointer clicks it. Waits for the pairing window titled $2 (20 s
