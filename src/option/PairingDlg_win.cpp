@@ -152,7 +152,7 @@ void PairingDlg::refresh() {
         code_ = w.code;
         ::SetDlgItemTextW(window_, IDC_PAIR_CODE, utf8ToWide(code_.substr(0, 3) + " " + code_.substr(3)).c_str());
         const std::wstring owner =
-            w.codeOwner.empty() ? text(L"CodeForAnyone") : formatText(text(L"CodeForDevice"), utf8ToWide(w.codeOwner));
+            w.codeOwner.empty() ? text(L"CodeForAnyone") : formatText(text(L"CodeForDevice"), utf8ToWide(w.codeFor));
         ::SetDlgItemTextW(window_, IDC_PAIR_CODEFOR, owner.c_str());
     }
     for (; pairedShown_ < w.paired.size(); ++pairedShown_) {

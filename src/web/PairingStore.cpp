@@ -100,6 +100,7 @@ bool PairingStore::openWindow(const std::string& requester, std::int64_t nowMs) 
         closeWindow();
         return false;
     }
+    codeFor_ = requester;
     windowOpen_ = true;
     windowEndsMs_ = nowMs + kWindowMs;
     return true;
@@ -122,6 +123,7 @@ PairingStore::Window PairingStore::window(std::int64_t nowMs) const {
     out.ticket = ticket_;
     out.code = code_;
     out.codeOwner = codeOwner_;
+    out.codeFor = codeOwner_.empty() ? std::string() : codeFor_;
     out.remainingMs = windowEndsMs_ - nowMs;
     out.paired = pairedInWindow_;
     return out;

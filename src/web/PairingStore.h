@@ -52,6 +52,7 @@ public:
         std::string ticket;     // 32 hex digits
         std::string code;       // 6 digits
         std::string codeOwner;  // the peer group the code is for; empty: anyone
+        std::string codeFor;    // the address that asked for it, as shown
         std::int64_t remainingMs = 0;
         std::vector<std::wstring> paired;  // names of the devices paired since it opened
     };
@@ -120,6 +121,7 @@ private:
     std::string ticket_;
     std::string code_;
     std::string codeOwner_;
+    std::string codeFor_;
     int codeWrongGuesses_ = 0;
     int wrongGuesses_ = 0;
     std::vector<std::wstring> pairedInWindow_;
