@@ -5,8 +5,10 @@
 # link and is paired with nothing typed (a second use of the link is not). Then
 # taps on Play, Next and Volume down drive the simulated player (read over
 # COM); a hot key pressed on the PC changes the title on the page within a
-# second, without a reload. Pictures of the page and the pairing window are
-# kept in the artefacts. Loopback only.
+# second, without a reload. A phone without a ticket asks the PC; a click on
+# the notice opens a code for it, which OCR reads and the phone types.
+# Pictures of the page and the pairing window are kept in the artefacts.
+# Loopback only.
 set -uo pipefail
 build=$1
 here=$(cd "$(dirname "$0")" && pwd)
@@ -96,6 +98,30 @@ browser forget
 check "a second use of the same link does not pair" \
   'browser open about:blank && browser open "$link" && browser wait-visible "#pair-error" 10000 &&
    { browser visible "#remote"; [ "$REPLY" = 0 ]; }'
+
+# Without a ticket the phone can only ask: the PC shows who asks, and a click
+# there opens the pairing window with a code for that device, which OCR reads.
+windows() { xdotool search --onlyvisible --classname '^kolibrix\.exe$' 2>/dev/null | sort; }
+before=$(windows)
+check "asking the PC for a code makes no code but a notice on the PC" \
+  'browser click "#pair-request" && browser wait-visible "#pair-requested" 5000'
+for i in $(seq 20); do
+  notice=$(comm -13 <(echo "$before") <(windows) | head -1)
+  [ -n "$notice" ] && break
+  sleep 0.5
+done
+geometry() {
+  X='' Y='' WIDTH='' HEIGHT=''
+  [ -n "$1" ] && eval "$(xdotool getwindowgeometry --shell "$1" | grep -E '^(X|Y|WIDTH|HEIGHT)=')"
+}
+geometry "$notice"
+check "a click on that notice opens the pairing window for this device" \
+  '[ -n "$HEIGHT" ] && xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) click 1 && sleep 1.5 &&
+   geometry "$(xdotool search --onlyvisible --name "^$caption\$" | head -1)" && [ -n "$HEIGHT" ]'
+import -window root -crop "${WIDTH}x${HEIGHT}+$X+$Y" +repage -resize 200% "$ART/webremote-code.png"
+code=$(tesseract "$ART/webremote-code.png" - -l eng 2>/dev/null | grep -o '[0-9]\{3\} [0-9]\{3\}' | head -1 | tr -d ' ')
+check "the code it shows for this device ($code) pairs it" \
+  'browser type "#pair-code" "$code" && browser click "#pair-submit" && browser wait-visible "#remote" 10000'
 
 echo quit >&"${BROWSER[1]}"
 echo "     pictures: $ART/web-remote.png $ART/web-remote-ja.png"
