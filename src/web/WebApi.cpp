@@ -239,13 +239,13 @@ void WebApi::handle(const WebRequest& request, std::int64_t nowMs, std::int64_t 
     }
 
     if (!api) {
-        if (!get) {
-            respond(error(405, "method not allowed", false));
-        } else if (path == "/texts.json") {
-            respond(texts(request, query));
-        } else {
-            respond(page(path));
-        }
+        WebResponse response = !get                    ? error(405, "method not allowed", false)
+                               : path == "/texts.json" ? texts(request, query)
+                                                       : page(path);
+        // A paired phone loading the page holds its connections as a device does.
+        const std::string token = tokenOf(request);
+        response.paired = !token.empty() && store_.knows(token, nowSeconds);
+        respond(std::move(response));
         return;
     }
     if (path == "/api/pair/request" || path == "/api/pair") {

@@ -315,6 +315,9 @@ TEST(WebApi, ActionsAndTheirAnswers) {
         EXPECT_EQ(outcome.second, h.send("POST", "/api/action", "{\"action\":\"X\"}", "192.168.1.20", token).status);
     }
     EXPECT_TRUE(h.send("GET", "/api/events", "", "192.168.1.20", token).eventStream);
+    // A paired phone's page loads count as a device's connection too, a stranger's not.
+    EXPECT_TRUE(h.send("GET", "/", "", "192.168.1.20", token).paired);
+    EXPECT_FALSE(h.send("GET", "/", "", "192.168.1.20", std::string(32, '0')).paired);
     const WebResponse head = h.send("HEAD", "/api/events", "", "192.168.1.20", token);
     EXPECT_EQ(405, head.status);
     EXPECT_FALSE(head.eventStream);
