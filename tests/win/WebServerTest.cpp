@@ -6,6 +6,7 @@
 #include <string>
 
 #include "NoticeRecorder.h"
+#include "WinTestSupport.h"
 #include "base/Util.h"
 #include "web/WebServer.h"
 
@@ -80,11 +81,14 @@ TEST(WebServerTest, APortStillHeldIsTriedAgainAndOneHeldTooLongIsTold) {
         ::closesocket(holder);
         EXPECT_TRUE(answers(port, WebServer::kRebindMs)) << "listens once the port is free";
     }
+    pumpFor(300);
     EXPECT_EQ(0, recorder.count("WebServer_InitError"));
     holder = holdPort(port);
     {
         WebServer server(options);
-        ::Sleep(WebServer::kRebindMs + 1500);
+        // Notices reach the controller through the main thread's messages.
+        EXPECT_TRUE(pumpUntil([&] { return recorder.count("WebServer_InitError") > 0; }, WebServer::kRebindMs + 3000));
+        pumpFor(500);
         EXPECT_EQ(1, recorder.count("WebServer_InitError")) << "told once, after the retries";
     }
     ::closesocket(holder);
