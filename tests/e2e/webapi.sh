@@ -200,22 +200,18 @@ streams() {
   python3 - "$port" "$token" "$1" <<'PY'
 import socket, sys, time
 port, token, count = int(sys.argv[1]), sys.argv[2], int(sys.argv[3])
-request = ("GET /api/events HTTP/1.1\r\nHost: 127.0.0.1:%d\r\nAuthorization: Bearer %s\r\n\r\n" % (port, token)).encode()
+request = b"GET /api/events HTTP/1.1\r\nHost: 127.0.0.1:%d\r\nAuthorization: Bearer %s\r\n\r\n" % (port, token.encode())
 done, deadline = 0, time.monotonic() + 60
 while done < count and time.monotonic() < deadline:
-    s = socket.create_connection(("127.0.0.1", port), timeout=5)
-    s.sendall(request)
-    data = b""
-    while b"event: state" not in data and b"\r\n\r\n{" not in data:
-        chunk = s.recv(4096)
-        if not chunk:
-            break
-        data += chunk
-    s.close()
-    if b"event: state" in data:
-        done += 1
-    else:
-        time.sleep(0.1)  # the rate limit's answer: a pause, then on
+    with socket.create_connection(("127.0.0.1", port), timeout=5) as s:
+        s.sendall(request)
+        first = s.recv(4096)  # the status line: a stream, or the rate limit's 429
+        stream = first.startswith(b"HTTP/1.1 200")
+        while stream and b"event: state" not in first:
+            chunk = s.recv(4096)
+            stream, first = bool(chunk), first + chunk
+    done += stream
+    time.sleep(0 if stream else 0.1)
 print(done)
 PY
 }
