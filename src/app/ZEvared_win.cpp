@@ -364,7 +364,12 @@ void ZEvared::showOption() {
 
 void ZEvared::showPairing(const std::string& requester) {
     // The options sheet holds the servers released; it asks again as it closes.
-    if (optionOpen_ || !servers_) return;
+    if (optionOpen_) return;
+    if (!servers_) {
+        notify("Notify_AppIsDisabled", Lang::instance().text(L"Notification", L"AppIsDisabled"), nullptr,
+               NotifyWndInfo::kInformation);
+        return;
+    }
     Ini& settings = Ini::instance();
     unsigned turnedOn = 0;
     if (!servers_->web) {
