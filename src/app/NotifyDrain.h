@@ -4,26 +4,29 @@
 
 namespace tavelapp {
 
-// When queued notifications are shown: the first request after a drain arms
-// a timer, later ones join it and never push it back, so the requests of a
-// short moment are shown together and a steady stream still drains.
+// When queued notifications are shown; main thread only. The first request
+// after a quiet moment is shown at once; the requests of the gather window
+// after it are shown together at its end, and the window stays open while
+// requests keep coming. New requests never push the window back, so a
+// steady stream (a held volume key) still drains once per window.
 class NotifyDrain : public tavel::win::timer::Timer::Listener {
 public:
     static constexpr unsigned int kGatherMs = 200;
 
-    // Made on the main thread at the first call; never destroyed.
-    static NotifyDrain& instance();
-    // The queue was armed; any thread.
-    static void arm();
-    // How many drains ran (for tests).
-    unsigned long drains() const { return drains_; }
+    NotifyDrain();
+    ~NotifyDrain();
+    NotifyDrain(const NotifyDrain&) = delete;
+    NotifyDrain& operator=(const NotifyDrain&) = delete;
 
+    // The queue was armed.
+    void armed();
     void onTimer(tavel::win::timer::Timer& timer) override;
 
 private:
-    NotifyDrain();
+    void drainAndOpen();
+
     tavel::win::timer::Timer timer_;
-    unsigned long drains_ = 0;
+    bool windowOpen_ = false;
 };
 
 }  // namespace tavelapp

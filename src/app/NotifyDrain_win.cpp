@@ -1,28 +1,29 @@
 #include "app/NotifyDrain.h"
 
+#include "base/NotifyQueue.h"
 #include "base/Util.h"
-#include "win/util/MainThread.h"
 
 namespace tavelapp {
 
-NotifyDrain& NotifyDrain::instance() {
-    static NotifyDrain* drain = new NotifyDrain();
-    return *drain;
-}
-
 NotifyDrain::NotifyDrain() { timer_.setListener(this); }
 
-void NotifyDrain::arm() {
-    // A refused timer must not strand the queue: drain as soon as possible.
-    if (!instance().timer_.start(kGatherMs)) {
-        static_cast<void>(tavel::win::util::MainThread::post([] { Util::drainNotifications(); }));
-    }
+NotifyDrain::~NotifyDrain() { timer_.setListener(nullptr); }
+
+void NotifyDrain::armed() {
+    // Within the window the request waits for its end.
+    if (!windowOpen_) drainAndOpen();
+}
+
+void NotifyDrain::drainAndOpen() {
+    // A refused timer leaves the window shut: every request is shown at once.
+    windowOpen_ = timer_.start(kGatherMs);
+    Util::drainNotifications();
 }
 
 void NotifyDrain::onTimer(tavel::win::timer::Timer& timer) {
     timer.stop();
-    ++drains_;
-    Util::drainNotifications();
+    windowOpen_ = false;
+    if (NotifyQueue::instance().size() > 0) drainAndOpen();
 }
 
 }  // namespace tavelapp

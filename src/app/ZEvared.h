@@ -5,6 +5,7 @@
 
 #include "action/ActionPluginMgr.h"
 #include "action/ActionRunner.h"
+#include "app/NotifyDrain.h"
 #include "app/TrayIcon.h"
 #include "base/NotifyWndInfo.h"
 #include "base/Util.h"
@@ -77,6 +78,9 @@ public:
     // asked), turning the web remote on at the suggested port if it is off.
     void showPairing(const std::string& requester);
 
+    // The notification queue was armed: shown now or at its window's end.
+    void notifyArmed();
+
     // Shows a drained request; the owner hands requests back here.
     void showNotifyWndDirect(const NotifyWndInfo& info);
 
@@ -130,6 +134,7 @@ private:
     tavel::win::timer::Timer backupTimer_;
     bool backupTimerStarted_ = false;
     bool exiting_ = false;
+    NotifyDrain notifyDrain_;
     NotifyWndMgr notifyWndMgr_;
     std::shared_ptr<TrayIcon> trayIcon_;
     HICON trayImage_ = nullptr;

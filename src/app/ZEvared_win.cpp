@@ -102,6 +102,16 @@ void firstCapturesJob(bool run) {
     }
 }
 
+// The notification queue was armed, on any thread: the live controller's
+// drain decides when it is shown. One still being made shows the queue once
+// it is up (this is handed in only while a controller exists).
+void armNotifyDrain() {
+    const bool posted = MainThread::run([] {
+        if (ZEvared* controller = ZEvared::live()) controller->notifyArmed();
+    });
+    if (!posted) static_cast<void>(NotifyQueue::instance().take());
+}
+
 // Every change of track, the interrupt-play ones too, flashes the remote.
 void lightWiimote() {
     if (WiimoteMgr::instance().isLoaded())
@@ -160,8 +170,9 @@ ZEvared::ZEvared() {
     std::srand(static_cast<unsigned int>(std::time(nullptr)));
     static PlayerChanges playerChanges;
     Util::setChangeListener(&playerChanges);
-    NotifyDrain::instance();
-    Util::setDrainArm(&NotifyDrain::arm);
+    Util::setDrainArm(&armNotifyDrain);
+    // Same-key windows replace each other unless they are to stack.
+    Util::setSameKeyReplaces([] { return !Ini::snapshot()->notify.arrowContinuousNotify; });
     ChangeDetector::setSnapshotListener(&WebServer::snapshotTaken);
     observationTimer_.setListener(this);
     backupTimer_.setListener(this);
@@ -199,6 +210,13 @@ ZEvared::ZEvared() {
     Util::setController(this);
     ActionPluginMgr::instance().setListener(this);
     ActionRunner::instance().setListener(this);
+    // What the start had to say waited for the controller; shown from the
+    // message loop, once the owner listens.
+    if (NotifyQueue::instance().size() > 0) {
+        static_cast<void>(MainThread::post([] {
+            if (ZEvared* controller = live()) controller->notifyArmed();
+        }));
+    }
     runStartupOrEndupAction(settings.detail.startupAction);
 
     trayImage_ = static_cast<HICON>(
@@ -242,6 +260,12 @@ ZEvared::~ZEvared() {
     ActionRunner::instance().setListener(nullptr);
     ActionPluginMgr::instance().setListener(nullptr);
     Util::setController(nullptr);
+    // Both live on; a worker that found them a moment ago still may use them.
+    Util::setChangeListener(nullptr);
+    Util::setDrainArm(nullptr);
+    Util::setSameKeyReplaces(nullptr);
+    // Nobody is left to show what still waits.
+    static_cast<void>(NotifyQueue::instance().take());
     listener_ = nullptr;
     releaseServers();
 
@@ -419,6 +443,8 @@ void ZEvared::notify(const std::string& key, const std::wstring& text, const Pic
         showNotifyWndDirect(info);
     }
 }
+
+void ZEvared::notifyArmed() { notifyDrain_.armed(); }
 
 void ZEvared::checkObservationSoon() {
     if (observationArmed_.exchange(true)) return;

@@ -12,11 +12,11 @@ NotifyQueue& NotifyQueue::instance() {
 
 NotifyQueue::NotifyQueue(std::size_t capacity) : capacity_(std::max<std::size_t>(1, capacity)) {}
 
-bool NotifyQueue::push(Item item) {
+bool NotifyQueue::push(Item item, bool replaceSameKey) {
     if (!item) return false;
     std::lock_guard<std::mutex> guard(lock_);
     // Requests without a key (errors, notices) are all different.
-    if (!item->messageKey.empty()) {
+    if (replaceSameKey && !item->messageKey.empty()) {
         items_.erase(std::remove_if(items_.begin(), items_.end(),
                                     [&](const Item& waiting) { return waiting->messageKey == item->messageKey; }),
                      items_.end());

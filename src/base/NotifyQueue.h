@@ -9,7 +9,7 @@
 namespace tavelapp {
 
 // Notification requests from any thread, taken in arrival order on the main
-// thread. Bounded: a newer request with the same key replaces the waiting
+// thread. Bounded: a newer request with the same key may replace the waiting
 // one (a held volume key shows its last value), and when the queue is full
 // the oldest request goes. So a worker never waits for the main thread, and
 // a main thread that is busy elsewhere never finds an unbounded backlog.
@@ -27,8 +27,9 @@ public:
     NotifyQueue& operator=(const NotifyQueue&) = delete;
 
     // True when this request arms the queue: nothing was waiting since the
-    // last take(), so the caller must see that one drain follows.
-    bool push(Item item);
+    // last take(), so the caller must see that one drain follows. With
+    // replaceSameKey, a waiting request of the same (non-empty) key goes.
+    bool push(Item item, bool replaceSameKey = true);
     // Empties the queue and disarms it; requests pushed from now on arm again.
     std::vector<Item> take();
     std::size_t size() const;

@@ -17,6 +17,7 @@ std::atomic<Util::UtilListener*> liveController{nullptr};
 std::atomic<Util::ChangeListener*> changeListener{nullptr};
 std::atomic<Util::QuietTest> quietTest{nullptr};
 std::atomic<Util::DrainArm> drainArm{nullptr};
+std::atomic<Util::SameKeyReplaces> sameKeyReplaces{nullptr};
 
 Util::ChangeListener* changeTarget() {
     if (Util::ChangeListener* listener = changeListener.load()) return listener;
@@ -36,6 +37,8 @@ void Util::setQuietTest(QuietTest test) { quietTest = test; }
 
 void Util::setDrainArm(DrainArm arm) { drainArm = arm; }
 
+void Util::setSameKeyReplaces(SameKeyReplaces test) { sameKeyReplaces = test; }
+
 void Util::setChangeListener(ChangeListener* listener) { changeListener = listener; }
 
 void Util::notify(const std::string& key, const std::wstring& text, int kind) { notify(key, text, nullptr, kind); }
@@ -49,7 +52,8 @@ void Util::notify(const std::string& key, const std::wstring& text, const Pictur
     info->text = text;
     info->picture = picture;
     info->kind = kind;
-    if (!NotifyQueue::instance().push(std::move(info))) return;
+    const SameKeyReplaces replaces = sameKeyReplaces.load();
+    if (!NotifyQueue::instance().push(std::move(info), replaces != nullptr && replaces())) return;
     if (const DrainArm arm = drainArm.load()) {
         arm();
         return;

@@ -50,6 +50,11 @@ public:
     static void setDrainArm(DrainArm arm);
     // Main thread: hands every queued request to the controller.
     static void drainNotifications();
+    // Whether a queued request may replace a waiting one of the same key:
+    // when the notifications would replace each other anyway (the program
+    // hands in its setting). Without it every request is kept.
+    using SameKeyReplaces = bool (*)();
+    static void setSameKeyReplaces(SameKeyReplaces test);
 
     // The change detector's reports; any thread, no lock.
     static void onTrackChanged(const PlayerState& state);

@@ -374,6 +374,8 @@ TEST_F(EditArtworkDlgTest, EachSearchResultIsToldWhenTheSettingAsksForIt) {
                                                       artwork::artworkFolder()),
                      L"harbour lights", L"", L"", nullptr)
             .start();
+        // Told through the main thread's drain.
+        pumpUntil([&] { return !recorder.notices().empty(); }, c.notice.empty() ? 100 : 2000);
         std::wstring told;
         for (const NoticeRecorder::Notice& n : recorder.notices())
             told += n.text + L"|";

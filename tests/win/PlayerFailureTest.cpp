@@ -72,6 +72,7 @@ TEST_F(PlayerFailureTest, AKeyPressOnABusyPlayerIsRetriedOrReportedOnce) {
     ActionRunner::instance().runByName(L"NextTrack", true);
     runningThreads().waitAll();
     EXPECT_NE(first, currentTrackId());
+    pumpFor(100);
     EXPECT_EQ(0, recorder.count("PlayerIsBusy"));
 
     // Busy beyond the bound: nothing changes, the user hears of it once.
@@ -82,6 +83,8 @@ TEST_F(PlayerFailureTest, AKeyPressOnABusyPlayerIsRetriedOrReportedOnce) {
     runningThreads().waitAll();
     ASSERT_TRUE(simPlayerControl(L"busy 0"));
     EXPECT_EQ(second, currentTrackId());
+    // Told through the main thread, which drains the notifications.
+    pumpFor(100);
     EXPECT_EQ(1, recorder.count("PlayerIsBusy"));
 }
 
