@@ -10,6 +10,7 @@
 #include "base/RunningThreads.h"
 #include "app/LinkRules.h"
 #include "app/ShellExecuteThread.h"
+#include "app/ZEvared.h"
 #include "feature/StartupEntry.h"
 #include "config/Ini.h"
 #include "config/Lang.h"
@@ -163,6 +164,7 @@ HMENU TrayMenu::build() const {
     appendPopup(menu, languages, menuText(L"Lang"));
     separator(menu);
     append(menu, Option, menuText(L"Option"));
+    append(menu, PairPhone, menuText(L"PairPhone"));
     append(menu, kBackupFolder, menuText(L"BackupFolder"));
     append(menu, kStartWithWindows, menuText(L"StartWithWindows"));
     if (StartupEntry::registered()) ::CheckMenuItem(menu, kStartWithWindows, MF_BYCOMMAND | MF_CHECKED);
@@ -226,6 +228,9 @@ void TrayMenu::dispatch(UINT command) {
     switch (command) {
         case Option:
             controller_.showOption();
+            return;
+        case PairPhone:
+            if (ZEvared* controller = ZEvared::live()) controller->showPairing(std::string());
             return;
         case Exit:
             ::PostQuitMessage(0);

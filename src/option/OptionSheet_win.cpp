@@ -52,6 +52,18 @@ OptionSheet::~OptionSheet() { --sheetCount; }
 
 bool OptionSheet::exists() { return sheetCount > 0; }
 
+namespace {
+bool pairingAsked = false;
+}  // namespace
+
+void OptionSheet::askPairing() { pairingAsked = true; }
+
+bool OptionSheet::takePairingAsked() {
+    const bool asked = pairingAsked;
+    pairingAsked = false;
+    return asked;
+}
+
 bool OptionSheet::show(HWND owner) {
     tavel::win::util::MainThread::check("OptionSheet::show");
     registerControls();
