@@ -12,7 +12,7 @@ OptionHotKeyPage::OptionHotKeyPage(Ini& settings)
                                      settings.hotKeys) {}
 
 std::wstring OptionHotKeyPage::inputTextAt(std::size_t index) const {
-    return HotKeyServer::displayName(list_[index]->mods, list_[index]->vk);
+    return HotKeyServer::displayName(list_[index].mods, list_[index].vk);
 }
 
 bool OptionHotKeyPage::capture(std::size_t index) {
@@ -31,7 +31,7 @@ bool OptionHotKeyPage::validate() {
     std::vector<std::wstring> actions;
     std::vector<std::wstring> inputs;
     for (std::size_t i : duplicates) {
-        actions.push_back(actionText(list_[i]->action));
+        actions.push_back(actionText(list_[i].action));
         inputs.push_back(inputTextAt(i));
     }
     const std::wstring text = OptionRules::duplicateMessage(syncer_.text(L"DuplicateText"), actions, inputs);
