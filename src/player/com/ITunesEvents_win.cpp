@@ -1,4 +1,5 @@
 #include "player/com/ITunesEvents.h"
+#include "win/util/CallbackGuard.h"
 
 namespace tavelapp {
 
@@ -44,7 +45,8 @@ HRESULT STDMETHODCALLTYPE ITunesEvents::Invoke(DISPID id, REFIID, LCID, WORD, DI
     if (result != nullptr) ::VariantInit(result);
     ITunesEventsListener* l = listener_;
     if (l == nullptr) return S_OK;
-    try {
+    // Nothing may leave a COM method.
+    tavel::win::util::guarded("player event", [&] {
         switch (id) {
             case itunes::DispDatabaseChanged:
                 l->onDatabaseChanged();
@@ -76,9 +78,7 @@ HRESULT STDMETHODCALLTYPE ITunesEvents::Invoke(DISPID id, REFIID, LCID, WORD, DI
             default:
                 break;
         }
-    } catch (...) {
-        // Nothing may leave a COM method.
-    }
+    });
     return S_OK;
 }
 

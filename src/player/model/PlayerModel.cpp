@@ -6,6 +6,7 @@
 
 #include "player/model/PlayerModelImpl.h"
 #include "win/util/TextCodec.h"
+#include "win/util/CallbackGuard.h"
 
 namespace tavelapp {
 namespace itunes {
@@ -464,11 +465,8 @@ void PlayerModel::Impl::raise(const Events& events) {
         for (ITunesEventsListener* listener : targets) {
             // One removed by an earlier listener is not called any more.
             if (std::find(listeners.begin(), listeners.end(), listener) == listeners.end()) continue;
-            try {
-                deliver(*listener, event);
-            } catch (...) {
-                // A listener's failure must not cost the others their event.
-            }
+            // A listener's failure must not cost the others their event.
+            tavel::win::util::guarded("PlayerModel event", [&] { deliver(*listener, event); });
         }
     }
     pending.clear();
