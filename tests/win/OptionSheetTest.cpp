@@ -42,11 +42,6 @@ const int kHotKeyPage = 0;
 const int kJoyPage = 1;
 const int kNotifyPage = 4;
 
-std::string fileText(const std::wstring& path) {
-    std::ifstream in(path.c_str(), std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
 std::multiset<std::string> lines(const std::string& text) {
     std::multiset<std::string> result;
     std::istringstream in(text);
