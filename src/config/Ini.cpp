@@ -76,46 +76,34 @@ void Ini::load() {
     if (this == liveSettings.load()) publish();
 }
 
-void Ini::list(const wchar_t* prefix, HotKeyList& keys) {
+template <typename Record>
+void Ini::list(const wchar_t* prefix, std::vector<Record>& records) {
     if (mode() == ModeRead) {
-        keys.clear();
+        records.clear();
+        // The list ends at the first record without its required key.
         for (std::size_t n = 0;; ++n) {
             const std::wstring section = prefix + std::to_wstring(n);
-            if (raw(section, L"Mods").empty()) break;
-            HotKey& record = keys.emplace_back();
-            string(section, L"Action", record.action, std::wstring());
-            integer(section, L"Mods", record.mods, 0u);
-            integer(section, L"VK", record.vk, 0u);
-            const std::wstring param = raw(section, L"Param");
-            if (!param.empty()) record.action = actionFromParam(param);
+            if (raw(section, requiredKey(Record())).empty()) break;
+            record(section, records.emplace_back());
         }
     } else if (mode() == ModeWrite) {
-        for (std::size_t n = 0; n < keys.size(); ++n) {
-            const std::wstring section = prefix + std::to_wstring(n);
-            string(section, L"Action", keys[n].action, std::wstring());
-            integer(section, L"Mods", keys[n].mods, 0u);
-            integer(section, L"VK", keys[n].vk, 0u);
-        }
+        for (std::size_t n = 0; n < records.size(); ++n)
+            record(prefix + std::to_wstring(n), records[n]);
     }
 }
 
-void Ini::list(const wchar_t* prefix, KeyList& keys) {
-    if (mode() == ModeRead) {
-        keys.clear();
-        for (std::size_t n = 0;; ++n) {
-            const std::wstring section = prefix + std::to_wstring(n);
-            if (raw(section, L"Action").empty()) break;
-            Key& record = keys.emplace_back();
-            string(section, L"Action", record.action, std::wstring());
-            integer(section, L"Key", record.key, 0u);
-        }
-    } else if (mode() == ModeWrite) {
-        for (std::size_t n = 0; n < keys.size(); ++n) {
-            const std::wstring section = prefix + std::to_wstring(n);
-            string(section, L"Action", keys[n].action, std::wstring());
-            integer(section, L"Key", keys[n].key, 0u);
-        }
-    }
+void Ini::record(const std::wstring& section, HotKey& key) {
+    string(section, L"Action", key.action, std::wstring());
+    integer(section, L"Mods", key.mods, 0u);
+    integer(section, L"VK", key.vk, 0u);
+    if (mode() != ModeRead) return;
+    const std::wstring param = raw(section, L"Param");
+    if (!param.empty()) key.action = actionFromParam(param);
+}
+
+void Ini::record(const std::wstring& section, Key& key) {
+    string(section, L"Action", key.action, std::wstring());
+    integer(section, L"Key", key.key, 0u);
 }
 
 template <typename T>

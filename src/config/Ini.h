@@ -38,8 +38,13 @@ public:
 private:
     template <typename Group>
     void group(Group& values);
-    void list(const wchar_t* prefix, HotKeyList& keys);
-    void list(const wchar_t* prefix, KeyList& keys);
+    template <typename Record>
+    void list(const wchar_t* prefix, std::vector<Record>& records);
+    // A list record's keys, and the one that must be there for it to count.
+    void record(const std::wstring& section, HotKey& key);
+    void record(const std::wstring& section, Key& key);
+    static const wchar_t* requiredKey(const HotKey&) { return L"Mods"; }
+    static const wchar_t* requiredKey(const Key&) { return L"Action"; }
     template <typename T>
     void value(const wchar_t* section, const std::wstring& key, T& value, const T& def);
     template <typename T, std::size_t N>

@@ -4,7 +4,7 @@ namespace tavelapp {
 
 const std::vector<std::wstring>& Settings::trackTextPresets() {
     static const std::vector<std::wstring> presets = {
-        Item::Notify::defaultTrackText,
+        Item::defaultTrackText,
         L"%PlayListName% - %PlayOrderIndex%/%TracksCount%\\n%Name% (%Time%)\\n%Artist%\\n"
         L"%Album% (Track %TrackNumber%)",
         L"iTunes - %PlayOrderIndex%/%TracksCount%\\n%Name% (%Time%)\\n%Artist%\\n"

@@ -12,17 +12,19 @@
 // array's key is the prefix of one key an element ("LED" gives LED0, LED1, ...).
 #define KOLIBRIX_SETTING_MEMBER(type, member, key, ...) type member{__VA_ARGS__};
 #define KOLIBRIX_SETTING_VISIT(type, member, key, ...) visit(key, group.member, defaults.member);
-// The members of a group of settings, its section, comparison and key visitor.
-#define KOLIBRIX_SETTINGS_GROUP(Group, section, KEYS)              \
-    KEYS(KOLIBRIX_SETTING_MEMBER)                                  \
-    static constexpr const wchar_t* sectionName = section;         \
-    bool operator==(const Group&) const = default;                 \
-    /* visit(key, value, default) for every key, in file order. */ \
-    template <typename Self, typename Visit>                       \
-    static void forEachKey(Self& group, Visit&& visit) {           \
-        const Group defaults;                                      \
-        KEYS(KOLIBRIX_SETTING_VISIT)                               \
-    }
+// A group of settings: its members, section, comparison and key visitor.
+#define KOLIBRIX_SETTINGS_GROUP(Group, section, KEYS)                  \
+    struct Group {                                                     \
+        KEYS(KOLIBRIX_SETTING_MEMBER)                                  \
+        static constexpr const wchar_t* sectionName = section;         \
+        bool operator==(const Group&) const = default;                 \
+        /* visit(key, value, default) for every key, in file order. */ \
+        template <typename Self, typename Visit>                       \
+        static void forEachKey(Self& group, Visit&& visit) {           \
+            const Group defaults;                                      \
+            KEYS(KOLIBRIX_SETTING_VISIT)                               \
+        }                                                              \
+    };
 
 #define KOLIBRIX_HOTKEY_SETTINGS(X) X(bool, disable, L"Disable", false)
 
@@ -175,43 +177,22 @@ struct Settings {
         using GuidBytes = std::array<std::uint8_t, 8>;
         using LedModes = std::array<std::int32_t, 4>;
         using MouseButtons = std::array<std::uint8_t, 6>;
+        // The first of trackTextPresets().
+        static constexpr const wchar_t defaultTrackText[] =
+            L"%PlayListName% - %PlayOrderIndex%/%TracksCount%\\n%Name% (%Time%)\\n%Artist%\\n"
+            L"%Album% (Track %TrackNumber%)\\n%RatingText% [%PlayedCount%]";
 
-        struct HotKey {
-            KOLIBRIX_SETTINGS_GROUP(HotKey, L"HotKey", KOLIBRIX_HOTKEY_SETTINGS)
-        };
-        struct IRCom {
-            KOLIBRIX_SETTINGS_GROUP(IRCom, L"IRCom", KOLIBRIX_IRCOM_SETTINGS)
-        };
-        struct WebRemote {
-            KOLIBRIX_SETTINGS_GROUP(WebRemote, L"WebRemote", KOLIBRIX_WEBREMOTE_SETTINGS)
-        };
-        struct Joy {
-            KOLIBRIX_SETTINGS_GROUP(Joy, L"Joy", KOLIBRIX_JOY_SETTINGS)
-        };
-        struct Wiimote {
-            KOLIBRIX_SETTINGS_GROUP(Wiimote, L"Wiimote", KOLIBRIX_WIIMOTE_SETTINGS)
-        };
-        struct Artwork {
-            KOLIBRIX_SETTINGS_GROUP(Artwork, L"Artwork", KOLIBRIX_ARTWORK_SETTINGS)
-        };
-        struct Detail {
-            KOLIBRIX_SETTINGS_GROUP(Detail, L"Detail", KOLIBRIX_DETAIL_SETTINGS)
-        };
-        struct Notify {
-            static constexpr const wchar_t defaultTrackText[] =
-                L"%PlayListName% - %PlayOrderIndex%/%TracksCount%\\n%Name% (%Time%)\\n%Artist%\\n"
-                L"%Album% (Track %TrackNumber%)\\n%RatingText% [%PlayedCount%]";
-            KOLIBRIX_SETTINGS_GROUP(Notify, L"Notify", KOLIBRIX_NOTIFY_SETTINGS)
-        };
-        struct Lang {
-            KOLIBRIX_SETTINGS_GROUP(Lang, L"Lang", KOLIBRIX_LANG_SETTINGS)
-        };
-        struct Skin {
-            KOLIBRIX_SETTINGS_GROUP(Skin, L"Skin", KOLIBRIX_SKIN_SETTINGS)
-        };
-        struct ActionTarget {
-            KOLIBRIX_SETTINGS_GROUP(ActionTarget, L"ActionTarget", KOLIBRIX_ACTIONTARGET_SETTINGS)
-        };
+        KOLIBRIX_SETTINGS_GROUP(HotKey, L"HotKey", KOLIBRIX_HOTKEY_SETTINGS)
+        KOLIBRIX_SETTINGS_GROUP(IRCom, L"IRCom", KOLIBRIX_IRCOM_SETTINGS)
+        KOLIBRIX_SETTINGS_GROUP(WebRemote, L"WebRemote", KOLIBRIX_WEBREMOTE_SETTINGS)
+        KOLIBRIX_SETTINGS_GROUP(Joy, L"Joy", KOLIBRIX_JOY_SETTINGS)
+        KOLIBRIX_SETTINGS_GROUP(Wiimote, L"Wiimote", KOLIBRIX_WIIMOTE_SETTINGS)
+        KOLIBRIX_SETTINGS_GROUP(Artwork, L"Artwork", KOLIBRIX_ARTWORK_SETTINGS)
+        KOLIBRIX_SETTINGS_GROUP(Detail, L"Detail", KOLIBRIX_DETAIL_SETTINGS)
+        KOLIBRIX_SETTINGS_GROUP(Notify, L"Notify", KOLIBRIX_NOTIFY_SETTINGS)
+        KOLIBRIX_SETTINGS_GROUP(Lang, L"Lang", KOLIBRIX_LANG_SETTINGS)
+        KOLIBRIX_SETTINGS_GROUP(Skin, L"Skin", KOLIBRIX_SKIN_SETTINGS)
+        KOLIBRIX_SETTINGS_GROUP(ActionTarget, L"ActionTarget", KOLIBRIX_ACTIONTARGET_SETTINGS)
     };
 
     KOLIBRIX_SETTINGS_PARTS(KOLIBRIX_SETTINGS_LIST_MEMBER, KOLIBRIX_SETTINGS_GROUP_MEMBER)

@@ -59,13 +59,19 @@ protected:
     std::size_t count() const override { return list_.size(); }
     std::wstring actionAt(std::size_t index) const override { return list_[index].action; }
     void eraseAt(std::size_t index) override { list_.erase(list_.begin() + static_cast<std::ptrdiff_t>(index)); }
-    // The binding `index` refers to, or a new one, handed to the dialog as a copy.
-    Binding copyOf(std::size_t index) const { return index < list_.size() ? list_[index] : Binding(); }
-    void store(std::size_t index, const Binding& binding) {
-        if (index < list_.size())
-            list_[index] = binding;
-        else
+    // Opens Dialog(binding, adding, extra...) on a copy of binding `index`, or
+    // on `fresh` past the end, and stores what the user kept.
+    template <typename Dialog, typename... Extra>
+    bool captureWith(std::size_t index, const Binding& fresh, Extra... extra) {
+        const bool add = index >= list_.size();
+        Binding binding = add ? fresh : list_[index];
+        Dialog dialog(binding, add, extra...);
+        if (dialog.show(hwnd()) != IDOK) return false;
+        if (add)
             list_.push_back(binding);
+        else
+            list_[index] = binding;
+        return true;
     }
 
     List& list_;

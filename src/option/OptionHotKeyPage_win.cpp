@@ -15,13 +15,7 @@ std::wstring OptionHotKeyPage::inputTextAt(std::size_t index) const {
     return HotKeyServer::displayName(list_[index].mods, list_[index].vk);
 }
 
-bool OptionHotKeyPage::capture(std::size_t index) {
-    Ini::HotKey binding = copyOf(index);
-    GetHotKeyDlg dialog(binding, index >= count());
-    if (dialog.show(hwnd()) != IDOK) return false;
-    store(index, binding);
-    return true;
-}
+bool OptionHotKeyPage::capture(std::size_t index) { return captureWith<GetHotKeyDlg>(index, Ini::HotKey()); }
 
 void OptionHotKeyPage::resetList() { list_ = Ini::defaultHotKeys(); }
 

@@ -12,13 +12,7 @@ OptionIRComPage::OptionIRComPage(Ini& settings)
 
 std::wstring OptionIRComPage::inputTextAt(std::size_t index) const { return IRRules::displayName(list_[index].key); }
 
-bool OptionIRComPage::capture(std::size_t index) {
-    Ini::Key binding = copyOf(index);
-    GetIRComKeyDlg dialog(binding, index >= count());
-    if (dialog.show(hwnd()) != IDOK) return false;
-    store(index, binding);
-    return true;
-}
+bool OptionIRComPage::capture(std::size_t index) { return captureWith<GetIRComKeyDlg>(index, Ini::Key()); }
 
 void OptionIRComPage::resetList() { list_ = Ini::defaultIRComKeys(); }
 

@@ -67,14 +67,9 @@ bool OptionJoyPage::onCommand(WORD id, WORD code, HWND control) {
 std::wstring OptionJoyPage::inputTextAt(std::size_t index) const { return JoyRules::displayName(list_[index].key); }
 
 bool OptionJoyPage::capture(std::size_t index) {
-    Ini::Key binding = copyOf(index);
-    const bool add = index >= count();
-    if (add) binding.key = OptionRules::KeyCapture::kNothing;
     const bool useShift = ::IsDlgButtonChecked(hwnd(), IDC_OPT_J_USESHIFT) == BST_CHECKED;
-    GetJoyKeyDlg dialog(binding, add, useShift, settings_.joy.shift);
-    if (dialog.show(hwnd()) != IDOK) return false;
-    store(index, binding);
-    return true;
+    return captureWith<GetJoyKeyDlg>(index, Ini::Key{OptionRules::KeyCapture::kNothing, L""}, useShift,
+                                     settings_.joy.shift);
 }
 
 void OptionJoyPage::resetList() {

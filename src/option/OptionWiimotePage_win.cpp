@@ -89,14 +89,9 @@ bool OptionWiimotePage::readyToCapture() {
 }
 
 bool OptionWiimotePage::capture(std::size_t index) {
-    Ini::Key binding = copyOf(index);
-    const bool add = index >= count();
-    if (add) binding.key = OptionRules::KeyCapture::kNothing;
     const bool useShift = ::IsDlgButtonChecked(hwnd(), IDC_OPT_W_USESHIFT) == BST_CHECKED;
-    GetWiimoteKeyDlg dialog(binding, add, useShift, settings_.wiimote.shift);
-    if (dialog.show(hwnd()) != IDOK) return false;
-    store(index, binding);
-    return true;
+    return captureWith<GetWiimoteKeyDlg>(index, Ini::Key{OptionRules::KeyCapture::kNothing, L""}, useShift,
+                                         settings_.wiimote.shift);
 }
 
 bool OptionWiimotePage::captureButton(std::uint32_t& code) {

@@ -46,39 +46,7 @@ HRESULT STDMETHODCALLTYPE ITunesEvents::Invoke(DISPID id, REFIID, LCID, WORD, DI
     ITunesEventsListener* l = listener_;
     if (l == nullptr) return S_OK;
     // Nothing may leave a COM method.
-    tavel::win::util::guarded("player event", [&] {
-        switch (id) {
-            case itunes::DispDatabaseChanged:
-                l->onDatabaseChanged();
-                break;
-            case itunes::DispPlayerPlay:
-                l->onPlayerPlay();
-                break;
-            case itunes::DispPlayerStop:
-                l->onPlayerStop();
-                break;
-            case itunes::DispPlayingTrackChanged:
-                l->onPlayingTrackChanged();
-                break;
-            case itunes::DispCOMCallsDisabled:
-                l->onCOMCallsDisabled();
-                break;
-            case itunes::DispCOMCallsEnabled:
-                l->onCOMCallsEnabled();
-                break;
-            case itunes::DispQuitting:
-                l->onQuitting();
-                break;
-            case itunes::DispAboutToPromptUserToQuit:
-                l->onAboutToPromptUserToQuit();
-                break;
-            case itunes::DispSoundVolumeChanged:
-                l->onSoundVolumeChanged();
-                break;
-            default:
-                break;
-        }
-    });
+    tavel::win::util::guarded("player event", [&] { itunes::deliver(*l, id); });
     return S_OK;
 }
 

@@ -20,38 +20,6 @@ constexpr long long shortestTrackMs = 1000;
 // Bounds the tracks one advance() may run through (repeat all over tiny tracks).
 constexpr int maxStepsPerAdvance = 100000;
 
-void deliver(ITunesEventsListener& listener, EventDispId event) {
-    switch (event) {
-        case DispDatabaseChanged:
-            listener.onDatabaseChanged();
-            break;
-        case DispPlayerPlay:
-            listener.onPlayerPlay();
-            break;
-        case DispPlayerStop:
-            listener.onPlayerStop();
-            break;
-        case DispPlayingTrackChanged:
-            listener.onPlayingTrackChanged();
-            break;
-        case DispCOMCallsDisabled:
-            listener.onCOMCallsDisabled();
-            break;
-        case DispCOMCallsEnabled:
-            listener.onCOMCallsEnabled();
-            break;
-        case DispQuitting:
-            listener.onQuitting();
-            break;
-        case DispAboutToPromptUserToQuit:
-            listener.onAboutToPromptUserToQuit();
-            break;
-        case DispSoundVolumeChanged:
-            listener.onSoundVolumeChanged();
-            break;
-    }
-}
-
 // Simple case folding: ASCII, Latin-1, full-width Latin, Greek and Cyrillic.
 wchar_t foldCase(wchar_t c) {
     const unsigned long u = static_cast<unsigned long>(c);
