@@ -306,7 +306,7 @@ int wmain(int argc, wchar_t** argv) {
         ::CloseHandle(player);
     }
     // The workers let go of their connections while COM still runs.
-    WorkerPool::instance().shutdown();
+    static_cast<void>(WorkerPool::instance().shutdown(std::chrono::seconds(10)));
     tavel::win::util::MainThread::detach();
     ::CoUninitialize();
     return result;

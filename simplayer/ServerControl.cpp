@@ -106,6 +106,15 @@ bool ServerControl::execute(const std::wstring& command) {
         faults.setBusy(static_cast<DWORD>(ms));
         return true;
     }
+    if (verb == L"hang" && w.size() == 2) {
+        long long ms = 0;
+        if (!parseNumber(w[1], 0, MAXDWORD, ms)) return false;
+        // The sender is let go first; then this thread, the apartment's only
+        // one, answers nobody: no call, no event, no window message.
+        ::ReplyMessage(TRUE);
+        ::Sleep(static_cast<DWORD>(ms));
+        return true;
+    }
     bool on = false;
     if (verb == L"modal" && w.size() == 2 && parseOnOff(w[1], on)) {
         faults.setModal(on);

@@ -12,6 +12,8 @@ namespace simplayer {
 // kControlDataId and the command as UTF-16 text) to make the player fail the
 // way the real one does, or to fire an event:
 //   busy <ms>                    reject every Invoke for that long (0 ends it)
+//   hang <ms>                    answer nothing at all for that long (a player
+//                                that hangs); the command itself returns at once
 //   modal on|off                 a modal dialog: no new application objects
 //   refuse-advise on|off         the connection point takes no more sinks
 //   fire <event> [arguments]     fire one event to every sink now

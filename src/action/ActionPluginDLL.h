@@ -58,6 +58,9 @@ public:
     // Library actions still listed as running (finished ones are dropped lazily).
     std::size_t runningActions() const { return threads_.size(); }
     bool waitForActions(unsigned int ms) { return threads_.waitAllFor(ms); }
+    // Ends the library's observation and terminates it, once (at exit, on the
+    // main thread, while COM still runs).
+    void end();
 
 private:
     std::wstring readInfo(int kind);
@@ -78,6 +81,7 @@ private:
     ObservationProc isObserving_ = nullptr;
 
     HMODULE module_ = nullptr;
+    bool ended_ = false;
     std::wstring name_;
     std::wstring targetName_;
     RunningThreads threads_;

@@ -52,10 +52,15 @@ ActionPluginDLL::ActionPluginDLL(void* window, int index, const std::wstring& pa
 ActionPluginDLL::~ActionPluginDLL() {
     // The library must not be terminated under a running action.
     threads_.waitAll();
-    if (module_ == nullptr) return;
+    end();
+    // No FreeLibrary: a library may still have threads or posted work of its own.
+}
+
+void ActionPluginDLL::end() {
+    if (module_ == nullptr || ended_) return;
+    ended_ = true;
     if ((isObserving_ == nullptr || isObserving_()) && endObservation_ != nullptr) endObservation_();
     if (terminate_ != nullptr) terminate_();
-    // No FreeLibrary: a library may still have threads or posted work of its own.
 }
 
 std::wstring ActionPluginDLL::readInfo(int kind) {

@@ -4,6 +4,7 @@
 
 #include "action/ActionPluginMgr.h"
 #include "action/ITunesActionFactory.h"
+#include "base/ActionQueue.h"
 #include "base/AppPaths.h"
 #include "base/RunningThreads.h"
 #include "base/WorkerPool.h"
@@ -84,17 +85,30 @@ bool ActionPluginITunes::IsPlayerAction(const std::wstring& name) { return !isBo
 
 int ActionPluginITunes::RunAction(const ActionListItemPtr& entry, const std::wstring& name,
                                   const std::vector<std::wstring>& params) {
-    itunes::PlayerHost& host = itunes::PlayerHost::instance();
-    if (name == L"itunes_boot") {
-        host.boot();
-    } else if (name == L"itunes_quit") {
-        quitPlayerSoon();
-    } else if (name == L"itunes_bootquit") {
-        if (host.isRunning()) {
-            quitPlayerSoon();
-        } else {
-            host.boot();
-        }
+    if (isBootQuitName(name)) {
+        // Starting or quitting the player waits for it: on the action queue
+        // like every action, so a held key's repeats are filtered there too.
+        class BootQuitThread : public Thread {
+        public:
+            explicit BootQuitThread(std::wstring name) : name_(std::move(name)) { runOnWorker(); }
+
+        protected:
+            ActionQueue& queue() override { return ActionQueue::actions(); }
+            int run() override {
+                itunes::PlayerHost& host = itunes::PlayerHost::instance();
+                const bool quit = name_ == L"itunes_quit" || (name_ == L"itunes_bootquit" && host.isRunning());
+                if (quit) {
+                    host.quit();
+                } else {
+                    host.boot();
+                }
+                return 0;
+            }
+
+        private:
+            const std::wstring name_;
+        };
+        runningThreads().start(std::make_shared<BootQuitThread>(name));
     } else if (auto action = action::ITunesActionFactory::instance().create(name, entry, params)) {
         runningThreads().start(action);
     }
@@ -102,19 +116,6 @@ int ActionPluginITunes::RunAction(const ActionListItemPtr& entry, const std::wst
 }
 
 void ActionPluginITunes::artworkChanged() { ++artworkGeneration; }
-
-void ActionPluginITunes::quitPlayerSoon() {
-    // Quitting is a player call, which may wait for a busy player: never on
-    // the main thread, which dispatches this.
-    class QuitThread : public Thread {
-    protected:
-        int run() override {
-            itunes::PlayerHost::instance().quit();
-            return 0;
-        }
-    };
-    runningThreads().start(std::make_shared<QuitThread>());
-}
 
 bool ActionPluginITunes::IsPlayerRunning() { return itunes::PlayerHost::instance().isRunning(); }
 

@@ -57,7 +57,6 @@ private:
     // Connects the observation once a worker found the player answering.
     void probeThenObserve();
     void probed(unsigned long generation, bool answers);
-    static void quitPlayerSoon();
     void playerQuits();
     void writeState(itunes::App& app, std::wostream& stream);
     bool saveArtwork(itunes::ArtworkCollection* artwork, long count, long trackId);

@@ -114,7 +114,9 @@ bool ActionPluginMgr::runWith(ActionPlugin& plugin, const ActionListItemPtr& ent
 
 ActionPluginMgr::Result ActionPluginMgr::dispatch(const ActionListItemPtr& entry, const std::wstring& name,
                                                   const std::vector<std::wstring>& params, bool playSound) {
-    // Plug-in libraries are called on the main thread only (the runner posts there).
+    // Dispatch runs on the main thread (the runner posts there). Of a library's
+    // exports only IsPlayerRunning and GetCurrentPlayerState are also asked on
+    // workers, by snapshots and change detection, as its documentation says.
     tavel::win::util::MainThread::check("ActionPluginMgr::dispatch");
     Result result;
     bool cancelled = false;

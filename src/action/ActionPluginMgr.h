@@ -70,6 +70,9 @@ public:
     // Waits up to ms for the plug-in libraries' running actions (at exit,
     // while the settings and the libraries still exist); true when all ended.
     bool waitForActions(unsigned int ms);
+    // Ends every plug-in library (observation, then Terminate); at exit, on
+    // the main thread, after their actions.
+    void endLibraries();
 
     // A plug-in's notification, as it arrives at the window.
     void onPluginMessage(std::uintptr_t index, std::intptr_t code);

@@ -10,6 +10,8 @@ void ActionPluginMgr::destroyWindow() { window_ = nullptr; }
 std::shared_ptr<ActionPlugin> ActionPluginMgr::loadLibrary(const std::wstring&, int) { return nullptr; }
 bool ActionPluginMgr::waitForActions(unsigned int) { return true; }
 
+void ActionPluginMgr::endLibraries() {}
+
 void postPluginNotification(void* window, int index, int code) {
     if (window != nullptr)
         static_cast<ActionPluginMgr*>(window)->onPluginMessage(static_cast<std::uintptr_t>(index), code);

@@ -58,6 +58,12 @@ bool ActionPluginMgr::waitForActions(unsigned int ms) {
     return true;
 }
 
+void ActionPluginMgr::endLibraries() {
+    for (const auto& plugin : plugins_) {
+        if (auto* library = dynamic_cast<ActionPluginDLL*>(plugin.get())) library->end();
+    }
+}
+
 void postPluginNotification(void* window, int index, int code) {
     // Nothing to free when it fails: the manager's window is gone at exit only.
     ::PostMessageW(static_cast<HWND>(window), WM_USER, static_cast<WPARAM>(index), static_cast<LPARAM>(code));

@@ -17,6 +17,8 @@ public:
 
     bool create();
     ZEvared* controller() const { return controller_; }
+    // The message loop ended: the tray icon goes and the settings are saved.
+    void beginExit();
 
     // ZEvared::ZEvaredListener
     void showNotifyWnd(ZEvared& controller, const NotifyWndInfo& info) override;

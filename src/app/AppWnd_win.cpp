@@ -44,12 +44,20 @@ LRESULT AppWnd::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             if (wParam != FALSE && controller_ != nullptr) controller_->saveSettings();
             return 0;
         case WM_DESTROY:
-            // A top-level frame ends the message loop when it goes.
-            ::PostQuitMessage(1);
+            // A top-level frame ends the message loop when it goes. After the
+            // loop the quit message would only close the boxes shown at exit.
+            if (controller_ == nullptr || !controller_->exiting()) {
+                if (controller_ != nullptr) controller_->beginExit();
+                ::PostQuitMessage(1);
+            }
             return 0;
         default:
             return defaultHandling(message, wParam, lParam);
     }
+}
+
+void AppWnd::beginExit() {
+    if (controller_ != nullptr) controller_->beginExit();
 }
 
 void AppWnd::showNotifyWnd(ZEvared& controller, const NotifyWndInfo& info) {

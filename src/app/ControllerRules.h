@@ -12,6 +12,11 @@ class PlayerState;
 // Decisions of the controller that need no window, kept apart to be tested natively.
 namespace ControllerRules {
 
+// From the end of the message loop to the end of the process, whatever
+// hangs (a player that never answers, a library that never returns): the
+// settings are saved before, and the process is ended at it.
+const unsigned int kExitDeadlineMs = 4000;
+
 // Delay in milliseconds before observation is tried again; 0 means never.
 // 1 and 2 seconds are too eager for the player and count as 3.
 unsigned int observationRetryMs(int synchroTimeSeconds);

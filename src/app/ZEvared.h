@@ -1,10 +1,10 @@
 #pragma once
+#include <atomic>
 #include <memory>
 #include <string>
 
 #include "action/ActionPluginMgr.h"
 #include "action/ActionRunner.h"
-#include "app/NotifyQueue.h"
 #include "app/TrayIcon.h"
 #include "base/NotifyWndInfo.h"
 #include "base/Util.h"
@@ -68,9 +68,7 @@ public:
 
     void setListener(ZEvaredListener* listener) { listener_ = listener; }
 
-    // Util::UtilListener
-    void onTrackChanged(const PlayerState& state) override;
-    void onPlayerStateChanged(const PlayerState& state) override;
+    // Util::UtilListener, on the main thread: a drained request is shown now.
     void notify(const std::string& key, const std::wstring& text, const PicturePtr& picture, int kind) override;
     void checkObservationSoon() override;
     void restartWiimoteServer() override;
@@ -81,6 +79,12 @@ public:
 
     bool enabled() const { return servers_ != nullptr; }
     bool backupTimerStarted() const { return backupTimerStarted_; }
+
+    // The first steps of the exit, before the quit message and the time
+    // bound: the tray icon goes and the settings are saved (a failure is told
+    // while a message box can still be seen). Once; the destructor does the rest.
+    void beginExit();
+    bool exiting() const { return exiting_; }
 
     // Tells the player plug-ins to end observation (session end).
     void endObservation();
@@ -113,15 +117,16 @@ private:
     void restartObservationTimer();
     void runActionByName(const std::wstring& name, bool playSound);
     void observationCheck();
-    void drainNotifyQueue();
 
     std::shared_ptr<Servers> servers_;
     ZEvaredListener* listener_ = nullptr;
     tavel::win::timer::Timer observationTimer_;
-    tavel::win::timer::Timer notifyQueueTimer_;
+    // Set while the observation timer runs: asked again meanwhile, it is not
+    // pushed back (the actions of a held key would starve it).
+    std::atomic<bool> observationArmed_{false};
     tavel::win::timer::Timer backupTimer_;
     bool backupTimerStarted_ = false;
-    NotifyQueue notifyQueue_;
+    bool exiting_ = false;
     NotifyWndMgr notifyWndMgr_;
     std::shared_ptr<TrayIcon> trayIcon_;
     HICON trayImage_ = nullptr;

@@ -2,13 +2,16 @@
 
 #include <cstdlib>
 #include <ctime>
+#include <exception>
 #include <vector>
 
 #include "action/ActionList.h"
 #include "base/ActionQueue.h"
 #include "base/AppException.h"
 #include "base/AppPaths.h"
+#include "base/NotifyQueue.h"
 #include "app/ControllerRules.h"
+#include "app/NotifyDrain.h"
 #include "app/TrayMenu.h"
 #include "res/resource.h"
 #include "config/Ini.h"
@@ -86,8 +89,9 @@ void firstCapturesJob(bool run) {
     try {
         itunes::PlayerHost& host = itunes::PlayerHost::instance();
         if (host.isRunning() && !host.answersNow()) {
-            if (ActionQueue::actions().submit(&firstCapturesJob) != ActionQueue::Admission::Queued)
-                runningThreads().start(std::make_shared<FirstCapturesThread>());
+            // Handed over once: that thread waits with the connection's pauses,
+            // where queueing this job again would spin.
+            runningThreads().start(std::make_shared<FirstCapturesThread>());
             return;
         }
         takeFirstCaptures();
@@ -101,6 +105,39 @@ void lightWiimote() {
     if (WiimoteMgr::instance().isLoaded())
         WiimoteMgr::requestEffect(WiimoteRules::trackChangeEffect(tavel::win::util::tickCount()));
 }
+
+// What follows a change of the player, on the worker that found it: it
+// needs nothing of the controller, so no worker ever waits for it, and the
+// main thread only gets what it must show.
+class PlayerChanges : public Util::ChangeListener {
+public:
+    void onTrackChanged(const PlayerState& state) override {
+        auto copy = std::make_shared<const PlayerState>(state);
+        static_cast<void>(MainThread::post([copy] {
+            if (ZEvared* controller = ZEvared::live()) controller->updateToolTip(*copy);
+        }));
+        const InterruptPlay::Outcome outcome = ControllerRules::onTrackChanged(
+            state, InterruptPlay::instance(), EventAction::instance(), [](const InterruptPlay::Item& item) {
+                // Found again by its texts: the library file's track IDs are not the player's.
+                itunes::PlayTrackByID::Target target;
+                target.name = item.name;
+                target.album = item.album;
+                target.artist = item.artist;
+                target.playlistName = item.playlistName;
+                runningThreads().start(std::make_shared<itunes::PlayTrackByID>(target));
+            });
+        // Interrupt play's notice stands for the track notification.
+        if (outcome != InterruptPlay::Outcome::Nothing) {
+            Util::notify("InterruptPlay_Handled", InterruptPlay::noticeText(outcome), NotifyWndInfo::kInformation);
+        } else if (Ini::snapshot()->notify.notifyTrack) {
+            showTrackNotification();
+        }
+        lightWiimote();
+    }
+    void onPlayerStateChanged(const PlayerState& state) override {
+        EventAction::instance().onPlayerStateChanged(state);
+    }
+};
 
 }  // namespace
 
@@ -119,14 +156,12 @@ ZEvared* ZEvared::live() {
 
 ZEvared::ZEvared() {
     std::srand(static_cast<unsigned int>(std::time(nullptr)));
-    liveController = this;
-
-    Util::setController(this);
+    static PlayerChanges playerChanges;
+    Util::setChangeListener(&playerChanges);
+    NotifyDrain::instance();
+    Util::setDrainArm(&NotifyDrain::arm);
     ChangeDetector::setSnapshotListener(&WebServer::snapshotTaken);
-    ActionPluginMgr::instance().setListener(this);
-    ActionRunner::instance().setListener(this);
     observationTimer_.setListener(this);
-    notifyQueueTimer_.setListener(this);
     backupTimer_.setListener(this);
 
     trayIcon_ = std::make_shared<TrayIcon>();
@@ -142,13 +177,12 @@ ZEvared::ZEvared() {
     EventActionIni::instance().load();
     ActionList::instance().load();
 
-    static_cast<void>(observationTimer_.start(kSoonMs));
+    checkObservationSoon();
     notifyWndMgr_.setListener(this);
     NotifyWndSkinMgr::instance().load(settings.skin.id);
 
     if (tavel::win::file::File(AppPaths::programFolder() + L"\\brunvelt.dll").exists()) {
-        notify("", L"旧バージョンがインストールされています。brunvelt.dllを削除してください。", nullptr,
-               NotifyWndInfo::kWarning);
+        Util::notify("", AppException(L"OldVersionInstalled").text(), NotifyWndInfo::kWarning);
     }
 
     // Made here without asking the player; both snapshots are filled on a
@@ -158,6 +192,11 @@ ZEvared::ZEvared() {
         runningThreads().start(std::make_shared<FirstCapturesThread>());
 
     createServers();
+    // Published last: nothing reaches a controller that is half made.
+    liveController = this;
+    Util::setController(this);
+    ActionPluginMgr::instance().setListener(this);
+    ActionRunner::instance().setListener(this);
     runStartupOrEndupAction(settings.detail.startupAction);
 
     trayImage_ = static_cast<HICON>(
@@ -173,32 +212,38 @@ ZEvared::ZEvared() {
     }
 }
 
+void ZEvared::beginExit() {
+    if (exiting_) return;
+    exiting_ = true;
+    if (trayIcon_) {
+        trayIcon_->setListener(nullptr);
+        trayIcon_.reset();
+    }
+    if (trayImage_ != nullptr) ::DestroyIcon(trayImage_);
+    trayImage_ = nullptr;
+    saveSettings();
+}
+
 ZEvared::~ZEvared() {
     // Nothing from a worker may reach the tray icon while it goes: the icon's
     // users run on this thread and find the controller gone first.
     liveController = nullptr;
-    trayIcon_->setListener(nullptr);
-    trayIcon_.reset();
-    if (trayImage_ != nullptr) ::DestroyIcon(trayImage_);
-    trayImage_ = nullptr;
+    beginExit();
 
     runStartupOrEndupAction(Ini::instance().detail.endupAction);
     // Exit chosen during a shutdown countdown: the countdown goes with the controller.
     closeExitSystemDlg();
 
     observationTimer_.setListener(nullptr);
-    notifyQueueTimer_.setListener(nullptr);
     backupTimer_.setListener(nullptr);
     notifyWndMgr_.setListener(nullptr);
     ActionRunner::instance().setListener(nullptr);
     ActionPluginMgr::instance().setListener(nullptr);
-    // Waits for a worker's call in progress (they only queue and post).
     Util::setController(nullptr);
     listener_ = nullptr;
     releaseServers();
 
     WiimoteMgr::instance().unload();
-    saveSettings();
     endObservation();
 }
 
@@ -208,47 +253,51 @@ void ZEvared::saveSettings() {
     LossNotice::save(Ini::instance());
 }
 
+namespace {
+
+// A server that cannot start is told and left out; the others run. Any
+// failure counts: a thread the system refused throws no AppException.
+template <typename Make>
+void startServer(const char* key, Make make) {
+    try {
+        make();
+    } catch (const AppException& e) {
+        if (key != nullptr) Util::notify(key, e.text(), NotifyWndInfo::kWarning);
+    } catch (const std::exception&) {
+        if (key != nullptr) Util::notify(key, AppException(L"ServerNotStarted").text(), NotifyWndInfo::kWarning);
+    }
+}
+
+}  // namespace
+
 void ZEvared::createServers() {
     const Ini& settings = Ini::instance();
     if (settings.detail.disable) {
-        notify("Notify_AppIsDisabled", Lang::instance().text(L"Notification", L"AppIsDisabled"), nullptr,
-               NotifyWndInfo::kInformation);
+        Util::notify("Notify_AppIsDisabled", Lang::instance().text(L"Notification", L"AppIsDisabled"),
+                     NotifyWndInfo::kInformation);
         return;
     }
     // The input servers join their slots as they are built; a failing one stays
     // empty and reports itself, the others run.
     servers_ = std::make_shared<Servers>();
     if (!settings.hotKey.disable) {
-        try {
-            servers_->hotKey = std::make_shared<HotKeyServer>();
-        } catch (const AppException&) {
-            // No window, no hot keys; keys that failed the server reports itself.
-        }
+        // No window, no hot keys; keys that failed the server reports itself.
+        startServer("HotKeyServer_InitError", [this] { servers_->hotKey = std::make_shared<HotKeyServer>(); });
     }
     if (!settings.joy.disable) {
-        try {
+        startServer("JoyServer_InitError", [this] {
             servers_->joy = std::make_shared<JoyServer>();
             // It waits for the controller to be plugged in; the user hears why nothing answers yet.
             if (!servers_->joy->connected()) {
-                notify("JoyServer_InitError", AppException(L"JoyInitialize").text(), nullptr, NotifyWndInfo::kWarning);
+                Util::notify("JoyServer_InitError", AppException(L"JoyInitialize").text(), NotifyWndInfo::kWarning);
             }
-        } catch (const AppException& e) {
-            notify("JoyServer_InitError", e.text(), nullptr, NotifyWndInfo::kWarning);
-        }
+        });
     }
     if (!settings.irCom.disable) {
-        try {
-            servers_->irCom = std::make_shared<IRServer>();
-        } catch (const AppException& e) {
-            notify("IRServer_InitError", e.text(), nullptr, NotifyWndInfo::kWarning);
-        }
+        startServer("IRServer_InitError", [this] { servers_->irCom = std::make_shared<IRServer>(); });
     }
     if (settings.webRemote.port != 0) {
-        try {
-            servers_->web = std::make_shared<WebServer>();
-        } catch (const AppException& e) {
-            notify("WebServer_InitError", e.text(), nullptr, NotifyWndInfo::kWarning);
-        }
+        startServer("WebServer_InitError", [this] { servers_->web = std::make_shared<WebServer>(); });
     }
     restartWiimoteServer();
 }
@@ -259,11 +308,7 @@ void ZEvared::restartWiimoteServer() {
     if (!servers_) return;
     servers_->wiimote.reset();
     if (Ini::instance().wiimote.disable) return;
-    try {
-        servers_->wiimote = std::make_shared<WiimoteServer>();
-    } catch (const AppException& e) {
-        notify("WiimoteServer_InitError", e.text(), nullptr, NotifyWndInfo::kWarning);
-    }
+    startServer("WiimoteServer_InitError", [this] { servers_->wiimote = std::make_shared<WiimoteServer>(); });
 }
 
 void ZEvared::runStartupOrEndupAction(const std::wstring& value) {
@@ -314,33 +359,6 @@ void ZEvared::showOption() {
     createServers();
 }
 
-void ZEvared::onTrackChanged(const PlayerState& state) {
-    // Called on the worker that detected the change: the tool tip belongs to
-    // the main thread and is set there from a copy.
-    auto copy = std::make_shared<const PlayerState>(state);
-    static_cast<void>(MainThread::run([copy] {
-        if (ZEvared* controller = live()) controller->updateToolTip(*copy);
-    }));
-    const InterruptPlay::Outcome outcome = ControllerRules::onTrackChanged(
-        state, InterruptPlay::instance(), EventAction::instance(), [](const InterruptPlay::Item& item) {
-            // Found again by its texts: the library file's track IDs are not the player's.
-            itunes::PlayTrackByID::Target target;
-            target.name = item.name;
-            target.album = item.album;
-            target.artist = item.artist;
-            target.playlistName = item.playlistName;
-            runningThreads().start(std::make_shared<itunes::PlayTrackByID>(target));
-        });
-    // Interrupt play's notice stands for the track notification.
-    if (outcome != InterruptPlay::Outcome::Nothing) {
-        Util::notify("InterruptPlay_Handled", InterruptPlay::noticeText(outcome), 0x40);
-        lightWiimote();
-        return;
-    }
-    if (Ini::snapshot()->notify.notifyTrack) showTrackNotification();
-    lightWiimote();
-}
-
 void ZEvared::updateToolTip(const PlayerState& state) {
     MainThread::check("ZEvared::updateToolTip");
     std::shared_ptr<ActionPlugin> target = ActionPluginMgr::instance().getActionTarget();
@@ -357,30 +375,31 @@ void ZEvared::onRButtonUp(TrayIcon& icon) {
 
 void ZEvared::onMButtonDown(TrayIcon&) { runTrayAction(Ini::instance().detail.trayIconWheelClickAction); }
 
-void ZEvared::onPlayerStateChanged(const PlayerState& state) { EventAction::instance().onPlayerStateChanged(state); }
-
 void ZEvared::notify(const std::string& key, const std::wstring& text, const PicturePtr& picture, int kind) {
-    auto info = std::make_shared<NotifyWndInfo>();
-    info->messageKey = key;
-    info->text = text;
-    info->picture = picture;
-    info->kind = kind;
-    // Asked from workers too: the published settings, not the live ones.
-    info->displayTime = ControllerRules::displayTimeFor(key, *Ini::snapshot());
-    // The lock spans the timer restart so a drain cannot slip in between.
-    std::lock_guard<std::recursive_mutex> guard(NotifyQueue::lock());
-    notifyQueue_.push(info);
-    static_cast<void>(notifyQueueTimer_.start(kSoonMs));
+    MainThread::check("ZEvared::notify");
+    NotifyWndInfo info;
+    info.messageKey = key;
+    info.text = text;
+    info.picture = picture;
+    info.kind = kind;
+    info.displayTime = ControllerRules::displayTimeFor(key, *Ini::snapshot());
+    if (listener_ != nullptr) {
+        listener_->showNotifyWnd(*this, info);
+    } else {
+        showNotifyWndDirect(info);
+    }
 }
 
-void ZEvared::checkObservationSoon() { static_cast<void>(observationTimer_.start(kSoonMs)); }
+void ZEvared::checkObservationSoon() {
+    if (observationArmed_.exchange(true)) return;
+    if (!observationTimer_.start(kSoonMs)) observationArmed_ = false;
+}
 
 void ZEvared::onTimer(tavel::win::timer::Timer& timer) {
     timer.stop();
     if (&timer == &observationTimer_) {
+        observationArmed_ = false;
         observationCheck();
-    } else if (&timer == &notifyQueueTimer_) {
-        drainNotifyQueue();
     } else if (&timer == &backupTimer_) {
         // Fires once per run; the thread decides whether a set is due.
         runningThreads().start(std::make_shared<BackupThread>());
@@ -396,7 +415,8 @@ void ZEvared::observationCheck() {
 
 void ZEvared::restartObservationTimer() {
     const unsigned int delay = ControllerRules::observationRetryMs(Ini::instance().detail.synchroTime);
-    if (delay != 0) static_cast<void>(observationTimer_.start(delay));
+    if (delay == 0 || observationArmed_.exchange(true)) return;
+    if (!observationTimer_.start(delay)) observationArmed_ = false;
 }
 
 void ZEvared::onActionFinished(ActionRunner&) { checkObservationSoon(); }
@@ -426,26 +446,13 @@ void ZEvared::onActionPluginNotify(ActionPluginMgr&, const std::shared_ptr<Actio
                     code == ActionPluginMgr::ObservationStarted ? L"StartObservation" : L"EndObservation";
                 std::wstring player = plugin->GetTargetName();
                 if (player.empty()) player = plugin->GetName();
-                notify("Notify_ITunesObservation", formatText(Lang::instance().text(L"Notification", key), player),
-                       nullptr, NotifyWndInfo::kInformation);
+                Util::notify("Notify_ITunesObservation",
+                             formatText(Lang::instance().text(L"Notification", key), player),
+                             NotifyWndInfo::kInformation);
             }
             return;
         default:
             return;
-    }
-}
-
-void ZEvared::drainNotifyQueue() {
-    // Shown after the queue's lock is left: a window reads the snapshot under
-    // the factory lock, which a worker holds while it queues (lock order).
-    std::vector<NotifyQueue::Item> batch;
-    notifyQueue_.drain([&batch](const NotifyQueue::Item& item) { batch.push_back(item); });
-    for (const NotifyQueue::Item& item : batch) {
-        if (listener_ != nullptr) {
-            listener_->showNotifyWnd(*this, *item);
-        } else {
-            showNotifyWndDirect(*item);
-        }
     }
 }
 

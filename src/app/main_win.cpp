@@ -35,8 +35,45 @@ std::int32_t __stdcall GetPluginInfo(std::uint32_t a, std::uint32_t b, std::uint
 
 namespace {
 
-// How long the exit waits for each group of workers still running.
-const unsigned int kExitWaitMs = 10000;
+// The time left of the exit's deadline, for each wait of the orderly path.
+class ExitClock {
+public:
+    explicit ExitClock(DWORD deadline) : deadline_(deadline) {}
+    unsigned int left() const {
+        const auto rest = static_cast<std::int32_t>(deadline_ - ::GetTickCount());
+        return rest > 0 ? static_cast<unsigned int>(rest) : 0u;
+    }
+
+private:
+    const DWORD deadline_;
+};
+
+struct Watchdog {
+    DWORD deadline;
+    UINT exitCode;
+};
+
+DWORD WINAPI watchdogMain(LPVOID parameter) {
+    const Watchdog watchdog = *static_cast<Watchdog*>(parameter);
+    delete static_cast<Watchdog*>(parameter);
+    ::Sleep(ExitClock(watchdog.deadline).left());
+    // Nothing can hold this up: not a lock, not a thread, not a library.
+    ::TerminateProcess(::GetCurrentProcess(), watchdog.exitCode);
+    return 0;
+}
+
+// Ends the process at the deadline unless the orderly path ends it first
+// (ExitProcess takes this thread with it). Without a thread of its own, the
+// settings being saved, the process ends now: nothing else bounds the rest.
+void startWatchdog(DWORD deadline, UINT exitCode) {
+    auto* watchdog = new Watchdog{deadline, exitCode};
+    HANDLE thread = ::CreateThread(nullptr, 64 * 1024, &watchdogMain, watchdog, 0, nullptr);
+    if (thread == nullptr) {
+        delete watchdog;
+        ::TerminateProcess(::GetCurrentProcess(), exitCode);
+    }
+    ::CloseHandle(thread);
+}
 
 std::wstring moduleFileName() {
     std::vector<wchar_t> buffer(MAX_PATH);
@@ -78,46 +115,53 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
     tavelapp::artwork::removeLeftovers();
 
     int exitCode = 0;
-    {
-        auto window = std::make_unique<tavelapp::AppWnd>();
-        if (window->create()) {
-            ::ShowWindow(window->hwnd(), SW_HIDE);
-            ::UpdateWindow(window->hwnd());
+    auto window = std::make_unique<tavelapp::AppWnd>();
+    if (window->create()) {
+        ::ShowWindow(window->hwnd(), SW_HIDE);
+        ::UpdateWindow(window->hwnd());
 
-            MSG message{};
-            BOOL got;
-            while ((got = ::GetMessageW(&message, nullptr, 0, 0)) > 0) {
-                if (isDialogMessage(message)) continue;
-                ::TranslateMessage(&message);
-                ::DispatchMessageW(&message);
-            }
-            exitCode = got == 0 ? static_cast<int>(message.wParam) : 1;
-        } else {
-            exitCode = 1;
+        MSG message{};
+        BOOL got;
+        while ((got = ::GetMessageW(&message, nullptr, 0, 0)) > 0) {
+            if (isDialogMessage(message)) continue;
+            ::TranslateMessage(&message);
+            ::DispatchMessageW(&message);
         }
-        window->destroy();
-        // The window object goes here, and the controller with it.
+        exitCode = got == 0 ? static_cast<int>(message.wParam) : 1;
+    } else {
+        exitCode = 1;
     }
-    // The settings are saved: a new start need not wait for our workers.
+    const ExitClock clock(::GetTickCount() + tavelapp::ControllerRules::kExitDeadlineMs);
+    // What the user must not lose comes first: the tray icon goes, the
+    // settings are saved (a failure is told now, while a box can be seen),
+    // and a new start need not wait for the rest.
+    window->beginExit();
     mutex.reset();
+    startWatchdog(::GetTickCount() + clock.left(), static_cast<UINT>(exitCode));
+
+    // The orderly path, within the same deadline: the end-up action, the
+    // servers and observation go with the controller.
+    window->destroy();
+    window.reset();
     // Workers waiting for a program they started (a browser, a script) stop
-    // waiting; the programs run on.
+    // waiting; the programs run on. Nor do they keep asking a player that
+    // shows a dialog.
     tavel::win::util::stopWaitingForPrograms();
-    // Nor do they keep asking a player that shows a dialog.
     tavelapp::ITunesCom::stopWaiting();
     // Workers and library actions end while the settings, the plug-in
-    // libraries and COM still exist. One that never ends must not keep an
-    // invisible process alive, nor die under the static destructors.
-    const bool ended = tavelapp::runningThreads().waitAllFor(kExitWaitMs) &&
-                       tavelapp::ActionPluginMgr::instance().waitForActions(kExitWaitMs) &&
-                       tavelapp::runningThreads().waitAllFor(kExitWaitMs);
-    if (!ended) ::TerminateProcess(::GetCurrentProcess(), static_cast<UINT>(exitCode));
-    // The workers let go of their player connections while COM still runs;
-    // one stuck there must not keep the process either.
-    if (!tavelapp::WorkerPool::instance().shutdown(std::chrono::milliseconds(kExitWaitMs))) {
+    // libraries and COM still exist.
+    const bool ended = tavelapp::runningThreads().waitAllFor(clock.left()) &&
+                       tavelapp::ActionPluginMgr::instance().waitForActions(clock.left()) &&
+                       tavelapp::runningThreads().waitAllFor(clock.left());
+    // The workers let go of their player connections while COM still runs.
+    if (!ended || !tavelapp::WorkerPool::instance().shutdown(std::chrono::milliseconds(clock.left()))) {
+        // A thread stuck in a call may hold a lock that ExitProcess's library
+        // notifications need, and the watchdog goes with ExitProcess.
         ::TerminateProcess(::GetCurrentProcess(), static_cast<UINT>(exitCode));
     }
+    tavelapp::ActionPluginMgr::instance().endLibraries();
     tavel::win::util::MainThread::detach();
-    com.reset();
-    return exitCode;
+    // No static destructors: what still runs (a worker stuck in a call) must
+    // not find its objects destroyed under it, and nothing is left to save.
+    ::ExitProcess(static_cast<UINT>(exitCode));
 }

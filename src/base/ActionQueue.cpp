@@ -59,6 +59,7 @@ ActionQueue::~ActionQueue() {
 ActionQueue::Admission ActionQueue::submit(Job job, const ActionOrigin& origin) {
     bool tell = false;
     Admission admission = Admission::Queued;
+    std::deque<Entry> refused;
     {
         std::lock_guard<std::mutex> guard(lock_);
         const bool sameWaits = origin.repeat() && !origin.binding().empty() &&
@@ -74,11 +75,25 @@ ActionQueue::Admission ActionQueue::submit(Job job, const ActionOrigin& origin) 
             waiting_.push_back(Entry{std::move(job), origin});
             if (running_ < parallel_) {
                 ++running_;
-                pool_.submit([this] { drain(); });
+                // The pool is shut (the process ends): what waits will never run.
+                if (!pool_.submit([this] { drain(); })) {
+                    --running_;
+                    if (running_ == 0) {
+                        refused.swap(waiting_);
+                        idle_.notify_all();
+                    }
+                }
             }
         }
     }
     if (tell && full_) full_();
+    // Told outside the lock, as a passed-over repeat is.
+    for (Entry& entry : refused) {
+        try {
+            entry.job(false);
+        } catch (...) {
+        }
+    }
     return admission;
 }
 

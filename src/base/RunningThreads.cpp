@@ -43,16 +43,27 @@ void RunningThreads::waitAll() {
 bool RunningThreads::waitAllFor(unsigned int ms) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
     for (;;) {
-        bool allFinished = true;
+        // Only finished threads are joined (their last instructions are left),
+        // so no join outlasts the deadline; a thread added but not started yet
+        // counts as running, and one started meanwhile is found next round.
+        std::vector<std::shared_ptr<Thread>> done;
+        bool empty = false;
         {
             std::lock_guard<std::mutex> guard(lock_);
-            for (const auto& t : threads_)
-                allFinished = allFinished && (!t->started() || t->finished());
+            auto firstDone = std::stable_partition(threads_.begin(), threads_.end(),
+                                                   [](const std::shared_ptr<Thread>& t) { return !t->finished(); });
+            done.assign(std::make_move_iterator(firstDone), std::make_move_iterator(threads_.end()));
+            threads_.erase(firstDone, threads_.end());
+            empty = threads_.empty();
         }
-        // Finished threads only have their last instructions left: joining is quick.
-        if (allFinished) {
-            waitAll();
-            return true;
+        for (auto& t : done)
+            t->wait();
+        // Released outside the lock: their destructors may start threads too.
+        done.clear();
+        if (empty) {
+            std::lock_guard<std::mutex> guard(lock_);
+            if (threads_.empty()) return true;
+            continue;
         }
         if (std::chrono::steady_clock::now() >= deadline) return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
@@ -65,8 +76,9 @@ std::size_t RunningThreads::size() const {
 }
 
 RunningThreads& runningThreads() {
-    static RunningThreads instance;
-    return instance;
+    // Never destroyed: the process ends without joining what still runs.
+    static RunningThreads* instance = new RunningThreads();
+    return *instance;
 }
 
 }  // namespace tavelapp

@@ -7,14 +7,26 @@ namespace tavelapp {
 
 class PlayerState;
 
-// Reaches the one live controller from any thread.
+// Reaches the one live controller. Workers never call it: what they report
+// is queued (notifications) or handled on their own thread (changes of the
+// player), and only the main thread hands it on.
 class Util {
 public:
-    // What the controller answers to; slot order matters to nobody outside.
-    class UtilListener {
+    // What follows the player's changes, on the worker that detected them;
+    // lives to the end of the process, so it needs no lock.
+    class ChangeListener {
     public:
-        virtual void onTrackChanged(const PlayerState& state) = 0;
-        virtual void onPlayerStateChanged(const PlayerState& state) = 0;
+        virtual void onTrackChanged(const PlayerState&) {}
+        virtual void onPlayerStateChanged(const PlayerState&) {}
+
+    protected:
+        ~ChangeListener() = default;
+    };
+
+    // The controller; called on the main thread only. Without a change
+    // listener of its own (tests), the controller hears the changes too.
+    class UtilListener : public ChangeListener {
+    public:
         virtual void notify(const std::string& key, const std::wstring& text, const PicturePtr& picture, int kind) = 0;
         virtual void checkObservationSoon() = 0;
         virtual void restartWiimoteServer() = 0;
@@ -27,17 +39,27 @@ public:
     using QuietTest = bool (*)();
     static void setQuietTest(QuietTest test);
 
+    // Queues a notification from any thread; the main thread hands the
+    // queue to the controller in one drain (or drops it when none lives).
     static void notify(const std::string& key, const std::wstring& text, int kind);
     static void notify(const std::string& key, const std::wstring& text, const PicturePtr& picture, int kind);
-    // The change detector's reports; may be called on any thread, also from
-    // inside another Util call (the controller's answer may notify).
+    // How a drain is arranged once the queue is armed: the program hands in
+    // a timer (requests of a short moment shown together); without one the
+    // drain runs on the main thread at once. Any thread may call it.
+    using DrainArm = void (*)();
+    static void setDrainArm(DrainArm arm);
+    // Main thread: hands every queued request to the controller.
+    static void drainNotifications();
+
+    // The change detector's reports; any thread, no lock.
     static void onTrackChanged(const PlayerState& state);
     static void onPlayerStateChanged(const PlayerState& state);
+    static void setChangeListener(ChangeListener* listener);
+
     static void restartWiimoteServer();
     static void showOption();
 
-    // The controller publishes itself at construction and withdraws before it
-    // dies; withdrawal waits for calls in progress on other threads.
+    // A plain store on the main thread: nothing waits for workers.
     static void setController(UtilListener* controller);
     static bool hasController();
 };

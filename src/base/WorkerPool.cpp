@@ -26,14 +26,22 @@ void WorkerPool::setConnectionHooks(const ConnectionHooks& hooks) { connectionHo
 constexpr std::chrono::milliseconds WorkerPool::kIdleLimit;
 
 WorkerPool& WorkerPool::instance() {
-    static WorkerPool pool;
-    return pool;
+    // Never destroyed: the process ends without waiting for its workers.
+    static WorkerPool* pool = new WorkerPool();
+    return *pool;
 }
 
 WorkerPool::WorkerPool(std::size_t maxWorkers, std::chrono::milliseconds idleLimit)
     : max_(std::max<std::size_t>(1, maxWorkers)), idleLimit_(idleLimit) {}
 
-WorkerPool::~WorkerPool() { shutdown(); }
+WorkerPool::~WorkerPool() {
+    // Bounded like every wait; a worker still busy then would use a freed
+    // pool, so that one is waited for after all (only a stuck test job).
+    if (!shutdown(std::chrono::seconds(10))) {
+        std::unique_lock<std::mutex> guard(lock_);
+        gone_.wait(guard, [this] { return alive_ == 0; });
+    }
+}
 
 void WorkerPool::startWorker() {
     // Called with the lock held. Workers are detached: one that retires must
@@ -49,24 +57,14 @@ void WorkerPool::startWorker() {
     peak_ = std::max(peak_, alive_);
 }
 
-void WorkerPool::submit(std::function<void()> job) {
+bool WorkerPool::submit(std::function<void()> job) {
     std::lock_guard<std::mutex> guard(lock_);
-    if (stopping_) {
-        // After shutdown (static destruction) there is no pool to wait for.
-        try {
-            std::thread([job] {
-                try {
-                    job();
-                } catch (...) {
-                }
-            }).detach();
-        } catch (const std::system_error&) {
-        }
-        return;
-    }
+    // The process is ending: no thread may start that nobody waits for.
+    if (stopping_) return false;
     jobs_.push_back(std::move(job));
     if (jobs_.size() > idle_ && alive_ < max_) startWorker();
     wake_.notify_one();
+    return true;
 }
 
 void WorkerPool::releasePlayerConnections() {
@@ -79,13 +77,7 @@ bool WorkerPool::shutdown(std::chrono::milliseconds limit) {
     std::unique_lock<std::mutex> guard(lock_);
     stopping_ = true;
     wake_.notify_all();
-    const auto done = [this] { return alive_ == 0; };
-    // Beyond a day means no limit (and keeps the deadline from overflowing).
-    if (limit > std::chrono::hours(24)) {
-        gone_.wait(guard, done);
-        return true;
-    }
-    return gone_.wait_for(guard, limit, done);
+    return gone_.wait_for(guard, limit, [this] { return alive_ == 0; });
 }
 
 std::size_t WorkerPool::workers() const {

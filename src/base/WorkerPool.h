@@ -32,19 +32,22 @@ public:
     static void setConnectionHooks(const ConnectionHooks& hooks);
 
     explicit WorkerPool(std::size_t maxWorkers = kMaxWorkers, std::chrono::milliseconds idleLimit = kIdleLimit);
+    // Waits a moment for the workers, which use the object: a pool that is
+    // not the process's own ends with its owner (tests).
     ~WorkerPool();
     WorkerPool(const WorkerPool&) = delete;
     WorkerPool& operator=(const WorkerPool&) = delete;
 
-    void submit(std::function<void()> job);
+    // Queues the job; false (and the job never runs) once shutdown began.
+    [[nodiscard]] bool submit(std::function<void()> job);
     // Every worker lets go of the player connection it keeps (the player is
     // about to quit and waits for its clients): idle ones at once, busy ones
     // after their job. Any thread may ask.
     void releasePlayerConnections();
-    // Runs what is queued, then ends every worker, waiting at most ms; false
-    // when a worker was still busy then (it is left running). Later jobs get a
-    // thread of their own. At exit, after the jobs that matter ended.
-    bool shutdown(std::chrono::milliseconds limit = std::chrono::milliseconds::max());
+    // Runs what is queued, then ends every worker, waiting at most limit;
+    // false when a worker was still busy then (it is left running). Later
+    // jobs are refused. At exit, after the jobs that matter ended.
+    bool shutdown(std::chrono::milliseconds limit);
 
     std::size_t maxWorkers() const { return max_; }
     // Workers alive now, and the most there ever were at once.

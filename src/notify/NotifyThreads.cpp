@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "action/ActionPluginMgr.h"
+#include "base/NotifyWndInfo.h"
 #include "base/Util.h"
 #include "artwork/LoaderMgr.h"
 #include "config/Ini.h"
@@ -21,16 +22,16 @@ void NotifySettingThread::notifySetting(PlayerStateFactory& factory, ActionPlugi
     // Asked outside the lock: the answer may take a while and needs no snapshot.
     const std::shared_ptr<ActionPlugin> target = manager.getActionTarget();
     if (!target || !target->IsPlayerRunning()) {
-        Util::notify(NotificationTexts::kPlayerNotRunning, NotificationTexts::playerNotRunningText(), 0x40);
+        Util::notify(NotificationTexts::kPlayerNotRunning, NotificationTexts::playerNotRunningText(),
+                     NotifyWndInfo::kInformation);
         return;
     }
     std::wstring text;
     {
         PlayerStateFactory::Guard guard;
-        factory.update();
-        text = NotificationTexts::playerSettingText(*factory.current());
+        text = NotificationTexts::playerSettingText(*factory.captureLatest());
     }
-    Util::notify(NotificationTexts::kPlayerSetting, text, 0x40);
+    Util::notify(NotificationTexts::kPlayerSetting, text, NotifyWndInfo::kInformation);
 }
 
 int NotifySettingThread::run() {
@@ -44,17 +45,17 @@ void NotifyTrackThread::notifyTrack(PlayerStateFactory& factory) {
     std::wstring artworkPath;
     {
         PlayerStateFactory::Guard guard;
-        factory.update();
-        const PlayerState& state = *factory.current();
+        const PlayerStateFactory::StatePtr captured = factory.captureLatest();
+        const PlayerState& state = *captured;
         trackID = state.trackID();
         text = NotificationTexts::trackText(state);
         artworkPath = state.artworkPath();
     }
     if (trackID == 0) {
-        Util::notify(NotificationTexts::kTrack, NotificationTexts::noTrackText(), 0x40);
+        Util::notify(NotificationTexts::kTrack, NotificationTexts::noTrackText(), NotifyWndInfo::kInformation);
         return;
     }
-    Util::notify(NotificationTexts::kTrack, text, loadArtworkPicture(artworkPath), 0x40);
+    Util::notify(NotificationTexts::kTrack, text, loadArtworkPicture(artworkPath), NotifyWndInfo::kInformation);
 }
 
 int NotifyTrackThread::run() {
@@ -69,7 +70,7 @@ void showTrackNotification(PlayerStateFactory& factory) {
     // Only a track that just started: not one found playing for a while, nor a stop.
     if (latest.position() > 10 || latest.playerState() == 0) return;
     Util::notify(NotificationTexts::kTrack, NotificationTexts::trackText(latest),
-                 loadArtworkPicture(latest.artworkPath()), 1);
+                 loadArtworkPicture(latest.artworkPath()), NotifyWndInfo::kTrack);
 }
 
 PicturePtr loadArtworkPicture(const std::wstring& path) {

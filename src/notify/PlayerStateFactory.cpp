@@ -79,6 +79,16 @@ PlayerStateFactory::StatePtr PlayerStateFactory::latest() const {
     return latest_;
 }
 
+PlayerStateFactory::StatePtr PlayerStateFactory::captureLatest() {
+    StatePtr fresh = std::make_shared<const PlayerState>(capture());
+    {
+        std::lock_guard<std::mutex> guard(latestLock_);
+        latest_ = fresh;
+    }
+    latestVisuals_ = fresh->isVisuals();
+    return fresh;
+}
+
 void PlayerStateFactory::reset() {
     update();
     update();

@@ -70,8 +70,13 @@ public:
     // previous <- current, current <- a new capture, latest <- its fields.
     // The first update of an empty factory makes both snapshots the capture.
     void update();
-    // Two updates: both snapshots fresh, so nothing counts as changed.
+    // Two updates: both snapshots fresh, so nothing counts as changed. Only
+    // for the start, before any detection.
     void reset();
+    // A capture for a reader that shows the state (the track or settings
+    // notification): latest <- it, and the detector's pair stays as it is, so
+    // a change made just before is still found by the detection that follows.
+    StatePtr captureLatest();
 
     StatePtr current() const { return current_; }
     StatePtr previous() const { return previous_; }

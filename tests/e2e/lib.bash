@@ -70,6 +70,34 @@ wait_app() {
 e2e_threads() { awk '/^Threads:/ { print $2 }' "/proc/${1:-$APP_PID}/status" 2>/dev/null; }
 e2e_rss_kb() { awk '/^VmRSS:/ { print $2 }' "/proc/${1:-$APP_PID}/status" 2>/dev/null; }
 
+# Drives the program from inside the prefix (see OptionSheetProbe in the
+# Windows tests): the open options sheet, or the tray icon's callback.
+sheet() {
+  KX_OPTION_PROBE="$1" wine "$E2E_BUILD/kolibrix_win_tests.exe" --gtest_also_run_disabled_tests \
+    --gtest_filter=OptionSheetProbe.DISABLED_Command 2>/dev/null | tr -d '\r' | sed -n 's/^rect //p'
+}
+
+# The tray menu opens where the pointer is (300, 200), as after a right click.
+open_tray_menu() {
+  xdotool mousemove 300 200
+  sheet "tray 517" >/dev/null # WM_RBUTTONUP
+  sleep 1.5
+}
+
+# Clicks the first English word starting with $1 that OCR reads in the screen
+# area $2 (WxH+X+Y); false when none is read.
+click_text() {
+  local word=$1 area=$2 x0 y0 at shot="$WORK/ocr-$1.png"
+  IFS=+ read -r _ x0 y0 <<<"$area"
+  import -window root "$WORK/ocr-screen.png" 2>/dev/null &&
+    convert "$WORK/ocr-screen.png" -crop "$area" +repage -colorspace Gray -resize 300% "$shot" || return 1
+  at=$(tesseract "$shot" - -l eng --psm 6 tsv 2>/dev/null |
+    awk -F'\t' -v w="$word" -v x0="$x0" -v y0="$y0" \
+      'index($12, w) == 1 { printf "%d %d", x0 + ($7 + $9 / 2) / 3, y0 + ($8 + $10 / 2) / 3; exit }')
+  [ -n "$at" ] || return 1
+  xdotool mousemove $at click 1
+}
+
 e2e_teardown() {
   ctl quit 0 >/dev/null 2>&1 || true
   # Bounded: a process left hanging must not hold the tests.

@@ -21,12 +21,6 @@ if ! have_ocr; then
   exit 1
 fi
 
-# Drives the open sheet from inside the prefix (see OptionSheetProbe in the Windows tests).
-sheet() {
-  KX_OPTION_PROBE="$1" wine "$E2E_BUILD/kolibrix_win_tests.exe" --gtest_also_run_disabled_tests \
-    --gtest_filter=OptionSheetProbe.DISABLED_Command 2>/dev/null | tr -d '\r' | sed -n 's/^rect //p'
-}
-
 # Saves the rectangle "left top right bottom" of the screen as $ART/$1.png.
 shoot() {
   local l t r b
@@ -83,15 +77,9 @@ start_app
 check "Kolibrix comes up in English" '[ "$(ctl wait-app 20000)" = 1 ] && wait_hotkeys'
 
 # The tray menu opens where the pointer is; OCR finds its Options item, which is clicked.
-xdotool mousemove 300 200
-sheet "tray 517" >/dev/null # WM_RBUTTONUP
-sleep 1.5
+open_tray_menu
 import -window root "$ART/en-traymenu.png"
-convert "$ART/en-traymenu.png" -crop 220x420+295+195 +repage -colorspace Gray -resize 300% "$ART/en-traymenu-read.png"
-at=$(tesseract "$ART/en-traymenu-read.png" - -l eng --psm 6 tsv 2>/dev/null |
-  awk -F'\t' '$12 ~ /^Options/ { printf "%d %d", 295 + ($7 + $9 / 2) / 3, 195 + ($8 + $10 / 2) / 3; exit }')
-check "OCR finds Options in the tray menu ($at)" '[ -n "$at" ]'
-[ -n "$at" ] && xdotool mousemove $at click 1
+check "OCR finds Options in the tray menu and clicks it" 'click_text Options 220x420+295+195'
 check "choosing it opens the options sheet" 'window_rect "Kolibrix Options" >/dev/null'
 
 # Ctrl+Alt+Right (Next Track, the fourth binding) becomes Ctrl+Alt+N: a click

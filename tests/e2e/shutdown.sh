@@ -64,6 +64,41 @@ check "a start right after is not turned away ($second)" '[ "$second" = running 
 ctl quit 0 >/dev/null
 wine taskkill /f /im notepad.exe >/dev/null 2>&1 || true
 
+# The player hangs (answers nothing) while a script that never ends runs: Exit
+# from the tray still ends the process within the exit's deadline (4 s) plus a
+# second, keeps a setting chosen from the tray, and a new start is up at once.
+if have_ocr; then
+  printf '[Lang]\r\nId=en\r\n[Skin]\r\nId=Default\r\n[Detail]\r\nStartupAction=Browser\r\n' >"$SETTINGS/Option.ini"
+  start_app
+  check "the program comes up" '[ "$(ctl wait-app 20000)" = 1 ] && wait_hotkeys'
+  check "its script runs" '[ "$(ctl wait-window Notepad 10000)" = 1 ]'
+  open_tray_menu
+  check "the tray menu's Skin is clicked" 'click_text Skin 220x420+295+195'
+  sleep 1
+  check "its Card skin is chosen" 'click_text Card 300x420+295+195'
+  ctl sim hang 15000 >/dev/null
+  open_tray_menu
+  started=$(date +%s%N)
+  check "the tray menu's Exit is clicked" 'click_text Exit 220x420+295+195'
+  for i in $(seq 100); do kill -0 "$APP_PID" 2>/dev/null || break; sleep 0.05; done
+  spent=$(( ($(date +%s%N) - started) / 1000000 ))
+  check "it ends within 5 s of Exit with the player hung (took $spent ms)" \
+    '! kill -0 "$APP_PID" 2>/dev/null && [ "$spent" -lt 5000 ]'
+  kill -0 "$APP_PID" 2>/dev/null && kill "$APP_PID"
+  wait "$APP_PID" 2>/dev/null
+  check "Option.ini keeps the skin chosen before Exit" 'grep -q "^Id=Card" "$SETTINGS/Option.ini"'
+  second=$(ctl_start "$APP_WIN" "" 3000)
+  check "a start right after is not turned away ($second)" '[ "$second" = running ]'
+  check "and its tray icon is up" '[ "$(ctl wait-window tavelapp_TrayIcon_EventHandlerWnd 10000)" = 1 ]'
+  ctl quit 0 >/dev/null
+  wine taskkill /f /im notepad.exe >/dev/null 2>&1 || true
+  # The player wakes after its hang and quits as usual.
+  for i in $(seq 30); do [ "$(ctl sim status)" = ok ] && break; sleep 1; done
+else
+  echo "FAIL tesseract with its English data is not installed (tools/install-deps installs it)"
+  failures=$((failures + 1))
+fi
+
 stop_player
 e2e_teardown
 [ "$failures" = 0 ]

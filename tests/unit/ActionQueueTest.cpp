@@ -72,10 +72,10 @@ TEST(WorkerPool, NeverExceedsItsBoundAndIdleWorkersRetire) {
     Gate gate;
     std::atomic<int> done{0};
     for (int i = 0; i < 8; ++i) {
-        pool.submit([&, i] {
+        ASSERT_TRUE(pool.submit([&, i] {
             gate.pass(i);
             ++done;
-        });
+        }));
     }
     gate.waitEntered(3);
     EXPECT_EQ(3u, pool.workers());
@@ -85,7 +85,7 @@ TEST(WorkerPool, NeverExceedsItsBoundAndIdleWorkersRetire) {
     EXPECT_EQ(3u, pool.peakWorkers());
     ASSERT_TRUE(eventually([&] { return pool.workers() == 0; })) << "idle workers stayed";
     // A job after that gets a worker again.
-    pool.submit([&] { ++done; });
+    ASSERT_TRUE(pool.submit([&] { ++done; }));
     ASSERT_TRUE(eventually([&] { return done == 9; }));
 }
 

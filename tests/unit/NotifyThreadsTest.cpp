@@ -183,8 +183,27 @@ TEST_F(NotifyThreadsTest, APlayerThatIsDownAnnouncesNothing) {
     NotifySettingThread::notifySetting(*factory, *manager);
     ASSERT_EQ(2u, controller.requests.size());
     EXPECT_EQ("Notify_ITunesSetting", controller.requests[1].key);
-    PlayerStateFactory::Guard guard;
-    EXPECT_EQ(NotificationTexts::playerSettingText(*factory->current()), controller.requests[1].text);
+    EXPECT_EQ(NotificationTexts::playerSettingText(*factory->latest()), controller.requests[1].text);
+}
+
+TEST_F(NotifyThreadsTest, ANotificationBetweenAChangeAndItsDetectionLeavesTheChangeToBeFound) {
+    // An action list "NextTrack, NotifyTrack": the notification captures
+    // after the change and before the detection, which must still see it
+    // (interrupt play and the event action hang on that track change).
+    const std::vector<std::pair<const char*, std::function<void()>>> readers = {
+        {"track", [this] { NotifyTrackThread::notifyTrack(*factory); }},
+        {"settings", [this] { NotifySettingThread::notifySetting(*factory, *manager); }},
+    };
+    int track = 100;
+    for (const auto& reader : readers) {
+        detect();
+        controller.trackChanges.clear();
+        player->fields[PlayerState::TrackID] = std::to_wstring(++track);
+        reader.second();
+        EXPECT_EQ(track, factory->latest()->trackID()) << reader.first << ": shows the new track";
+        detect();
+        EXPECT_EQ(std::vector<int>{track}, controller.trackChanges) << reader.first;
+    }
 }
 
 TEST_F(NotifyThreadsTest, TrackNotificationsAndTheirArtwork) {

@@ -3,13 +3,15 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "WaitUntil.h"
-#include "app/NotifyQueue.h"
+#include "base/ActionQueue.h"
+#include "base/NotifyQueue.h"
 #include "base/RunningThreads.h"
 #include "base/WorkerPool.h"
 #include "base/Thread.h"
@@ -159,28 +161,82 @@ TEST(RunningThreads, AdditionsFromSeveralThreads) {
     EXPECT_EQ(0u, list.size());
 }
 
-TEST(NotifyQueue, DrainsInArrivalOrderAndQueuesReentrantRequestsForLater) {
-    NotifyQueue queue;
-    for (const char* key : {"a", "b", "c"}) {
+TEST(NotifyQueue, KeepsArrivalOrderReplacesTheSameKeyAndStaysWithinItsCap) {
+    NotifyQueue queue(4);
+    const auto push = [&](const char* key) {
         auto item = std::make_shared<NotifyWndInfo>();
         item->messageKey = key;
-        queue.push(item);
-    }
-    std::string seen;
-    queue.drain([&](const NotifyQueue::Item& item) {
-        seen += item->messageKey;
-        if (item->messageKey == "b") {
-            auto late = std::make_shared<NotifyWndInfo>();
-            late->messageKey = "d";
-            queue.push(late);
+        return queue.push(item);
+    };
+    const auto taken = [&] {
+        std::string keys;
+        for (const NotifyQueue::Item& item : queue.take())
+            keys += item->messageKey.empty() ? "_" : item->messageKey;
+        return keys;
+    };
+    EXPECT_TRUE(push("a")) << "the first request arms a drain";
+    EXPECT_FALSE(push("b")) << "later ones join it";
+    EXPECT_FALSE(push("a"));
+    EXPECT_EQ("ba", taken()) << "the newer a replaced the older";
+    EXPECT_FALSE(queue.armed());
+    // Requests without a key are all kept; at the cap the oldest goes.
+    for (const char* key : {"", "", "c", "d"})
+        push(key);
+    EXPECT_EQ(4u, queue.size());
+    EXPECT_EQ(0u, queue.dropped());
+    push("e");
+    EXPECT_EQ(4u, queue.size());
+    EXPECT_EQ(1u, queue.dropped());
+    EXPECT_EQ("_cde", taken());
+    EXPECT_TRUE(push("f")) << "armed again after a take";
+}
+
+TEST(RunningThreads, ABoundedWaitCountsAThreadNotStartedYetAndJoinsOnlyFinishedOnes) {
+    RunningThreads list;
+    auto gate = std::make_shared<GatedThread>();
+    list.add(gate);
+    EXPECT_FALSE(list.waitAllFor(30)) << "added but not started is still to come";
+    gate->start();
+    EXPECT_FALSE(list.waitAllFor(30));
+    EXPECT_EQ(1u, list.size());
+    gate->open();
+    EXPECT_TRUE(list.waitAllFor(10000));
+    EXPECT_EQ(0u, list.size());
+}
+
+TEST(WorkerPool, ShutdownIsBoundedAndLaterJobsAreRefusedWithoutAThread) {
+    WorkerPool pool(2, std::chrono::seconds(10));
+    std::mutex m;
+    std::condition_variable cv;
+    bool open = false;
+    std::atomic<int> runs{0}, refused{0};
+    // A job that queues itself again each time it ran.
+    std::function<void()> job = [&] {
+        ++runs;
+        {
+            std::unique_lock<std::mutex> guard(m);
+            cv.wait(guard, [&] { return open; });
         }
-    });
-    EXPECT_EQ("abc", seen);
-    ASSERT_EQ(1u, queue.size());
-    seen.clear();
-    queue.drain([&](const NotifyQueue::Item& item) { seen += item->messageKey; });
-    EXPECT_EQ("d", seen);
-    EXPECT_EQ(0u, queue.size());
+        if (!pool.submit(job)) ++refused;
+    };
+    ASSERT_TRUE(pool.submit(job));
+    ASSERT_TRUE(waitUntil([&] { return runs == 1; }));
+    EXPECT_FALSE(pool.shutdown(std::chrono::milliseconds(100))) << "its worker is busy";
+    EXPECT_FALSE(pool.submit([&] { ++runs; }));
+    EXPECT_EQ(1u, pool.workers()) << "a refused job starts no thread";
+    // An action queue over the shut pool tells its job it will not run.
+    ActionQueue queue(pool, 1, 4, nullptr);
+    int told = 0;
+    EXPECT_EQ(ActionQueue::Admission::Queued, queue.submit([&](bool run) { told += run ? 10 : 1; }));
+    EXPECT_EQ(1, told);
+    {
+        std::lock_guard<std::mutex> guard(m);
+        open = true;
+    }
+    cv.notify_all();
+    ASSERT_TRUE(waitUntil([&] { return pool.workers() == 0; }));
+    EXPECT_EQ(1, runs);
+    EXPECT_EQ(1, refused) << "the resubmission after the shutdown";
 }
 
 namespace {

@@ -306,8 +306,11 @@ TEST_F(PlayerLikeTest, APlayerPluginIsInitialisedObservesAndReportsItsState) {
         EXPECT_FALSE(player.IsPlayerRunning());
         EXPECT_FALSE(player.GetCurrentPlayerState(state));
         setRunning(TRUE);
-        EXPECT_TRUE(player.IsPlayerRunning());
-        EXPECT_TRUE(player.GetCurrentPlayerState(state));
+        // Both are asked from workers too (snapshots, change detection).
+        std::thread([&] {
+            EXPECT_TRUE(player.IsPlayerRunning());
+            EXPECT_TRUE(player.GetCurrentPlayerState(state));
+        }).join();
         EXPECT_EQ(L"before\r\nName=Fake Song\r\nArtist=Fake Artist\r\nPlayerState=Playing\r\n", state.str());
     }
     ASSERT_TRUE(host.waitFor(21, 3));
