@@ -88,12 +88,8 @@ ActionQueue::Admission ActionQueue::submit(Job job, const ActionOrigin& origin) 
     }
     if (tell && full_) full_();
     // Told outside the lock, as a passed-over repeat is.
-    for (Entry& entry : refused) {
-        try {
-            entry.job(false);
-        } catch (...) {
-        }
-    }
+    for (Entry& entry : refused)
+        tavel::win::util::guarded("ActionQueue: refused job", [&] { entry.job(false); });
     return admission;
 }
 
