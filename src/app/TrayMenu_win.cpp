@@ -117,18 +117,19 @@ HMENU TrayMenu::build() const {
             ::CheckMenuRadioItem(skins, Skin, Skin + static_cast<UINT>(i), Skin + static_cast<UINT>(i), MF_BYCOMMAND);
         }
     }
-    HMENU targets = ::CreatePopupMenu();
-    append(targets, ActionTarget, kAutomatic);
+    // Shown only with more than one player; otherwise it goes with the wrapper.
+    tavel::win::util::Menu targets(::CreatePopupMenu());
+    append(targets.get(), ActionTarget, kAutomatic);
     UINT marked = ActionTarget;
     for (std::size_t i = 0; i < players_.size(); ++i) {
         const UINT command = ActionTarget + 1 + static_cast<UINT>(i);
         const std::wstring name = players_[i]->GetTargetName();
-        append(targets, command, name.empty() ? players_[i]->GetName() : name);
+        append(targets.get(), command, name.empty() ? players_[i]->GetName() : name);
         if (settings.actionTarget.id != L"Auto" && players_[i]->GetName() == settings.actionTarget.id) {
             marked = command;
         }
     }
-    ::CheckMenuRadioItem(targets, ActionTarget, ActionTarget + static_cast<UINT>(players_.size()), marked,
+    ::CheckMenuRadioItem(targets.get(), ActionTarget, ActionTarget + static_cast<UINT>(players_.size()), marked,
                          MF_BYCOMMAND);
 
     HMENU clock = buildTimerMenu(L"ClockTimer", ClockTimerStart, ClockTimer::instance().isRunning());
@@ -156,11 +157,7 @@ HMENU TrayMenu::build() const {
     separator(menu);
     appendPopup(menu, actionTree(Action), menuText(L"Action"));
     appendPopup(menu, skins, menuText(L"Skin"));
-    if (players_.size() == 1) {
-        ::DestroyMenu(targets);
-    } else {
-        appendPopup(menu, targets, menuText(L"ActionTarget"));
-    }
+    if (players_.size() != 1) appendPopup(menu, targets.release(), menuText(L"ActionTarget"));
     appendPopup(menu, languages, menuText(L"Lang"));
     separator(menu);
     append(menu, Option, menuText(L"Option"));
@@ -200,11 +197,10 @@ void TrayMenu::show(HWND owner) {
         if (at.x < info.rcMonitor.left) at.x = info.rcMonitor.left;
         if (at.x >= info.rcMonitor.right) at.x = info.rcMonitor.right - 1;
     }
-    HMENU menu = build();
+    const tavel::win::util::Menu menu(build());
     ::SetForegroundWindow(owner);
     const UINT chosen = static_cast<UINT>(
-        ::TrackPopupMenu(menu, TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON, at.x, at.y, 0, owner, nullptr));
-    ::DestroyMenu(menu);
+        ::TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON, at.x, at.y, 0, owner, nullptr));
     if (chosen != 0) dispatch(chosen);
 }
 
