@@ -2,8 +2,7 @@
 """The web remote's latencies against a running Kolibrix (started by
 web-latency.sh), each change seen when its event arrives on the event stream:
 
-  request <base>                     asks the PC to show a pairing code
-  pair <base> <code>                 pairs; prints the token
+  pair <base> <ticket>               pairs with the pairing window's ticket; prints the token
   run <base> <token> <kxctl> <win>   measures and prints the figures:
     - tap to player: POST /api/action (Volume =N) to the player's new volume
       on the event stream, beside the hot-key path (Ctrl+Alt+Down/Up pressed
@@ -194,11 +193,8 @@ def webremote_change(driver):
 
 def main():
     command, base = sys.argv[1], sys.argv[2].rstrip("/")
-    if command == "request":
-        status, _ = request(base, "POST", "/api/pair/request", {})
-        return 0 if status == 202 else 1
     if command == "pair":
-        status, body = request(base, "POST", "/api/pair", {"code": sys.argv[3], "name": "web-latency bench"})
+        status, body = request(base, "POST", "/api/pair", {"ticket": sys.argv[3], "name": "web-latency bench"})
         if status != 200:
             return 1
         print(json.loads(body)["token"])

@@ -2,7 +2,8 @@
 # The web remote's latencies, in one run under Wine and Xvfb with the simulated
 # player (see web-latency.py for what is measured): a tap on the page's API
 # beside a hot key, and a player change to the event stream and the page.
-# Pairs as a script would, with the code OCR reads from the PC's screen.
+# Pairs as a phone would, with the QR code of the tray's "Pair a Phone...",
+# read off the PC's screen.
 # It prints figures and fails only when something could not be measured.
 #
 #   bash bench/web-latency.sh build/win      (DISPLAY set, or an Xvfb of its own)
@@ -28,14 +29,11 @@ start_app
 web_wait_listening "$port" || fail "the web remote does not listen on $base"
 [ "$(ctl player-play)" = ok ] || fail "the player does not play"
 
-token=
-for attempt in 1 2; do
-  [ "$attempt" = 1 ] || sleep 10 # the PC shows the code again after a pause
-  /usr/bin/python3 "$here/web-latency.py" request "$base" || continue
-  code=$(web_read_code "$WORK/code") && [ -n "$code" ] || continue
-  token=$(/usr/bin/python3 "$here/web-latency.py" pair "$base" "$code") && break
-done
-[ -n "$token" ] || fail "could not pair with the code on the screen"
+caption=$(sed -n 's/^Caption=Pair a Phone/&/p' "$SETTINGS/Langs/en.lng" | cut -d= -f2 | tr -d '\r')
+web_open_pairing "$WORK/pair" "$caption" || fail "the tray menu's Pair a Phone did not open the pairing window"
+link=$(web_read_qr "$WORK/pair-screen.png")
+token=$(/usr/bin/python3 "$here/web-latency.py" pair "$base" "${link##*#pair=}") ||
+  fail "could not pair with the QR code on the screen ($link)"
 
 /usr/bin/python3 "$here/web-latency.py" run "$base" "$token" "wine $WORK/kxctl.exe" "$PLAYER_WIN"
 status=$?

@@ -13,7 +13,7 @@
 using namespace tavelapp;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const Ini::IRComKeyList bindings = Ini::defaultIRComKeys();
+    static const Ini::KeyList bindings = Ini::defaultIRComKeys();
     const std::string bytes(reinterpret_cast<const char*>(data), size);
     std::size_t start = 0;
     while (start <= bytes.size()) {

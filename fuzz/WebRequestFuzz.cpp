@@ -1,12 +1,15 @@
 // Requests reach the web remote from anyone on the network: any sequence of
-// them (routes, headers, JSON bodies, pairing codes, tokens) must get exactly
-// one answer each, never reach the API without a paired token, never pass a
-// foreign Host, and answer JSON that reads.
+// them (routes, headers, JSON bodies, pairing codes and tickets, tokens) must
+// get exactly one answer each, never reach the API without a paired token,
+// never pair while the PC's pairing window is shut, never pass a foreign Host
+// or Origin, and answer JSON that reads.
 //
 // Input: up to eight requests separated by 0x1e; each is lines "METHOD TARGET", Host,
 // Origin, Cookie, Authorization, peer address, then the body (the rest).
-// "@CODE@" and "@TOKEN@" anywhere stand for the last code shown and the last
-// token given, so pairing and paired requests are reached too.
+// "@CODE@", "@TICKET@" and "@TOKEN@" anywhere stand for the pairing window's
+// code and ticket and the last token given, so pairing and paired requests
+// are reached too. The method "OPEN" is the PC's user opening the pairing
+// window (for the peer named in the target, when there is one).
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -41,8 +44,8 @@ public:
         return true;
     }
     nlohmann::json texts(const std::string& language) override { return {{"lang", language}}; }
-    void showPairingCode(const std::string& code) override { shown = code; }
-    std::string shown;
+    void askToPair(const std::string&) override {}
+    void pairingClosed(bool) override {}
 };
 
 std::string replaceAll(std::string text, const std::string& from, const std::string& to) {
@@ -76,7 +79,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::int64_t nowMs = 0;
     const std::string input(reinterpret_cast<const char*>(data), size);
     for (const std::string& raw : split(input, '\x1e', 8)) {
-        const std::string text = replaceAll(replaceAll(raw, "@CODE@", backend.shown), "@TOKEN@", token);
+        const PairingStore::Window window = store.window(nowMs);
+        const std::string text =
+            replaceAll(replaceAll(replaceAll(raw, "@CODE@", window.code), "@TICKET@", window.ticket), "@TOKEN@", token);
         const std::vector<std::string> lines = split(text, '\n', 7);
         WebRequest request;
         const std::vector<std::string> start = split(lines[0], ' ', 2);
@@ -89,6 +94,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         request.peer = lines.size() > 5 ? lines[5] : "";
         request.body = lines.size() > 6 ? lines[6] : "";
         request.localAddress = "192.168.0.5";
+        if (request.method == "OPEN") {
+            store.openWindow(request.target == "/" ? std::string() : request.target, nowMs);
+            continue;
+        }
         // Whether the token is a paired one, asked before the request could pair it.
         const std::string presented = Sha256::hexHash(WebApi::tokenOf(request));
         bool known = false;
@@ -109,6 +118,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (ok && path.compare(0, 5, "/api/") == 0 && !pairing && !known) __builtin_trap();
         if (ok && !hosts.allows(request.host, request.localAddress)) __builtin_trap();
         if (ok && request.body.size() > WebApi::kMaxBody) __builtin_trap();
+        if (ok && (!HostCheck::originAllowed(request.origin, request.host) ||
+                   (!request.origin.empty() && request.origin.find("evil") != std::string::npos)))
+            __builtin_trap();
+        // No code, no ticket: nothing pairs before the PC's user opens pairing.
+        if (ok && path == "/api/pair" && !window.open) __builtin_trap();
+        if (store.window(nowMs).open && !window.open) __builtin_trap();
+        if (ok && path == "/api/events" && request.method != "GET") __builtin_trap();
         if (response.contentType.compare(0, 16, "application/json") == 0 &&
             nlohmann::json::parse(response.body, nullptr, false).is_discarded())
             __builtin_trap();

@@ -26,6 +26,8 @@
     PagePairCodeFormat: 'Enter the 6 digits shown on the PC.',
     PagePairWrongCode: 'Wrong or expired code. Check the code, or ask the PC for a new one.',
     PagePairLocked: 'Too many wrong codes: this device is locked out for 5 minutes.',
+    PagePairClosed: 'Pairing is closed. On the PC, choose "Pair a phone..." in Kolibrix\'s tray menu.',
+    PagePairTicketUsed: 'This pairing link was used already or has expired. On the PC, choose "Pair a phone..." for a new QR code.',
     PagePairFailed: 'Pairing failed (%1%).',
     PagePairNameDefault: 'Browser',
     PageUnpaired: 'This device is no longer paired. Pair it again.',
@@ -187,6 +189,7 @@
       return pairError(t('PageOffline'));
     }
     if (response.status === 429) return pairError(t('PagePairLocked'));
+    if (response.status === 403) return pairError(t('PagePairClosed'));
     if (!response.ok) return pairError(t('PagePairRequestFailed', await errorText(response)));
     $('pair-requested').hidden = false;
     $('pair-code').focus();
@@ -213,7 +216,10 @@
       return pairError(t('PageOffline'));
     }
     submit.disabled = false;
-    if (response.status === 403) return pairError(t('PagePairWrongCode'));
+    if (response.status === 403) {
+      const closed = /closed/.test(await errorText(response));
+      return pairError(t(closed ? 'PagePairClosed' : 'PagePairWrongCode'));
+    }
     if (response.status === 429) return pairError(t('PagePairLocked'));
     if (!response.ok) return pairError(t('PagePairFailed', await errorText(response)));
     localStorage.setItem('kx-device', name);
@@ -509,8 +515,34 @@
     actionsLoaded = true;
   }
 
-  loadTexts().then(() => {
+  // The PC's QR code carries a ticket in the fragment, which no server log
+  // sees: it is posted once and taken out of the address, so a reload or a
+  // bookmark does not send it again.
+  async function pairByTicket() {
+    const match = /^#pair=([0-9a-f]{32})$/.exec(location.hash);
+    if (!match) return false;
+    history.replaceState(null, '', location.pathname + location.search);
+    const name = localStorage.getItem('kx-device') || guessDeviceName();
+    let response;
+    try {
+      response = await post('/api/pair', { ticket: match[1], name });
+    } catch (e) {
+      showPairing(t('PageOffline'));
+      return true;
+    }
+    if (response.ok) return false;
+    const closed = response.status === 403 && /closed/.test(await errorText(response));
+    showPairing(t(response.status === 429 ? 'PagePairLocked' : closed ? 'PagePairClosed' : 'PagePairTicketUsed'));
+    return true;
+  }
+
+  // A link opened while the page is open changes only the fragment.
+  window.addEventListener('hashchange', async () => {
+    if (/^#pair=/.test(location.hash) && !(await pairByTicket())) resume();
+  });
+
+  loadTexts().then(async () => {
     document.body.classList.remove('loading');
-    resume();
+    if (!(await pairByTicket())) resume();
   });
 })();

@@ -4,6 +4,7 @@
 #include "base/ActionQueue.h"
 #include "config/Ini.h"
 #include "win/util/Com.h"
+#include "win/util/CallbackGuard.h"
 
 namespace tavelapp {
 namespace action {
@@ -28,12 +29,9 @@ void ITunesAction::begin() {
 
 void ITunesAction::end() {
     if (notify_ == 1) {
-        try {
-            // Gathered with the player's events about the same change: one capture.
-            ActionRunner::requestChangeDetection();
-        } catch (...) {
-            // The runner must hear of the end whatever the detection met.
-        }
+        // Gathered with the player's events about the same change: one capture.
+        // The runner must hear of the end whatever the detection met.
+        tavel::win::util::guarded("ITunesAction: change detection", [] { ActionRunner::requestChangeDetection(); });
     }
     com_.reset();
     ActionRunner::instance().actionFinished();

@@ -5,6 +5,7 @@
 
 #include "base/AppException.h"
 #include "player/PlayerHost.h"
+#include "win/util/CallbackGuard.h"
 
 namespace tavelapp {
 namespace action {
@@ -23,15 +24,16 @@ long clampPercent(long long value) {
 }  // namespace
 
 int PlayerAction::run() {
-    try {
-        perform();
-    } catch (const AppException& e) {
-        // A player that went away ends the action silently; one that stayed
-        // busy or refused the command is told, once for this action.
-        e.tellUser();
-    } catch (...) {
-        // An object was missing: the action just ends.
-    }
+    // An object that was missing just ends the action.
+    tavel::win::util::guarded("PlayerAction", [this] {
+        try {
+            perform();
+        } catch (const AppException& e) {
+            // A player that went away ends the action silently; one that stayed
+            // busy or refused the command is told, once for this action.
+            e.tellUser();
+        }
+    });
     return 0;
 }
 

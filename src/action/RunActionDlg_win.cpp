@@ -77,8 +77,8 @@ INT_PTR handleMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 INT_PTR CALLBACK dialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    return tavel::win::util::guardCallbackOr<INT_PTR>(FALSE,
-                                                      [&] { return handleMessage(dialog, message, wParam, lParam); });
+    return tavel::win::util::guardedOr<INT_PTR>("RunActionDlg", FALSE,
+                                                [&] { return handleMessage(dialog, message, wParam, lParam); });
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "action/ActionRunner.h"
 #include "base/ActionQueue.h"
 #include "config/Ini.h"
+#include "win/util/CallbackGuard.h"
 
 namespace tavelapp {
 
@@ -29,7 +30,8 @@ ActionQueue& RunActionThread::queue() { return noLock_ ? ActionQueue::sideBySide
 int RunActionThread::run() {
     const auto runAction = plugin_.runActionProc();
     if (runAction == nullptr) return 0;
-    try {
+    // end() must still tell the runner.
+    return tavel::win::util::guardedOr("RunActionThread", -1, [&] {
         // argv style: a trailing null, so the array is never empty.
         std::vector<const wchar_t*> array;
         array.reserve(params_.size() + 1);
@@ -37,20 +39,14 @@ int RunActionThread::run() {
             array.push_back(p.c_str());
         array.push_back(nullptr);
         return runAction(name_.c_str(), array.data(), static_cast<int>(params_.size()));
-    } catch (...) {
-        // end() must still tell the runner.
-        return -1;
-    }
+    });
 }
 
 void RunActionThread::end() {
     if (notify_) {
         // What the library action changed is announced before the runner hears of it.
-        try {
-            ActionRunner::requestChangeDetection();
-        } catch (...) {
-            // The runner must still hear of the end.
-        }
+        // The runner must still hear of the end.
+        tavel::win::util::guarded("RunActionThread: change detection", [] { ActionRunner::requestChangeDetection(); });
         ActionRunner::instance().actionFinished();
     }
 }

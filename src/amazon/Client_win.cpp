@@ -8,25 +8,14 @@
 #include "amazon/StorePage.h"
 #include "config/Ini.h"
 #include "win/file/FileSystem.h"
+#include "win/util/Handle.h"
 #include "win/util/SystemLibrary.h"
 
 namespace tavelapp {
 namespace amazon {
 namespace {
 
-class InternetHandle {
-public:
-    explicit InternetHandle(HINTERNET h) : h_(h) {}
-    ~InternetHandle() {
-        if (h_) ::InternetCloseHandle(h_);
-    }
-    InternetHandle(const InternetHandle&) = delete;
-    InternetHandle& operator=(const InternetHandle&) = delete;
-    HINTERNET get() const { return h_; }
-
-private:
-    HINTERNET h_;
-};
+using tavel::win::util::InternetHandle;
 
 bool redirect(DWORD status) {
     return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;

@@ -30,8 +30,8 @@ SettingAction resolveSettingAction(const std::wstring& value, bool allowShowOpti
 }
 
 int displayTimeFor(const std::string& messageKey, const Ini& settings) {
-    // The code is typed on the phone while it is valid: it stays as long.
-    if (messageKey == "WebRemote_PairingCode") return 120;
+    // A device waits for the PC's user to open pairing: its ask stays as long as a pairing window would.
+    if (messageKey.compare(0, 18, "WebRemote_PairAsk:") == 0) return 120;
     return messageKey == "track" ? settings.notify.notifyTime : settings.notify.notifyTimeOthers;
 }
 

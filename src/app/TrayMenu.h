@@ -23,6 +23,7 @@ public:
         Boot = 0x105,
         StartObservation = 0x107,
         InterruptPlay = 0x108,
+        PairPhone = 0x109,
         OnlineHelp = 0x165,
         Lang = 0x200,
         Skin = 0x300,

@@ -10,6 +10,7 @@
 #include "base/RunningThreads.h"
 #include "app/LinkRules.h"
 #include "app/ShellExecuteThread.h"
+#include "app/ZEvared.h"
 #include "feature/StartupEntry.h"
 #include "config/Ini.h"
 #include "config/Lang.h"
@@ -116,18 +117,19 @@ HMENU TrayMenu::build() const {
             ::CheckMenuRadioItem(skins, Skin, Skin + static_cast<UINT>(i), Skin + static_cast<UINT>(i), MF_BYCOMMAND);
         }
     }
-    HMENU targets = ::CreatePopupMenu();
-    append(targets, ActionTarget, kAutomatic);
+    // Shown only with more than one player; otherwise it goes with the wrapper.
+    tavel::win::util::Menu targets(::CreatePopupMenu());
+    append(targets.get(), ActionTarget, kAutomatic);
     UINT marked = ActionTarget;
     for (std::size_t i = 0; i < players_.size(); ++i) {
         const UINT command = ActionTarget + 1 + static_cast<UINT>(i);
         const std::wstring name = players_[i]->GetTargetName();
-        append(targets, command, name.empty() ? players_[i]->GetName() : name);
+        append(targets.get(), command, name.empty() ? players_[i]->GetName() : name);
         if (settings.actionTarget.id != L"Auto" && players_[i]->GetName() == settings.actionTarget.id) {
             marked = command;
         }
     }
-    ::CheckMenuRadioItem(targets, ActionTarget, ActionTarget + static_cast<UINT>(players_.size()), marked,
+    ::CheckMenuRadioItem(targets.get(), ActionTarget, ActionTarget + static_cast<UINT>(players_.size()), marked,
                          MF_BYCOMMAND);
 
     HMENU clock = buildTimerMenu(L"ClockTimer", ClockTimerStart, ClockTimer::instance().isRunning());
@@ -155,14 +157,11 @@ HMENU TrayMenu::build() const {
     separator(menu);
     appendPopup(menu, actionTree(Action), menuText(L"Action"));
     appendPopup(menu, skins, menuText(L"Skin"));
-    if (players_.size() == 1) {
-        ::DestroyMenu(targets);
-    } else {
-        appendPopup(menu, targets, menuText(L"ActionTarget"));
-    }
+    if (players_.size() != 1) appendPopup(menu, targets.release(), menuText(L"ActionTarget"));
     appendPopup(menu, languages, menuText(L"Lang"));
     separator(menu);
     append(menu, Option, menuText(L"Option"));
+    append(menu, PairPhone, menuText(L"PairPhone"));
     append(menu, kBackupFolder, menuText(L"BackupFolder"));
     append(menu, kStartWithWindows, menuText(L"StartWithWindows"));
     if (StartupEntry::registered()) ::CheckMenuItem(menu, kStartWithWindows, MF_BYCOMMAND | MF_CHECKED);
@@ -198,11 +197,10 @@ void TrayMenu::show(HWND owner) {
         if (at.x < info.rcMonitor.left) at.x = info.rcMonitor.left;
         if (at.x >= info.rcMonitor.right) at.x = info.rcMonitor.right - 1;
     }
-    HMENU menu = build();
+    const tavel::win::util::Menu menu(build());
     ::SetForegroundWindow(owner);
     const UINT chosen = static_cast<UINT>(
-        ::TrackPopupMenu(menu, TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON, at.x, at.y, 0, owner, nullptr));
-    ::DestroyMenu(menu);
+        ::TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON, at.x, at.y, 0, owner, nullptr));
     if (chosen != 0) dispatch(chosen);
 }
 
@@ -226,6 +224,9 @@ void TrayMenu::dispatch(UINT command) {
     switch (command) {
         case Option:
             controller_.showOption();
+            return;
+        case PairPhone:
+            if (ZEvared* controller = ZEvared::live()) controller->showPairing(std::string());
             return;
         case Exit:
             ::PostQuitMessage(0);

@@ -16,6 +16,7 @@
 #include "notify/ChangeDetector.h"
 #include "player/PlayerHost.h"
 #include "notify/PlayerStateFactory.h"
+#include "win/util/CallbackGuard.h"
 
 namespace tavelapp {
 
@@ -34,6 +35,7 @@ void wireLayers() {
                      NotifyWndInfo::kInformation);
     });
     AppException::setTextLookup([](const std::wstring& key) { return Lang::instance().text(L"Error", key); });
+    tavel::win::util::setExceptionText(&AppException::keyOf);
     ActionPluginMgr::setUtilityPlugins(&makeUtilityPlugins);
     Util::setQuietTest([] {
         // A factory that does not exist yet is not made here: that would

@@ -74,6 +74,9 @@ public:
     void checkObservationSoon() override;
     void restartWiimoteServer() override;
     void showOption() override;
+    // Opens the pairing window (for the device at `requester`, when one
+    // asked), turning the web remote on at the suggested port if it is off.
+    void showPairing(const std::string& requester);
 
     // The notification queue was armed: shown now or at its window's end.
     void notifyArmed();

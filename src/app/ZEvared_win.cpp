@@ -35,6 +35,8 @@
 #include "notify/NotifyThreads.h"
 #include "notify/NotifyWndSkinMgr.h"
 #include "option/OptionSheet.h"
+#include "option/PairingDlg.h"
+#include "web/ProgramBackend.h"
 #include "web/WebServer.h"
 #include "notify/ChangeDetector.h"
 #include "win/file/File.h"
@@ -381,6 +383,34 @@ void ZEvared::showOption() {
     NotifyWndSkinMgr::instance().load(settings.skin.id);
     optionOpen_ = false;
     createServers();
+    if (OptionSheet::takePairingAsked()) showPairing(std::string());
+}
+
+void ZEvared::showPairing(const std::string& requester) {
+    // The options sheet holds the servers released; it asks again as it closes.
+    if (optionOpen_) return;
+    if (!servers_) {
+        notify("Notify_AppIsDisabled", Lang::instance().text(L"Notification", L"AppIsDisabled"), nullptr,
+               NotifyWndInfo::kInformation);
+        return;
+    }
+    Ini& settings = Ini::instance();
+    unsigned turnedOn = 0;
+    if (!servers_->web) {
+        if (settings.webRemote.port == 0) {
+            settings.webRemote.port = WebServer::kSuggestedPort;
+            Ini::publish();
+            saveSettings();
+            turnedOn = WebServer::kSuggestedPort;
+        }
+        try {
+            servers_->web = std::make_shared<WebServer>();
+        } catch (const AppException& e) {
+            notify("WebServer_InitError", e.text(), nullptr, NotifyWndInfo::kWarning);
+            return;
+        }
+    }
+    PairingDlg::show(requester, turnedOn);
 }
 
 void ZEvared::updateToolTip(const PlayerState& state) {
@@ -488,6 +518,13 @@ void ZEvared::showNotifyWndDirect(const NotifyWndInfo& info) {
 
 void ZEvared::onNotifyWndEvent(NotifyWndMgr&, NotifyWnd& window, int event) {
     if (event != 1 || !servers_) return;
+    // A device asks to pair: the click is the PC's user saying yes.
+    const std::string& key = window.key();
+    const std::string ask = ProgramBackend::kPairAskKey;
+    if (key.compare(0, ask.size(), ask) == 0) {
+        showPairing(key.substr(ask.size()));
+        return;
+    }
     const Ini& settings = Ini::instance();
     if (!settings.notify.runClickActionOnlyTrackNotify || window.key() == "track") {
         runActionByName(settings.notify.clickAction, true);

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "artwork/Loader.h"
+#include "win/util/Handle.h"
 
 namespace tavelapp {
 namespace artwork {
@@ -17,14 +18,12 @@ class SusiePlugin : public Loader {
 public:
     explicit SusiePlugin(const std::wstring& path);
     ~SusiePlugin() override;
-    SusiePlugin(const SusiePlugin&) = delete;
-    SusiePlugin& operator=(const SusiePlugin&) = delete;
 
     bool isSupported(const std::string& path, void* file) override;
     bool getPicture(tavel::win::dib::DIB& bitmap, const std::string& path) override;
 
 private:
-    void* module_ = nullptr;
+    tavel::win::util::Module module_;
     std::shared_ptr<std::mutex> lock_;
     void* getPluginInfo_ = nullptr;  // required by the convention, never called
     void* isSupported_ = nullptr;

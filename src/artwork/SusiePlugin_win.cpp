@@ -54,23 +54,18 @@ std::shared_ptr<std::mutex> libraryLock(HMODULE module) {
 }  // namespace
 
 SusiePlugin::SusiePlugin(const std::wstring& path) {
-    HMODULE module = tavel::win::util::DllSearch::loadInstalled(path);
-    if (module == nullptr) throw AppException(L"Susie plugin load error");
-    module_ = module;
+    module_.reset(tavel::win::util::DllSearch::loadInstalled(path));
+    if (!module_) throw AppException(L"Susie plugin load error");
+    const HMODULE module = module_.get();
     getPluginInfo_ = reinterpret_cast<void*>(::GetProcAddress(module, "GetPluginInfo"));
     isSupported_ = reinterpret_cast<void*>(::GetProcAddress(module, "IsSupported"));
     getPicture_ = reinterpret_cast<void*>(::GetProcAddress(module, "GetPicture"));
-    if (getPluginInfo_ == nullptr || isSupported_ == nullptr || getPicture_ == nullptr) {
-        ::FreeLibrary(module);
-        module_ = nullptr;
+    if (getPluginInfo_ == nullptr || isSupported_ == nullptr || getPicture_ == nullptr)
         throw AppException(L"Susie plugin load error");
-    }
     lock_ = libraryLock(module);
 }
 
-SusiePlugin::~SusiePlugin() {
-    if (module_ != nullptr) ::FreeLibrary(static_cast<HMODULE>(module_));
-}
+SusiePlugin::~SusiePlugin() = default;
 
 bool SusiePlugin::isSupported(const std::string& path, void* file) {
     // The convention passes the handle as a 32-bit value.

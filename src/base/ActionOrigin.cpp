@@ -1,4 +1,5 @@
 #include "base/ActionOrigin.h"
+#include "win/util/CallbackGuard.h"
 
 #include <utility>
 
@@ -19,12 +20,8 @@ ActionOrigin ActionOrigin::current() { return currentOrigin; }
 
 bool ActionOrigin::wanted() const {
     if (!repeat_ || !stillHeld_) return true;
-    try {
-        return stillHeld_();
-    } catch (...) {
-        // When in doubt the input runs: it was accepted once.
-        return true;
-    }
+    // When in doubt the input runs: it was accepted once.
+    return tavel::win::util::guardedOr("ActionOrigin: still held", true, [this] { return stillHeld_(); });
 }
 
 }  // namespace tavelapp

@@ -6,6 +6,7 @@
 
 #include "base/Trace.h"
 #include "base/WorkerPool.h"
+#include "win/util/CallbackGuard.h"
 
 namespace tavelapp {
 namespace {
@@ -14,11 +15,10 @@ std::atomic<ActionQueue::FullNotice> fullNotice{nullptr};
 
 void tellQueueFull() {
     trace("Kolibrix: action queue full, input dropped");
-    try {
+    // The input stays dropped; telling is the best there is.
+    tavel::win::util::guarded("ActionQueue: full notice", [] {
         if (const ActionQueue::FullNotice notice = fullNotice.load()) notice();
-    } catch (...) {
-        // The input stays dropped; telling is the best there is.
-    }
+    });
 }
 
 ActionQueue* make(std::size_t parallel) {
@@ -88,12 +88,8 @@ ActionQueue::Admission ActionQueue::submit(Job job, const ActionOrigin& origin) 
     }
     if (tell && full_) full_();
     // Told outside the lock, as a passed-over repeat is.
-    for (Entry& entry : refused) {
-        try {
-            entry.job(false);
-        } catch (...) {
-        }
-    }
+    for (Entry& entry : refused)
+        tavel::win::util::guarded("ActionQueue: refused job", [&] { entry.job(false); });
     return admission;
 }
 
@@ -112,11 +108,8 @@ void ActionQueue::drain() {
             // Drained: the next overflow is news again.
             if (waiting_.empty()) told_ = false;
         }
-        try {
-            entry.job(entry.origin.wanted());
-        } catch (...) {
-            // A job's failure stays with the job; the turn passes on.
-        }
+        // A job's failure stays with the job; the turn passes on.
+        tavel::win::util::guarded("ActionQueue job", [&] { entry.job(entry.origin.wanted()); });
     }
 }
 

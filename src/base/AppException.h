@@ -1,4 +1,5 @@
 #pragma once
+#include <exception>
 #include <functional>
 #include <string>
 
@@ -17,6 +18,9 @@ public:
     static void setTextLookup(TextLookup lookup);
     // Shows the text as a warning notification; nothing for the empty key.
     void tellUser() const;
+    // For the guards' trace: "AppException <key>" when `error` is one, else
+    // `error` is thrown on.
+    static std::string keyOf(const std::exception_ptr& error);
 
     std::wstring messageKey;
 };

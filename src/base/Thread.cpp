@@ -6,6 +6,7 @@
 
 #include "base/ActionOrigin.h"
 #include "base/ActionQueue.h"
+#include "win/util/CallbackGuard.h"
 
 namespace tavelapp {
 
@@ -84,13 +85,8 @@ namespace {
 class EndGuard {
 public:
     explicit EndGuard(std::function<void()> end) : end_(std::move(end)) {}
-    ~EndGuard() {
-        try {
-            end_();
-        } catch (...) {
-            // Nothing may leave a thread entry.
-        }
-    }
+    // Nothing may leave a thread entry.
+    ~EndGuard() { tavel::win::util::guarded("Thread end", end_); }
     EndGuard(const EndGuard&) = delete;
     EndGuard& operator=(const EndGuard&) = delete;
 
@@ -101,19 +97,13 @@ private:
 }  // namespace
 
 void Thread::procedure() {
-    int code = 0;
-    try {
+    using tavel::win::util::guardedOr;
+    // When begin() fails nothing was taken that end() would give back.
+    const int code = guardedOr("Thread begin", -1, [this] {
         begin();
         EndGuard guard([this] { end(); });
-        try {
-            code = run();
-        } catch (...) {
-            code = -1;
-        }
-    } catch (...) {
-        // begin() failed: nothing was taken that end() would give back.
-        code = -1;
-    }
+        return guardedOr("Thread run", -1, [this] { return run(); });
+    });
     exitCode_ = code;
     finished_ = true;
 }

@@ -54,7 +54,7 @@ BOOL localizeOne(HWND child, LPARAM param) {
 
 // A control that fails keeps its text; the others are still done.
 BOOL CALLBACK localizeChild(HWND child, LPARAM param) {
-    return tavel::win::util::guardCallbackOr<BOOL>(TRUE, [&] { return localizeOne(child, param); });
+    return tavel::win::util::guardedOr<BOOL>("DialogLocalizer", TRUE, [&] { return localizeOne(child, param); });
 }
 
 }  // namespace

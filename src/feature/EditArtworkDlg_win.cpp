@@ -39,7 +39,8 @@ const UINT_PTR kCloseTimer = 1;
 // The client's progress comes as posted WM_USER+1 messages, which in a dialog
 // would read as DM_SETDEFID: a hidden child of its own takes them instead.
 LRESULT CALLBACK progressSink(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
-    return tavel::win::util::guardCallback(
+    return tavel::win::util::guarded(
+        "EditArtworkDlg",
         [&]() -> LRESULT {
             if (message == amazon::Client::kProgress) {
                 HWND bar = ::GetDlgItem(::GetParent(window), IDC_ARTWORK_PROGRESS);

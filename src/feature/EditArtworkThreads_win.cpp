@@ -7,6 +7,7 @@
 #include "player/PlayerHost.h"
 #include "win/util/Com.h"
 #include "win/util/MainThread.h"
+#include "win/util/CallbackGuard.h"
 
 namespace tavelapp {
 namespace {
@@ -16,13 +17,11 @@ using tavel::win::util::MainThread;
 // Calls `work` with the player; false when it could not be reached or failed.
 bool withPlayer(const std::function<void(itunes::App&)>& work) {
     tavel::win::util::ComApartment com;
-    try {
+    return tavel::win::util::guardedOr("EditArtwork: player", false, [&] {
         auto connection = itunes::PlayerHost::instance().open();
         work(connection->app());
         return true;
-    } catch (...) {
-        return false;
-    }
+    });
 }
 
 std::wstring applyText(const wchar_t* key, const AlbumQuery& query) {

@@ -7,6 +7,7 @@
 #include "base/AppException.h"
 #include "player/PlayerHost.h"
 #include "win/util/Com.h"
+#include "win/util/CallbackGuard.h"
 
 namespace tavelapp {
 namespace {
@@ -48,11 +49,8 @@ int ExitSystem::countdownSeconds(const std::wstring& parameter) {
 void ExitSystem::exitNow(const std::wstring& mode, itunes::PlayerHost& host, PowerControl& power,
                          const std::function<void()>& waitOneSecond) {
     if (host.isRunning()) {
-        try {
-            host.quit();
-        } catch (...) {
-            // Exit anyway: the player gets the session's end message too.
-        }
+        // Exit anyway: the player gets the session's end message too.
+        tavel::win::util::guarded("ExitSystem: quit the player", [&] { host.quit(); });
         for (int check = 0; check < kPlayerQuitChecks && host.isRunning(); ++check)
             waitOneSecond();
     }

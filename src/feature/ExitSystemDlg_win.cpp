@@ -25,7 +25,7 @@ ExitSystemDlg::~ExitSystemDlg() {
 }
 
 INT_PTR CALLBACK ExitSystemDlg::dialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    return tavel::win::util::guardCallbackOr<INT_PTR>(FALSE, [&]() -> INT_PTR {
+    return tavel::win::util::guardedOr<INT_PTR>("ExitSystemDlg", FALSE, [&]() -> INT_PTR {
         if (message == WM_INITDIALOG) {
             ::SetWindowLongPtrW(dialog, DWLP_USER, lParam);
             reinterpret_cast<ExitSystemDlg*>(lParam)->onInit(dialog);

@@ -19,6 +19,7 @@
 #include "win/util/Com.h"
 #include "win/util/MainThread.h"
 #include "win/util/Shell.h"
+#include "win/util/CallbackGuard.h"
 
 namespace tavelapp {
 namespace action {
@@ -34,12 +35,11 @@ std::wstring RunScript::scriptPath(const std::wstring& file, const ActionListIte
 }
 
 int RunScript::run() {
-    try {
-        if (param(0).empty()) return 0;
+    if (param(0).empty()) return 0;
+    // Nothing to tell the user: a file that does not start just does nothing.
+    tavel::win::util::guarded("RunScript", [&] {
         tavel::win::util::shellOpenAndWait(scriptPath(param(0), entry(), AppPaths::settingsFolder()), param(1));
-    } catch (...) {
-        // Nothing to tell the user: a file that does not start just does nothing.
-    }
+    });
     return 0;
 }
 
@@ -82,7 +82,8 @@ void QuickPlay::playOn(itunes::App& app, const std::wstring& searchText, const s
 }
 
 void QuickPlay::readPlaylists(itunes::App& app, std::vector<std::wstring>& names, std::wstring& current) {
-    try {
+    // The dialog offers what was read.
+    tavel::win::util::guarded("QuickPlay: read the playlists", [&] {
         if (itunes::SourcePtr source = app.librarySource()) {
             itunes::PlaylistCollectionPtr playlists = source->playlists();
             const long count = playlists ? playlists->count() : 0;
@@ -91,9 +92,7 @@ void QuickPlay::readPlaylists(itunes::App& app, std::vector<std::wstring>& names
             }
         }
         if (itunes::PlaylistPtr playing = app.currentPlaylist()) current = playing->name();
-    } catch (...) {
-        // The dialog offers what was read.
-    }
+    });
 }
 
 void QuickPlay::ask() {
@@ -101,12 +100,11 @@ void QuickPlay::ask() {
     std::wstring current;
     {
         tavel::win::util::ComApartment com;
-        try {
+        // Unreachable player: the dialog still takes a search text.
+        tavel::win::util::guarded("QuickPlay: reach the player", [&] {
             auto connection = itunes::PlayerHost::instance().open();
             readPlaylists(connection->app(), names, current);
-        } catch (...) {
-            // Unreachable player: the dialog still takes a search text.
-        }
+        });
     }
     static_cast<void>(tavel::win::util::MainThread::post([names, current] {
         QuickPlayDlg dialog(names, current);
@@ -122,14 +120,15 @@ int QuickPlay::run() {
         return 0;
     }
     tavel::win::util::ComApartment com;
-    try {
-        auto connection = itunes::PlayerHost::instance().open();
-        playOn(connection->app(), param(0), param(1));
-    } catch (const AppException& e) {
-        // An unreachable player ends quick play silently; a busy one is told.
-        e.tellUser();
-    } catch (...) {
-    }
+    tavel::win::util::guarded("QuickPlay", [&] {
+        try {
+            auto connection = itunes::PlayerHost::instance().open();
+            playOn(connection->app(), param(0), param(1));
+        } catch (const AppException& e) {
+            // An unreachable player ends quick play silently; a busy one is told.
+            e.tellUser();
+        }
+    });
     return 0;
 }
 
@@ -179,11 +178,8 @@ int EventAction::run() {
 }
 
 int FindWiimote::run() {
-    try {
-        Util::restartWiimoteServer();
-    } catch (...) {
-        // The controller reports its own failures.
-    }
+    // The controller reports its own failures.
+    tavel::win::util::guarded("FindWiimote", [] { Util::restartWiimoteServer(); });
     return 0;
 }
 

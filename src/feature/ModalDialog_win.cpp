@@ -21,7 +21,7 @@ INT_PTR ModalDialog::showModal(int templateId, HWND owner, HWND& openOfThisKind)
 }
 
 INT_PTR CALLBACK ModalDialog::procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    return tavel::win::util::guardCallbackOr<INT_PTR>(FALSE, [&]() -> INT_PTR {
+    return tavel::win::util::guardedOr<INT_PTR>("ModalDialog", FALSE, [&]() -> INT_PTR {
         if (message == WM_INITDIALOG) {
             auto* self = reinterpret_cast<ModalDialog*>(lParam);
             ::SetWindowLongPtrW(dialog, DWLP_USER, lParam);

@@ -2,21 +2,14 @@
 
 #include <windows.h>
 
-#include <memory>
-#include <type_traits>
-
 #include "base/AppPaths.h"
+#include "win/util/Handle.h"
 #include "win/util/StringUtil.h"
 
 namespace tavelapp {
 namespace {
 
 const wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-
-struct KeyCloser {
-    void operator()(HKEY key) const { ::RegCloseKey(key); }
-};
-using Key = std::unique_ptr<std::remove_pointer<HKEY>::type, KeyCloser>;
 
 std::wstring unquoted(std::wstring text) {
     if (text.size() >= 2 && text.front() == L'"' && text.back() == L'"') text = text.substr(1, text.size() - 2);
@@ -30,9 +23,8 @@ const wchar_t StartupEntry::kValueName[] = L"Kolibrix";
 std::wstring StartupEntry::command() { return L"\"" + AppPaths::programPath() + L"\""; }
 
 bool StartupEntry::registered() {
-    HKEY raw = nullptr;
-    if (::RegOpenKeyExW(HKEY_CURRENT_USER, kRunKey, 0, KEY_QUERY_VALUE, &raw) != ERROR_SUCCESS) return false;
-    Key key(raw);
+    tavel::win::util::RegKey key;
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, kRunKey, 0, KEY_QUERY_VALUE, key.receive()) != ERROR_SUCCESS) return false;
     DWORD type = 0;
     DWORD size = 0;
     if (::RegQueryValueExW(key.get(), kValueName, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return false;
@@ -47,11 +39,10 @@ bool StartupEntry::registered() {
 }
 
 bool StartupEntry::set(bool on) {
-    HKEY raw = nullptr;
-    if (::RegCreateKeyExW(HKEY_CURRENT_USER, kRunKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &raw, nullptr) !=
+    tavel::win::util::RegKey key;
+    if (::RegCreateKeyExW(HKEY_CURRENT_USER, kRunKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.receive(), nullptr) !=
         ERROR_SUCCESS)
         return false;
-    Key key(raw);
     if (!on) {
         const LONG result = ::RegDeleteValueW(key.get(), kValueName);
         return result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND;

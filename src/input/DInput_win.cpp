@@ -121,7 +121,7 @@ DInput::Listing DInput::list(const tavel::win::util::ComPtr<IDirectInputW>& inpu
 }
 
 BOOL CALLBACK DInput::onDevice(LPCDIDEVICEINSTANCEW info, LPVOID context) {
-    return tavel::win::util::guardCallbackOr<BOOL>(DIENUM_CONTINUE, [&]() -> BOOL {
+    return tavel::win::util::guardedOr<BOOL>("DInput", DIENUM_CONTINUE, [&]() -> BOOL {
         addDevice(*static_cast<Lister*>(context), *info);
         return DIENUM_CONTINUE;
     });
@@ -144,7 +144,8 @@ void DInput::addDevice(Lister& lister, const DIDEVICEINSTANCEW& info) {
 
 BOOL CALLBACK DInput::onAxis(LPCDIDEVICEOBJECTINSTANCEW object, LPVOID context) {
     auto* listing = static_cast<Listing*>(context);
-    return tavel::win::util::guardCallback(
+    return tavel::win::util::guarded(
+        "DInput",
         [&]() -> BOOL {
             DIPROPRANGE range{};
             range.diph.dwSize = sizeof range;

@@ -136,9 +136,9 @@ std::shared_ptr<HotKeyServer::HotKey> HotKeyServer::addKey(std::uint32_t mods, s
 void HotKeyServer::registerBindings() {
     std::vector<std::wstring> failures;
     for (const auto& binding : Ini::instance().hotKeys) {
-        if (!binding || binding->vk == 0) continue;
-        const std::shared_ptr<HotKey> key = addKey(binding->mods, binding->vk, binding->action);
-        if (!key || key->failed()) failures.push_back(HotKeyRules::actionDisplayName(binding->action));
+        if (binding.vk == 0) continue;
+        const std::shared_ptr<HotKey> key = addKey(binding.mods, binding.vk, binding.action);
+        if (!key || key->failed()) failures.push_back(HotKeyRules::actionDisplayName(binding.action));
     }
     const std::wstring message =
         HotKeyRules::failureMessage(Lang::instance().text(L"Error", L"HotkeyRegist"), failures);

@@ -2,8 +2,6 @@
 
 #include <limits>
 
-#include "action/ActionList.h"
-#include "action/ITunesActionFactory.h"
 #include "config/Lang.h"
 #include "win/util/StringUtil.h"
 
@@ -45,28 +43,19 @@ Command parseLine(const std::wstring& sent) {
     return command;
 }
 
-std::vector<std::wstring> actionsFor(const Command& command, const Ini::IRComKeyList& bindings) {
+std::vector<std::wstring> actionsFor(const Command& command, const Settings::KeyList& bindings) {
     std::vector<std::wstring> actions;
     if (command.kind == Command::kRun) {
         actions.push_back(command.reference);
     } else if (command.kind == Command::kKey) {
         for (const auto& binding : bindings) {
-            if (binding && binding->key == command.key) actions.push_back(binding->action);
+            if (binding.key == command.key) actions.push_back(binding.action);
         }
     }
     return actions;
 }
 
-bool allowedOverNetwork(const std::wstring& reference, bool allowAll) {
-    if (allowAll) return true;
-    std::wstring name = reference;
-    if (ActionListItemPtr entry = ActionList::instance().find(reference)) name = entry->actionName;
-    name = tavel::win::util::asciiLower(name);
-    if (action::ITunesActionFactory::instance().exists(name)) return true;
-    return name == L"donothing" || name == L"notifytrack" || name == L"notifysetting" || name == L"notifychanges";
-}
-
-std::vector<std::wstring> actionsToRun(const Command& command, const Ini::IRComKeyList& bindings, bool fromNetwork,
+std::vector<std::wstring> actionsToRun(const Command& command, const Settings::KeyList& bindings, bool fromNetwork,
                                        bool allowAll) {
     std::vector<std::wstring> actions = actionsFor(command, bindings);
     if (!fromNetwork) return actions;

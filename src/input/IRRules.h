@@ -3,7 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "config/Ini.h"
+#include "action/NetworkRule.h"
+#include "config/Settings.h"
 
 namespace tavelapp {
 
@@ -27,17 +28,17 @@ Command parseLine(const std::wstring& line);
 
 // The action references a command runs: every binding of its key in list
 // order, or the reference it names.
-std::vector<std::wstring> actionsFor(const Command& command, const Ini::IRComKeyList& bindings);
+std::vector<std::wstring> actionsFor(const Command& command, const Settings::KeyList& bindings);
 
-// Over the network a named action must be harmless unless the user allowed
-// all: player actions and notifications, directly or through a list entry.
-bool allowedOverNetwork(const std::wstring& reference, bool allowAll);
+// The rule lives with the actions; named here too for the callers that still
+// reach it through this header.
+using action::allowedOverNetwork;
 
 // What a received line runs. From the network, the actions behind a key obey
 // the same rule as a named one: the bindings are shared with infrared, and
 // any program that reaches the port (loopback included) could press a key
 // bound to shutting the computer down.
-std::vector<std::wstring> actionsToRun(const Command& command, const Ini::IRComKeyList& bindings, bool fromNetwork,
+std::vector<std::wstring> actionsToRun(const Command& command, const Settings::KeyList& bindings, bool fromNetwork,
                                        bool allowAll);
 
 // The key index's name ("IRComKeyUp" ... "#"), empty above 16.

@@ -1,6 +1,7 @@
 #include "input/JoyListenThread.h"
 
 #include "base/AppException.h"
+#include "win/util/CallbackGuard.h"
 
 namespace tavelapp {
 namespace {
@@ -98,11 +99,9 @@ void JoyListenThread::readBuffer() {
         if (FAILED(result) || count == 0) return;
         const std::optional<JoyRules::Event> event = decoder_.decode(item.dwOfs, item.dwData);
         if (!event || listener_ == nullptr) continue;
-        try {
-            listener_->onJoyEvent(*this, event->code, event->pressed);
-        } catch (...) {
-            // One failed dispatch must not end the listening.
-        }
+        // One failed dispatch must not end the listening.
+        tavel::win::util::guarded("JoyListenThread",
+                                  [&] { listener_->onJoyEvent(*this, event->code, event->pressed); });
     }
 }
 

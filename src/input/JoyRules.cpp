@@ -51,10 +51,10 @@ std::optional<std::uint32_t> ShiftLayer::lookup(std::uint32_t code, bool pressed
     return held_ ? code + kShiftFlag : code;
 }
 
-std::vector<std::wstring> actionsFor(const Ini::JoyKeyList& bindings, std::uint32_t code) {
+std::vector<std::wstring> actionsFor(std::uint32_t code, const Settings::KeyList& bindings) {
     std::vector<std::wstring> actions;
     for (const auto& binding : bindings) {
-        if (binding && binding->key == code) actions.push_back(binding->action);
+        if (binding.key == code) actions.push_back(binding.action);
     }
     return actions;
 }

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "config/Ini.h"
+#include "config/Settings.h"
 
 namespace tavelapp {
 
@@ -65,7 +65,7 @@ private:
 };
 
 // The actions of every binding with that code, in list order.
-std::vector<std::wstring> actionsFor(const Ini::JoyKeyList& bindings, std::uint32_t code);
+std::vector<std::wstring> actionsFor(std::uint32_t code, const Settings::KeyList& bindings);
 
 // How a code reads in the settings dialogs, e.g. "Shift + Button 1".
 std::wstring displayName(std::uint32_t code);

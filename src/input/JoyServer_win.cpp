@@ -159,7 +159,7 @@ void JoyServer::onJoyEvent(JoyListenThread&, std::uint32_t code, bool pressed) {
     if (!lookup) return;
     // On the listening thread: the published settings.
     const std::shared_ptr<const Ini> settings = Ini::snapshot();
-    for (const std::wstring& action : JoyRules::actionsFor(settings->joyKeys, *lookup))
+    for (const std::wstring& action : JoyRules::actionsFor(*lookup, settings->joyKeys))
         ActionRunner::instance().runByName(action, true);
 }
 

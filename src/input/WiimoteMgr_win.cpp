@@ -10,6 +10,7 @@
 #include "notify/PlayerStateFactory.h"
 #include "win/util/CallbackGuard.h"
 #include "win/util/DllSearch.h"
+#include "win/util/Handle.h"
 #include "win/util/MainThread.h"
 
 namespace tavelapp {
@@ -26,12 +27,7 @@ std::recursive_mutex& messageLock() {
     return lock;
 }
 
-struct ModuleFree {
-    void operator()(HMODULE module) const {
-        if (module != nullptr) ::FreeLibrary(module);
-    }
-};
-using Module = std::unique_ptr<std::remove_pointer<HMODULE>::type, ModuleFree>;
+using tavel::win::util::Module;
 
 template <typename Fn>
 bool resolve(HMODULE module, const char* name, Fn& fn) {
@@ -163,7 +159,7 @@ void WiimoteMgr::reconnect() {
 }
 
 BOOL CALLBACK WiimoteMgr::onDevice(int deviceId, void* context) {
-    return tavel::win::util::guardCallbackOr<BOOL>(TRUE, [&]() -> BOOL {
+    return tavel::win::util::guardedOr<BOOL>("WiimoteMgr", TRUE, [&]() -> BOOL {
         auto device = std::make_shared<Wiimote>();
         device->id = static_cast<std::uint8_t>(deviceId & 0xFF);
         static_cast<WiimoteMgr*>(context)->devices_.push_back(device);

@@ -46,10 +46,10 @@ bool ShiftLayer::onButton(std::uint32_t index, bool pressed, std::uint32_t& code
     return true;
 }
 
-std::vector<std::wstring> actionsFor(std::uint32_t code, const Ini::WiimoteKeyList& bindings) {
+std::vector<std::wstring> actionsFor(std::uint32_t code, const Settings::KeyList& bindings) {
     std::vector<std::wstring> out;
     for (const auto& binding : bindings)
-        if (binding && binding->key == code) out.push_back(binding->action);
+        if (binding.key == code) out.push_back(binding.action);
     return out;
 }
 

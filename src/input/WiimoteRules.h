@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "config/Ini.h"
+#include "config/Settings.h"
 
 namespace tavelapp {
 
@@ -60,7 +60,7 @@ private:
 };
 
 // The action references bound to a code, in list order.
-std::vector<std::wstring> actionsFor(std::uint32_t code, const Ini::WiimoteKeyList& bindings);
+std::vector<std::wstring> actionsFor(std::uint32_t code, const Settings::KeyList& bindings);
 
 // Whether one LED condition holds for the snapshot; unknown codes never do.
 bool ledOn(std::int32_t condition, const PlayerState& state);

@@ -65,9 +65,8 @@ public:
     static void setSnapshotListener(SnapshotListener listener);
 
     // How the end of an action and each player event ask for a detection:
-    // the first after a quiet moment captures at once on a worker; the
-    // requests of the moment after it (the events its change raises, a held
-    // key) are served by one more capture at its end. Off Windows at once.
+    // the requests of a short moment (an action and the events its change
+    // raises) are served by one capture on a worker. Off Windows at once.
     static void requestSoon();
     // The moment, in milliseconds.
     static const unsigned int kGatherMs = 60;

@@ -9,39 +9,27 @@
 namespace tavelapp {
 namespace {
 
-// Gathers detection requests on the main thread. The first after a quiet
-// moment captures at once; requests that come while that capture runs or
-// within the gather window after it ride along into one more capture at the
-// window's end. A held key thus still shows changes as they come, with no
-// more captures than one per window.
+// Gathers detection requests on the main thread: the first arms the timer,
+// later ones until it fires ride along, and one detection serves them all.
+// The timer never moves, so holding a key down still shows changes as they come.
 class Gatherer : public tavel::win::timer::Timer::Listener {
 public:
     Gatherer() { timer_.setListener(this); }
     void request() {
-        if (windowOpen_) {
-            pending_ = true;
-            return;
-        }
-        detectNow();
+        if (armed_) return;
+        armed_ = true;
+        if (!timer_.start(ChangeDetector::kGatherMs)) armed_ = false;
     }
 
 private:
-    void detectNow() {
-        pending_ = false;
-        // A refused timer leaves the window shut: each request captures, and
-        // one that finds another waiting to capture is dropped as served.
-        windowOpen_ = timer_.start(ChangeDetector::kGatherMs);
-        runningThreads().start(std::make_shared<NotifyChangesThread>());
-    }
     void onTimer(tavel::win::timer::Timer& timer) override {
         timer.stop();
-        windowOpen_ = false;
-        if (pending_) detectNow();
+        armed_ = false;
+        runningThreads().start(std::make_shared<NotifyChangesThread>());
     }
 
     tavel::win::timer::Timer timer_;
-    bool windowOpen_ = false;
-    bool pending_ = false;
+    bool armed_ = false;
 };
 
 }  // namespace

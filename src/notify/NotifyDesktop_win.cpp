@@ -54,7 +54,7 @@ void addMonitorTo(HMONITOR monitor, LPARAM data) {
 
 // A monitor that cannot be listed is left out; the others still are.
 BOOL CALLBACK addMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
-    return tavel::win::util::guardCallbackOr<BOOL>(TRUE, [&] {
+    return tavel::win::util::guardedOr<BOOL>("NotifyDesktop", TRUE, [&] {
         addMonitorTo(monitor, data);
         return TRUE;
     });

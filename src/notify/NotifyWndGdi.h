@@ -6,60 +6,12 @@
 #include <utility>
 
 #include "win/dib/DIB.h"
+#include "win/util/Handle.h"
 
 namespace tavelapp {
 
-// Move-only owner of a GDI object (font, bitmap, brush) deleted with DeleteObject.
-template <typename T>
-class GdiObject {
-public:
-    GdiObject() = default;
-    explicit GdiObject(T h) : h_(h) {}
-    GdiObject(GdiObject&& other) noexcept : h_(std::exchange(other.h_, nullptr)) {}
-    GdiObject& operator=(GdiObject&& other) noexcept {
-        if (this != &other) reset(std::exchange(other.h_, nullptr));
-        return *this;
-    }
-    GdiObject(const GdiObject&) = delete;
-    GdiObject& operator=(const GdiObject&) = delete;
-    ~GdiObject() { reset(); }
-
-    T get() const { return h_; }
-    explicit operator bool() const { return h_ != nullptr; }
-    T release() { return std::exchange(h_, nullptr); }
-    void reset(T h = nullptr) {
-        if (h_ != nullptr) ::DeleteObject(h_);
-        h_ = h;
-    }
-
-private:
-    T h_ = nullptr;
-};
-
-// Move-only owner of an image list.
-class ImageListHandle {
-public:
-    ImageListHandle() = default;
-    explicit ImageListHandle(HIMAGELIST h) : h_(h) {}
-    ImageListHandle(ImageListHandle&& other) noexcept : h_(std::exchange(other.h_, nullptr)) {}
-    ImageListHandle& operator=(ImageListHandle&& other) noexcept {
-        if (this != &other) reset(std::exchange(other.h_, nullptr));
-        return *this;
-    }
-    ImageListHandle(const ImageListHandle&) = delete;
-    ImageListHandle& operator=(const ImageListHandle&) = delete;
-    ~ImageListHandle() { reset(); }
-
-    HIMAGELIST get() const { return h_; }
-    explicit operator bool() const { return h_ != nullptr; }
-    void reset(HIMAGELIST h = nullptr) {
-        if (h_ != nullptr) ::ImageList_Destroy(h_);
-        h_ = h;
-    }
-
-private:
-    HIMAGELIST h_ = nullptr;
-};
+using tavel::win::util::GdiObject;
+using tavel::win::util::ImageListHandle;
 
 // Selects an object into a DC for one scope.
 class SelectedObject {

@@ -10,6 +10,7 @@
 #include "player/PlayerHost.h"
 #include "win/mixer/MixerRules.h"
 #include "win/mixer/SystemMixer.h"
+#include "win/util/CallbackGuard.h"
 
 namespace tavelapp {
 namespace {
@@ -125,11 +126,9 @@ PlayerState PlayerStateFactory::capture() const {
     text << (timers.clock ? L"1\n" : L"0\n");
     text << (timers.countdown ? L"1\n" : L"0\n");
     text << (timers.event ? L"1\n" : L"0\n");
-    try {
-        source->plugin->GetCurrentPlayerState(text);
-    } catch (...) {
-        // A plug-in that fails part-way leaves what it wrote; the rest stays empty.
-    }
+    // A plug-in that fails part-way leaves what it wrote; the rest stays empty.
+    tavel::win::util::guarded("PlayerStateFactory: plug-in state",
+                              [&] { source->plugin->GetCurrentPlayerState(text); });
     return PlayerState::parse(text.str());
 }
 

@@ -1,6 +1,5 @@
 #pragma once
 #include <cstddef>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -51,22 +50,28 @@ private:
 template <typename Binding>
 class BindingListPageOf : public BindingListPage {
 public:
-    using List = std::vector<std::shared_ptr<Binding>>;
+    using List = std::vector<Binding>;
 
     BindingListPageOf(int templateId, const std::wstring& section, Ini& settings, bool& disable, List& list)
         : BindingListPage(templateId, section, settings, disable), list_(list) {}
 
 protected:
     std::size_t count() const override { return list_.size(); }
-    std::wstring actionAt(std::size_t index) const override { return list_[index]->action; }
+    std::wstring actionAt(std::size_t index) const override { return list_[index].action; }
     void eraseAt(std::size_t index) override { list_.erase(list_.begin() + static_cast<std::ptrdiff_t>(index)); }
-    // The binding `index` refers to, or a new one, handed to the dialog as a copy.
-    Binding copyOf(std::size_t index) const { return index < list_.size() ? *list_[index] : Binding(); }
-    void store(std::size_t index, const Binding& binding) {
-        if (index < list_.size())
-            *list_[index] = binding;
+    // Opens Dialog(binding, adding, extra...) on a copy of binding `index`, or
+    // on `fresh` past the end, and stores what the user kept.
+    template <typename Dialog, typename... Extra>
+    bool captureWith(std::size_t index, const Binding& fresh, Extra... extra) {
+        const bool add = index >= list_.size();
+        Binding binding = add ? fresh : list_[index];
+        Dialog dialog(binding, add, extra...);
+        if (dialog.show(hwnd()) != IDOK) return false;
+        if (add)
+            list_.push_back(binding);
         else
-            list_.push_back(std::make_shared<Binding>(binding));
+            list_[index] = binding;
+        return true;
     }
 
     List& list_;

@@ -8,14 +8,14 @@ namespace tavelapp {
 // or without its shift key.
 class GetIRComKeyDlg : public CaptureDlg {
 public:
-    GetIRComKeyDlg(Ini::Item::IRCom::Key& binding, bool add);
+    GetIRComKeyDlg(Ini::Key& binding, bool add);
 
 protected:
     void onInitInput() override;
     bool storeInput() override;
 
 private:
-    Ini::Item::IRCom::Key& binding_;
+    Ini::Key& binding_;
 };
 
 }  // namespace tavelapp

@@ -5,7 +5,7 @@
 
 namespace tavelapp {
 
-GetIRComKeyDlg::GetIRComKeyDlg(Ini::Item::IRCom::Key& binding, bool add)
+GetIRComKeyDlg::GetIRComKeyDlg(Ini::Key& binding, bool add)
     : CaptureDlg(L"GetIRComItemDlg", IDD_GETIRCOMKEY, binding.action, add), binding_(binding) {}
 
 void GetIRComKeyDlg::onInitInput() {

@@ -24,7 +24,7 @@ private:
 // A game-controller binding, captured from the controller.
 class GetJoyKeyDlg : public DeviceKeyDlg {
 public:
-    GetJoyKeyDlg(Ini::Item::Joy::Key& binding, bool add, bool useShift, std::uint32_t shiftCode);
+    GetJoyKeyDlg(Ini::Key& binding, bool add, bool useShift, std::uint32_t shiftCode);
     ~GetJoyKeyDlg() override { listening_.stop(); }
 
 protected:

@@ -30,7 +30,7 @@ void JoyListening::onJoyEvent(JoyListenThread&, std::uint32_t code, bool pressed
     }));
 }
 
-GetJoyKeyDlg::GetJoyKeyDlg(Ini::Item::Joy::Key& binding, bool add, bool useShift, std::uint32_t shiftCode)
+GetJoyKeyDlg::GetJoyKeyDlg(Ini::Key& binding, bool add, bool useShift, std::uint32_t shiftCode)
     : DeviceKeyDlg({L"GetJoyItemDlg", L"JoyShift", JoyRules::kShiftFlag, IDD_GETJOYKEY}, binding.action, binding.key,
                    add, useShift, shiftCode) {}
 

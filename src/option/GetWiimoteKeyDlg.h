@@ -11,7 +11,7 @@ void listenToWiimote(WiimoteMgrListener* listener);
 // A Wii remote binding, captured from the remote's buttons.
 class GetWiimoteKeyDlg : public DeviceKeyDlg, public WiimoteMgrListener {
 public:
-    GetWiimoteKeyDlg(Ini::Item::Wiimote::Key& binding, bool add, bool useShift, std::uint32_t shiftCode);
+    GetWiimoteKeyDlg(Ini::Key& binding, bool add, bool useShift, std::uint32_t shiftCode);
     ~GetWiimoteKeyDlg() override { WiimoteMgr::instance().removeListener(this); }
 
     void onButton(WiimoteMgr&, std::uint32_t index, bool pressed) override { onDeviceEvent(index, pressed); }

@@ -22,7 +22,7 @@ void listenToWiimote(WiimoteMgrListener* listener) {
     manager.addListener(listener);
 }
 
-GetWiimoteKeyDlg::GetWiimoteKeyDlg(Ini::Item::Wiimote::Key& binding, bool add, bool useShift, std::uint32_t shiftCode)
+GetWiimoteKeyDlg::GetWiimoteKeyDlg(Ini::Key& binding, bool add, bool useShift, std::uint32_t shiftCode)
     : DeviceKeyDlg({L"GetWiimoteItemDlg", L"WiimoteShift", kWiimoteShift, IDD_GETWIIMOTEKEY}, binding.action,
                    binding.key, add, useShift, shiftCode) {}
 

@@ -1,5 +1,8 @@
 #include "option/OptionGeneralPage.h"
 
+#include <algorithm>
+#include <ctime>
+
 #include "base/AppPaths.h"
 #include "config/LossNotice.h"
 #include "feature/StartupEntry.h"
@@ -7,6 +10,7 @@
 #include "config/LangMgr.h"
 #include "notify/NotifyWndSkinMgr.h"
 #include "option/OptionRules.h"
+#include "option/OptionSheet.h"
 #include "res/resource.h"
 #include "web/WebDevicesFile.h"
 #include "win/util/StringUtil.h"
@@ -62,6 +66,13 @@ OptionGeneralPage::OptionGeneralPage(Ini& settings) : OptionPage(IDD_OPT_GENERAL
     syncer_.bindCheck(IDC_OPT_W_ALLOWALL, web.allowAllActions);
     // The web remote is stopped while the sheet is open: nobody pairs meanwhile.
     devicesFile_.load();
+    // Those the web remote forgets are not listed, nor kept by a save from here.
+    std::vector<PairingStore::Device>& devices = devicesFile_.devices;
+    const std::int64_t now = static_cast<std::int64_t>(std::time(nullptr));
+    devices.erase(
+        std::remove_if(devices.begin(), devices.end(),
+                       [now](const PairingStore::Device& device) { return PairingStore::unused(device, now); }),
+        devices.end());
 }
 
 void OptionGeneralPage::onInit() {
@@ -99,6 +110,12 @@ void OptionGeneralPage::listDevices() {
 }
 
 bool OptionGeneralPage::onCommand(WORD id, WORD code, HWND) {
+    if (id == IDC_OPT_W_PAIR && code == BN_CLICKED) {
+        // Pairing needs the web remote, which is stopped while the sheet is open.
+        OptionSheet::askPairing();
+        ::PostMessageW(::GetParent(hwnd()), PSM_PRESSBUTTON, PSBTN_OK, 0);
+        return true;
+    }
     if (id != IDC_OPT_W_REMOVE || code != BN_CLICKED) return false;
     const LRESULT index = ::SendMessageW(item(IDC_OPT_W_DEVICES), LB_GETCURSEL, 0, 0);
     if (index < 0 || static_cast<std::size_t>(index) >= devicesFile_.devices.size()) return true;

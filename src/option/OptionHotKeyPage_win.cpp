@@ -12,16 +12,10 @@ OptionHotKeyPage::OptionHotKeyPage(Ini& settings)
                                      settings.hotKeys) {}
 
 std::wstring OptionHotKeyPage::inputTextAt(std::size_t index) const {
-    return HotKeyServer::displayName(list_[index]->mods, list_[index]->vk);
+    return HotKeyServer::displayName(list_[index].mods, list_[index].vk);
 }
 
-bool OptionHotKeyPage::capture(std::size_t index) {
-    Ini::HotKey binding = copyOf(index);
-    GetHotKeyDlg dialog(binding, index >= count());
-    if (dialog.show(hwnd()) != IDOK) return false;
-    store(index, binding);
-    return true;
-}
+bool OptionHotKeyPage::capture(std::size_t index) { return captureWith<GetHotKeyDlg>(index, Ini::HotKey()); }
 
 void OptionHotKeyPage::resetList() { list_ = Ini::defaultHotKeys(); }
 
@@ -31,7 +25,7 @@ bool OptionHotKeyPage::validate() {
     std::vector<std::wstring> actions;
     std::vector<std::wstring> inputs;
     for (std::size_t i : duplicates) {
-        actions.push_back(actionText(list_[i]->action));
+        actions.push_back(actionText(list_[i].action));
         inputs.push_back(inputTextAt(i));
     }
     const std::wstring text = OptionRules::duplicateMessage(syncer_.text(L"DuplicateText"), actions, inputs);

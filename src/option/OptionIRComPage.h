@@ -4,7 +4,7 @@
 namespace tavelapp {
 
 // The phone's infrared keys.
-class OptionIRComPage : public BindingListPageOf<Ini::Item::IRCom::Key> {
+class OptionIRComPage : public BindingListPageOf<Ini::Key> {
 public:
     explicit OptionIRComPage(Ini& settings);
 

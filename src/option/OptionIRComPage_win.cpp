@@ -7,18 +7,12 @@
 namespace tavelapp {
 
 OptionIRComPage::OptionIRComPage(Ini& settings)
-    : BindingListPageOf<Ini::Item::IRCom::Key>(IDD_OPT_IRCOM, L"OptionIRComPage", settings, settings.irCom.disable,
-                                               settings.irComKeys) {}
+    : BindingListPageOf<Ini::Key>(IDD_OPT_IRCOM, L"OptionIRComPage", settings, settings.irCom.disable,
+                                  settings.irComKeys) {}
 
-std::wstring OptionIRComPage::inputTextAt(std::size_t index) const { return IRRules::displayName(list_[index]->key); }
+std::wstring OptionIRComPage::inputTextAt(std::size_t index) const { return IRRules::displayName(list_[index].key); }
 
-bool OptionIRComPage::capture(std::size_t index) {
-    Ini::Item::IRCom::Key binding = copyOf(index);
-    GetIRComKeyDlg dialog(binding, index >= count());
-    if (dialog.show(hwnd()) != IDOK) return false;
-    store(index, binding);
-    return true;
-}
+bool OptionIRComPage::capture(std::size_t index) { return captureWith<GetIRComKeyDlg>(index, Ini::Key()); }
 
 void OptionIRComPage::resetList() { list_ = Ini::defaultIRComKeys(); }
 

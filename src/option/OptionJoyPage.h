@@ -4,7 +4,7 @@
 namespace tavelapp {
 
 // The game controller: which one, its bindings and its shift button.
-class OptionJoyPage : public BindingListPageOf<Ini::Item::Joy::Key> {
+class OptionJoyPage : public BindingListPageOf<Ini::Key> {
 public:
     explicit OptionJoyPage(Ini& settings);
     ~OptionJoyPage() override;

@@ -11,8 +11,7 @@
 namespace tavelapp {
 
 OptionJoyPage::OptionJoyPage(Ini& settings)
-    : BindingListPageOf<Ini::Item::Joy::Key>(IDD_OPT_JOY, L"OptionJoyPage", settings, settings.joy.disable,
-                                             settings.joyKeys) {
+    : BindingListPageOf<Ini::Key>(IDD_OPT_JOY, L"OptionJoyPage", settings, settings.joy.disable, settings.joyKeys) {
     syncer_.bindCheck(IDC_OPT_J_USESHIFT, settings_.joy.useShift);
 }
 
@@ -65,17 +64,12 @@ bool OptionJoyPage::onCommand(WORD id, WORD code, HWND control) {
     return BindingListPage::onCommand(id, code, control);
 }
 
-std::wstring OptionJoyPage::inputTextAt(std::size_t index) const { return JoyRules::displayName(list_[index]->key); }
+std::wstring OptionJoyPage::inputTextAt(std::size_t index) const { return JoyRules::displayName(list_[index].key); }
 
 bool OptionJoyPage::capture(std::size_t index) {
-    Ini::Item::Joy::Key binding = copyOf(index);
-    const bool add = index >= count();
-    if (add) binding.key = OptionRules::KeyCapture::kNothing;
     const bool useShift = ::IsDlgButtonChecked(hwnd(), IDC_OPT_J_USESHIFT) == BST_CHECKED;
-    GetJoyKeyDlg dialog(binding, add, useShift, settings_.joy.shift);
-    if (dialog.show(hwnd()) != IDOK) return false;
-    store(index, binding);
-    return true;
+    return captureWith<GetJoyKeyDlg>(index, Ini::Key{OptionRules::KeyCapture::kNothing, L""}, useShift,
+                                     settings_.joy.shift);
 }
 
 void OptionJoyPage::resetList() {

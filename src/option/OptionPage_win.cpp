@@ -33,7 +33,7 @@ int OptionPage::ask(const std::wstring& captionKey, const std::wstring& textKey,
 }
 
 INT_PTR CALLBACK OptionPage::procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    return tavel::win::util::guardCallbackOr<INT_PTR>(FALSE, [&]() -> INT_PTR {
+    return tavel::win::util::guardedOr<INT_PTR>("OptionPage", FALSE, [&]() -> INT_PTR {
         if (message == WM_INITDIALOG) {
             auto* self = reinterpret_cast<OptionPage*>(reinterpret_cast<const PROPSHEETPAGEW*>(lParam)->lParam);
             ::SetWindowLongPtrW(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(self));

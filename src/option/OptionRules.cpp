@@ -8,9 +8,9 @@ namespace OptionRules {
 std::vector<std::size_t> duplicateHotKeys(const Ini::HotKeyList& keys) {
     std::vector<std::size_t> found;
     for (std::size_t i = 0; i < keys.size(); ++i) {
-        if (keys[i]->vk == 0) continue;
+        if (keys[i].vk == 0) continue;
         for (std::size_t j = i + 1; j < keys.size(); ++j)
-            if (keys[j]->mods == keys[i]->mods && keys[j]->vk == keys[i]->vk) found.push_back(i);
+            if (keys[j].mods == keys[i].mods && keys[j].vk == keys[i].vk) found.push_back(i);
     }
     return found;
 }

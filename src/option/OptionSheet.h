@@ -36,6 +36,10 @@ public:
 
     // While an options sheet exists.
     static bool exists();
+    // "Pair a phone" was chosen on a page: the sheet closes with OK and the
+    // pairing window opens once the web remote runs again. Taking clears it.
+    static void askPairing();
+    static bool takePairingAsked();
 
     // Modal over owner; true when there is something to keep (OK, or Apply
     // before Cancel), which result() then holds.

@@ -52,6 +52,18 @@ OptionSheet::~OptionSheet() { --sheetCount; }
 
 bool OptionSheet::exists() { return sheetCount > 0; }
 
+namespace {
+bool pairingAsked = false;
+}  // namespace
+
+void OptionSheet::askPairing() { pairingAsked = true; }
+
+bool OptionSheet::takePairingAsked() {
+    const bool asked = pairingAsked;
+    pairingAsked = false;
+    return asked;
+}
+
 bool OptionSheet::show(HWND owner) {
     tavel::win::util::MainThread::check("OptionSheet::show");
     registerControls();
@@ -79,7 +91,7 @@ bool OptionSheet::show(HWND owner) {
 const Ini& OptionSheet::result() const { return cancelled_ && applied_ ? *applied_ : settings_; }
 
 int CALLBACK OptionSheet::callback(HWND sheet, UINT message, LPARAM) {
-    return tavel::win::util::guardCallbackOr(0, [&] {
+    return tavel::win::util::guardedOr("OptionSheet", 0, [&] {
         if (message == PSCB_INITIALIZED && showing != nullptr) {
             showing->hwnd_ = sheet;
             // Opened from the tray, it must not hide behind another program's window.

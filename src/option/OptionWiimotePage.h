@@ -4,7 +4,7 @@
 namespace tavelapp {
 
 // The Wii remote: its bindings, shift button, LEDs and mouse buttons.
-class OptionWiimotePage : public BindingListPageOf<Ini::Item::Wiimote::Key> {
+class OptionWiimotePage : public BindingListPageOf<Ini::Key> {
 public:
     explicit OptionWiimotePage(Ini& settings);
 

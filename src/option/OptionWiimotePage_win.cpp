@@ -15,8 +15,8 @@ const int kLedConditions = 16;
 }  // namespace
 
 OptionWiimotePage::OptionWiimotePage(Ini& settings)
-    : BindingListPageOf<Ini::Item::Wiimote::Key>(IDD_OPT_WIIMOTE, L"OptionWiimotePage", settings,
-                                                 settings.wiimote.disable, settings.wiimoteKeys) {
+    : BindingListPageOf<Ini::Key>(IDD_OPT_WIIMOTE, L"OptionWiimotePage", settings, settings.wiimote.disable,
+                                  settings.wiimoteKeys) {
     syncer_.bindCheck(IDC_OPT_W_USESHIFT, settings_.wiimote.useShift);
     for (int i = 0; i < 4; ++i)
         syncer_.bindSelection(IDC_OPT_W_LED + i, settings_.wiimote.led[static_cast<std::size_t>(i)]);
@@ -79,7 +79,7 @@ bool OptionWiimotePage::onCommand(WORD id, WORD code, HWND control) {
 }
 
 std::wstring OptionWiimotePage::inputTextAt(std::size_t index) const {
-    return WiimoteRules::displayName(list_[index]->key);
+    return WiimoteRules::displayName(list_[index].key);
 }
 
 bool OptionWiimotePage::readyToCapture() {
@@ -89,14 +89,9 @@ bool OptionWiimotePage::readyToCapture() {
 }
 
 bool OptionWiimotePage::capture(std::size_t index) {
-    Ini::Item::Wiimote::Key binding = copyOf(index);
-    const bool add = index >= count();
-    if (add) binding.key = OptionRules::KeyCapture::kNothing;
     const bool useShift = ::IsDlgButtonChecked(hwnd(), IDC_OPT_W_USESHIFT) == BST_CHECKED;
-    GetWiimoteKeyDlg dialog(binding, add, useShift, settings_.wiimote.shift);
-    if (dialog.show(hwnd()) != IDOK) return false;
-    store(index, binding);
-    return true;
+    return captureWith<GetWiimoteKeyDlg>(index, Ini::Key{OptionRules::KeyCapture::kNothing, L""}, useShift,
+                                         settings_.wiimote.shift);
 }
 
 bool OptionWiimotePage::captureButton(std::uint32_t& code) {

@@ -184,6 +184,41 @@ enum EventDispId {
     DispSoundVolumeChanged = 10,
 };
 
+// Calls the listener's handler of one event; other ids are no event of ours.
+inline void deliver(ITunesEventsListener& listener, long event) {
+    switch (event) {
+        case DispDatabaseChanged:
+            listener.onDatabaseChanged();
+            break;
+        case DispPlayerPlay:
+            listener.onPlayerPlay();
+            break;
+        case DispPlayerStop:
+            listener.onPlayerStop();
+            break;
+        case DispPlayingTrackChanged:
+            listener.onPlayingTrackChanged();
+            break;
+        case DispCOMCallsDisabled:
+            listener.onCOMCallsDisabled();
+            break;
+        case DispCOMCallsEnabled:
+            listener.onCOMCallsEnabled();
+            break;
+        case DispQuitting:
+            listener.onQuitting();
+            break;
+        case DispAboutToPromptUserToQuit:
+            listener.onAboutToPromptUserToQuit();
+            break;
+        case DispSoundVolumeChanged:
+            listener.onSoundVolumeChanged();
+            break;
+        default:
+            break;
+    }
+}
+
 // Text equality as the player's strings are compared (the user's locale on
 // Windows; exact elsewhere).
 bool sameText(const std::wstring& a, const std::wstring& b);

@@ -9,9 +9,9 @@
 #include "action/ActionPluginMgr.h"
 #include "action/ActionRunner.h"
 #include "base/ActionQueue.h"
+#include "base/WorkerPool.h"
 #include "base/AppPaths.h"
 #include "base/NotifyWndInfo.h"
-#include "base/Trace.h"
 #include "base/Util.h"
 #include "config/Ini.h"
 #include "config/Lang.h"
@@ -113,9 +113,33 @@ json ProgramBackend::buildActions(const std::wstring& languageFile) const {
 }
 
 void ProgramBackend::snapshotTaken(const std::shared_ptr<const PlayerState>& state, std::int64_t nowMs) {
-    std::lock_guard<std::mutex> guard(snapshotLock_);
-    snapshot_ = state;
-    snapshotMs_ = nowMs;
+    {
+        std::lock_guard<std::mutex> guard(snapshotLock_);
+        snapshot_ = state;
+        snapshotMs_ = nowMs;
+    }
+    // A new track's picture is read now, off the server's thread and the detector's.
+    const std::wstring path = state ? state->artworkPath() : std::wstring();
+    {
+        std::lock_guard<std::mutex> guard(artwork_->lock);
+        if (path.empty() || path == artwork_->path) return;
+        artwork_->path = path;
+        artwork_->bytes.reset();
+    }
+    std::shared_ptr<Artwork> artwork = artwork_;
+    WorkerPool::instance().submit([artwork, path] { readArtwork(*artwork, path); });
+}
+
+void ProgramBackend::readArtwork(Artwork& artwork, const std::wstring& path) {
+    std::string data;
+    if (!tavel::win::file::readFileBytes(path, data, kMaxArtworkBytes)) data.clear();
+    // Half-written while the next track's picture was saved: none rather than a broken one.
+    std::string type = imageType(data);
+    if (type.empty()) data.clear();
+    std::lock_guard<std::mutex> guard(artwork.lock);
+    if (artwork.path != path) return;
+    artwork.bytes = std::make_shared<const std::string>(std::move(data));
+    artwork.type = std::move(type);
 }
 
 json ProgramBackend::state() {
@@ -171,12 +195,31 @@ bool ProgramBackend::artwork(std::string& bytes, std::string& contentType) {
     PlayerStateFactory* factory = PlayerStateFactory::instanceIfCreated();
     const PlayerStateFactory::StatePtr latest = factory ? factory->latest() : nullptr;
     if (!latest || latest->artworkPath().empty()) return false;
-    std::string data;
-    if (!tavel::win::file::readFileBytes(latest->artworkPath(), data) || data.size() > kMaxArtworkBytes) return false;
-    // Half-written while the next track's picture was saved: none rather than a broken one.
-    contentType = imageType(data);
-    if (contentType.empty()) return false;
-    bytes.swap(data);
+    const std::wstring& path = latest->artworkPath();
+    std::shared_ptr<const std::string> cached;
+    bool mine = false;
+    {
+        std::lock_guard<std::mutex> guard(artwork_->lock);
+        if (artwork_->path == path && artwork_->bytes) {
+            cached = artwork_->bytes;
+            contentType = artwork_->type;
+        } else {
+            // A track the detector has not told of yet, or one the worker is
+            // still reading (the page asks as soon as it hears of it): read here.
+            artwork_->path = path;
+            mine = true;
+        }
+    }
+    if (mine) {
+        readArtwork(*artwork_, path);
+        std::lock_guard<std::mutex> guard(artwork_->lock);
+        if (artwork_->path == path) {
+            cached = artwork_->bytes;
+            contentType = artwork_->type;
+        }
+    }
+    if (!cached || cached->empty()) return false;
+    bytes = *cached;
     return true;
 }
 
@@ -191,12 +234,16 @@ json ProgramBackend::texts(const std::string& language) {
     return out;
 }
 
-void ProgramBackend::showPairingCode(const std::string& code) {
-    // For the tests that pair without reading the screen; a debugger's line, never shown.
-    trace("Kolibrix: web remote pairing code " + code);
+void ProgramBackend::askToPair(const std::string& address) {
     const std::wstring text =
-        formatText(Lang::instance().text(L"Notification", L"WebPairingCode"), tavel::win::util::utf8ToWide(code));
-    Util::notify("WebRemote_PairingCode", text, NotifyWndInfo::kInformation);
+        formatText(Lang::instance().text(L"Notification", L"WebPairAsk"), tavel::win::util::utf8ToWide(address));
+    // The key carries the address: a click on the notice opens pairing for that device.
+    Util::notify(std::string(kPairAskKey) + address, text, NotifyWndInfo::kInformation);
+}
+
+void ProgramBackend::pairingClosed(bool wrongGuesses) {
+    const wchar_t* key = wrongGuesses ? L"WebPairClosedWrong" : L"WebPairClosedAsks";
+    Util::notify("WebRemote_PairingClosed", Lang::instance().text(L"Notification", key), NotifyWndInfo::kWarning);
 }
 
 }  // namespace tavelapp

@@ -24,7 +24,10 @@ public:
     nlohmann::json actions(const std::string& language) override;
     bool artwork(std::string& bytes, std::string& contentType) override;
     nlohmann::json texts(const std::string& language) override;
-    void showPairingCode(const std::string& code) override;
+    void askToPair(const std::string& address) override;
+    void pairingClosed(bool wrongGuesses) override;
+    // The key of the notice "a device asks to pair", followed by its address.
+    static constexpr const char* kPairAskKey = "WebRemote_PairAsk:";
 
     // A new snapshot from the change detector, at nowMs: positions are told from it.
     void snapshotTaken(const std::shared_ptr<const PlayerState>& state, std::int64_t nowMs);
@@ -45,6 +48,17 @@ private:
     std::shared_ptr<const PlayerState> snapshot_;
     std::int64_t snapshotMs_ = 0;
     std::shared_ptr<std::atomic<int>> pending_;
+
+    // The current track's picture, read once per track (on a worker as the
+    // track changes), shared with the job that reads it.
+    struct Artwork {
+        std::mutex lock;
+        std::wstring path;  // what bytes hold, or are being read for
+        std::shared_ptr<const std::string> bytes;
+        std::string type;
+    };
+    static void readArtwork(Artwork& artwork, const std::wstring& path);
+    std::shared_ptr<Artwork> artwork_ = std::make_shared<Artwork>();
 };
 
 }  // namespace tavelapp

@@ -12,17 +12,14 @@ void RateLimiter::makeRoom(std::int64_t nowMs) {
         const double refilled = it->second.tokens + static_cast<double>(nowMs - it->second.updatedMs) * perMs_;
         it = refilled >= burst_ ? buckets_.erase(it) : std::next(it);
     }
-    if (buckets_.size() < maxAddresses_) return;
-    auto oldest = std::min_element(buckets_.begin(), buckets_.end(), [](const auto& a, const auto& b) {
-        return a.second.updatedMs < b.second.updatedMs;
-    });
-    buckets_.erase(oldest);
 }
 
 bool RateLimiter::admit(const std::string& address, std::int64_t nowMs) {
     auto it = buckets_.find(address);
     if (it == buckets_.end()) {
         if (buckets_.size() >= maxAddresses_) makeRoom(nowMs);
+        // Forgetting a spent bucket would fill it again: a full table holds everyone new back instead.
+        if (buckets_.size() >= maxAddresses_) return false;
         it = buckets_.emplace(address, Bucket{burst_, nowMs}).first;
     }
     Bucket& bucket = it->second;

@@ -6,9 +6,10 @@
 
 namespace tavelapp {
 
-// Requests per address: a bucket of `burst` requests that refills at `perSecond`.
-// The table of addresses has a fixed size; when it is full, addresses whose
-// bucket is full again are forgotten, and else the one seen longest ago.
+// Requests per address (or peer group): a bucket of `burst` requests that
+// refills at `perSecond`. The table has a fixed size; when it is full,
+// addresses whose bucket is full again are forgotten, and while none is, a
+// new address is refused rather than a spent bucket forgotten.
 class RateLimiter {
 public:
     RateLimiter(double burst, double perSecond, std::size_t maxAddresses);

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "web/PeerGroup.h"
 #include "web/WebAssets.h"
 #include "win/util/TextCodec.h"
 
@@ -125,36 +126,55 @@ WebResponse WebApi::texts(const WebRequest& request, const std::string& query) {
 }
 
 WebResponse WebApi::pairRequest(const WebRequest& request, std::int64_t nowMs) {
-    std::string code;
-    std::int64_t expiresInMs = 0;
-    if (store_.lockedOut(request.peer, nowMs)) return error(429, "too many wrong codes; try again later", true);
-    if (!store_.requestCode(request.peer, nowMs, code, expiresInMs)) return error(503, "no code", true);
-    // Asking again and again must not flood the screen: the same code is shown again after a pause only.
-    if (code != shownCode_ || nowMs - shownMs_ >= kReshowMs) {
-        backend_.showPairingCode(code);
-        shownCode_ = code;
-        shownMs_ = nowMs;
+    const PairingStore::Ask asked = store_.ask(request.peer, nowMs);
+    tellClosure();
+    switch (asked) {
+        case PairingStore::Ask::Tell:
+            backend_.askToPair(request.peer);
+            break;
+        case PairingStore::Ask::Told:
+            break;
+        case PairingStore::Ask::LockedOut:
+            return error(429, "too many wrong codes; try again later", true);
+        case PairingStore::Ask::Closed:
+            return error(403, "pairing is closed; choose Pair a phone on the PC", true);
     }
-    return jsonResponse(202, json{{"expires", (expiresInMs + 999) / 1000}});
+    // No code exists yet: the PC's user opens pairing, which shows one.
+    return jsonResponse(202, json{{"asked", true}});
+}
+
+void WebApi::tellClosure() {
+    const PairingStore::Closure closure = store_.takeClosure();
+    if (closure != PairingStore::Closure::None) backend_.pairingClosed(closure == PairingStore::Closure::WrongGuesses);
 }
 
 WebResponse WebApi::pair(const WebRequest& request, std::int64_t nowMs, std::int64_t nowSeconds) {
     const json body = json::parse(request.body, nullptr, false);
     const auto code = body.is_object() ? body.find("code") : body.end();
-    if (code == body.end() || !code->is_string()) return error(400, "send {\"code\": \"123456\", \"name\": ...}", true);
+    const auto ticket = body.is_object() ? body.find("ticket") : body.end();
+    const bool byCode = code != body.end() && code->is_string();
+    const bool byTicket = ticket != body.end() && ticket->is_string();
+    if (byCode == byTicket) return error(400, "send {\"code\": \"123456\", \"name\": ...} or {\"ticket\": ...}", true);
     std::wstring name;
     const auto named = body.find("name");
     if (named != body.end() && named->is_string()) name = utf8ToWide(named->get<std::string>());
     std::string token;
-    switch (store_.pair(request.peer, code->get<std::string>(), name, nowMs, nowSeconds, token)) {
+    const PairingStore::Outcome outcome =
+        store_.pair(request.peer, byCode ? PairingStore::Proof::Code : PairingStore::Proof::Ticket,
+                    (byCode ? code : ticket)->get<std::string>(), name, nowMs, nowSeconds, token);
+    tellClosure();
+    switch (outcome) {
         case PairingStore::Outcome::Paired: {
             WebResponse response = jsonResponse(200, json{{"token", token}});
             response.headers.emplace_back(
                 "Set-Cookie", "kx_token=" + token + "; HttpOnly; SameSite=Strict; Path=/; Max-Age=31536000");
+            response.paired = true;
             return response;
         }
         case PairingStore::Outcome::Wrong:
             return error(403, "wrong or expired code", true);
+        case PairingStore::Outcome::Closed:
+            return error(403, "pairing is closed; choose Pair a phone on the PC", true);
         case PairingStore::Outcome::LockedOut:
             return error(429, "too many wrong codes; try again later", true);
         case PairingStore::Outcome::Failed:
@@ -200,31 +220,32 @@ void WebApi::handle(const WebRequest& request, std::int64_t nowMs, std::int64_t 
         respond(error(403, "unknown host", api));
         return;
     }
-    if (!limiter_.admit(request.peer, nowMs)) {
+    // Forged from another site: refused before anything runs, and before the
+    // rate limit, so a page in this computer's browser cannot spend the
+    // bucket that local clients share.
+    if (!HostCheck::originAllowed(request.origin, request.host) || request.secFetchSite == "cross-site") {
+        respond(error(403, "cross-origin request", api));
+        return;
+    }
+    if (!limiter_.admit(PeerGroup::of(request.peer), nowMs)) {
         respond(error(429, "too many requests", api));
         return;
     }
     const bool get = request.method == "GET" || request.method == "HEAD";
     const bool post = request.method == "POST";
-    // Forged from another site: refused before anything runs.
-    if ((post || path == "/api/events") &&
-        (!HostCheck::originAllowed(request.origin, request.host) || request.secFetchSite == "cross-site")) {
-        respond(error(403, "cross-origin request", api));
-        return;
-    }
     if (request.body.size() > kMaxBody) {
         respond(error(413, "request too large", api));
         return;
     }
 
     if (!api) {
-        if (!get) {
-            respond(error(405, "method not allowed", false));
-        } else if (path == "/texts.json") {
-            respond(texts(request, query));
-        } else {
-            respond(page(path));
-        }
+        WebResponse response = !get                    ? error(405, "method not allowed", false)
+                               : path == "/texts.json" ? texts(request, query)
+                                                       : page(path);
+        // A paired phone loading the page holds its connections as a device does.
+        const std::string token = tokenOf(request);
+        response.paired = !token.empty() && store_.knows(token, nowSeconds);
+        respond(std::move(response));
         return;
     }
     if (path == "/api/pair/request" || path == "/api/pair") {
@@ -239,15 +260,26 @@ void WebApi::handle(const WebRequest& request, std::int64_t nowMs, std::int64_t 
         respond(error(401, "not paired", true));
         return;
     }
+    const Respond device = [respond](WebResponse response) {
+        response.paired = true;
+        respond(std::move(response));
+    };
     if (path == "/api/action") {
         if (!post) {
-            respond(error(405, "method not allowed", true));
+            device(error(405, "method not allowed", true));
         } else {
-            action(request, respond);
+            action(request, device);
         }
         return;
     }
-    if (!get) {
+    handlePaired(request, path, query, device);
+}
+
+void WebApi::handlePaired(const WebRequest& request, const std::string& path, const std::string& query,
+                          const Respond& respond) {
+    const bool get = request.method == "GET" || request.method == "HEAD";
+    // A stream has no length to tell a HEAD request, and must not start for one.
+    if (!get || (path == "/api/events" && request.method != "GET")) {
         respond(error(405, "method not allowed", true));
     } else if (path == "/api/state") {
         respond(jsonResponse(200, backend_.state()));

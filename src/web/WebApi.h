@@ -13,9 +13,9 @@
 namespace tavelapp {
 
 // The web remote's rules over whole requests: the Host and Origin checks, the
-// rate limit, pairing, tokens and the routes of the page and the API. The
-// socket layer reads requests, hands them here and writes what comes back.
-// One thread calls it.
+// rate limit (per peer group), pairing, tokens and the routes of the page and
+// the API. The socket layer reads requests, hands them here and writes what
+// comes back. One thread at a time calls it.
 class WebApi {
 public:
     using Respond = std::function<void(WebResponse)>;
@@ -40,15 +40,16 @@ private:
     WebResponse texts(const WebRequest& request, const std::string& query);
     WebResponse pairRequest(const WebRequest& request, std::int64_t nowMs);
     WebResponse pair(const WebRequest& request, std::int64_t nowMs, std::int64_t nowSeconds);
+    void tellClosure();
     void action(const WebRequest& request, const Respond& respond);
+    // The routes that need a paired token, once it was found.
+    void handlePaired(const WebRequest& request, const std::string& path, const std::string& query,
+                      const Respond& respond);
 
     WebBackend& backend_;
     HostCheck hosts_;
     PairingStore& store_;
     RateLimiter limiter_;
-    std::string shownCode_;
-    std::int64_t shownMs_ = 0;
-    static const std::int64_t kReshowMs = 10000;
 };
 
 }  // namespace tavelapp

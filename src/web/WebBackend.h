@@ -28,8 +28,12 @@ public:
     virtual bool artwork(std::string& bytes, std::string& contentType) = 0;
     // The [Web] texts of the language ("ja", "en").
     virtual nlohmann::json texts(const std::string& language) = 0;
-    // Shows the pairing code on the PC.
-    virtual void showPairingCode(const std::string& code) = 0;
+    // Tells the PC's user that the device at `address` asks to pair; a
+    // click there opens the pairing window for it.
+    virtual void askToPair(const std::string& address) = 0;
+    // Tells the PC's user that pairing closed: after too many wrong guesses,
+    // or else too many asks.
+    virtual void pairingClosed(bool wrongGuesses) = 0;
 };
 
 }  // namespace tavelapp

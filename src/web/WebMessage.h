@@ -28,6 +28,8 @@ struct WebResponse {
     std::vector<std::pair<std::string, std::string>> headers;
     // The connection turns into the event stream (status 200, no body here).
     bool eventStream = false;
+    // The request carried a paired token, or paired: the connection is a device's.
+    bool paired = false;
 };
 
 }  // namespace tavelapp

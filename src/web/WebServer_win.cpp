@@ -29,6 +29,8 @@ __attribute__((init_priority(101))) boost::asio::detail::winsock_init<>::manual 
 #include "config/Ini.h"
 #include "config/LossNotice.h"
 #include "input/AddressFilter.h"
+#include "web/LocalAddresses.h"
+#include "web/PeerGroup.h"
 #include "web/ProgramBackend.h"
 #include "web/SecureRandom.h"
 #include "web/StateJson.h"
@@ -102,8 +104,12 @@ struct WebServer::Core {
     ~Core();
 
     void accept(tcp::acceptor& acceptor);
+    bool admit(const asio::ip::address& address);
     void broadcast(const std::string& event);
     void saveDevices();
+    // Binds every endpoint; false when that failed, busy when only because the port is held.
+    bool listen(bool& busy);
+    void retryListen(std::int64_t untilMs);
 
     Options options;
     tavel::win::winsock::Socket::Startup winsock;
@@ -116,10 +122,17 @@ struct WebServer::Core {
     std::string lastEvent;
     std::list<std::weak_ptr<Session>> subscribers;
     std::set<std::shared_ptr<Session>> awaiting;
+    // The open connections, oldest first (owned by their handlers).
+    std::list<Session*> sessions;
+    // The pairing store and the rules that use it, shared with the main
+    // thread's pairing window.
+    std::mutex storeLock;
+    std::vector<tcp::endpoint> endpoints;
+    std::vector<std::string> addresses;
+    std::string computerName;
     // Cleared (on the main thread) before the server stops: answers from the
     // main thread are dropped from then on.
     std::shared_ptr<std::atomic<bool>> alive = std::make_shared<std::atomic<bool>>(true);
-    int connections = 0;
     std::uint16_t boundPort = 0;
     // Last: the acceptors and sessions go first, while the rest still exists.
     std::unique_ptr<asio::io_context> io;
@@ -132,16 +145,30 @@ namespace {
 class Session : public std::enable_shared_from_this<Session> {
 public:
     Session(WebServer::Core& core, tcp::socket socket) : core_(core), stream_(std::move(socket)) {
-        ++core_.connections;
         beast::error_code ignored;
         const tcp::endpoint peer = stream_.socket().remote_endpoint(ignored);
         const tcp::endpoint local = stream_.socket().local_endpoint(ignored);
         peer_ = plain(peer.address()).to_string();
         local_ = plain(local.address()).to_string();
+        group_ = PeerGroup::of(peer_);
+        listed_ = core_.sessions.insert(core_.sessions.end(), this);
     }
-    ~Session() { --core_.connections; }
+    ~Session() { unlist(); }
 
     void start() { read(); }
+    const std::string& group() const { return group_; }
+    // A paired device's connection is never dropped to make room.
+    bool paired() const { return paired_; }
+
+    void close() {
+        if (closed_) return;
+        closed_ = true;
+        unlist();
+        if (ping_) ping_->cancel();
+        beast::error_code ignored;
+        stream_.socket().shutdown(tcp::socket::shutdown_both, ignored);
+        stream_.close();
+    }
 
     // An event for the stream; the oldest waiting one goes when too many wait.
     void push(const std::string& event) {
@@ -151,11 +178,25 @@ public:
     }
 
 private:
+    void unlist() {
+        if (listed_ != core_.sessions.end()) core_.sessions.erase(listed_);
+        listed_ = core_.sessions.end();
+        // A finished stream leaves nothing behind, even while no event comes.
+        if (subscribed_) core_.subscribers.erase(subscription_);
+        subscribed_ = false;
+    }
+
     void read() {
+        // Each request starts afresh: an answer to a broken one must not
+        // take the method or keep-alive of the one before.
+        keepAlive_ = false;
+        head_ = false;
         parser_.emplace();
         parser_->body_limit(WebApi::kMaxBody);
         parser_->header_limit(8192);
-        stream_.expires_after(std::chrono::seconds(WebServer::kIdleSeconds));
+        // A new connection that sends nothing whole soon holds no place for long.
+        stream_.expires_after(
+            std::chrono::seconds(requests_ == 0 ? WebServer::kFirstRequestSeconds : WebServer::kIdleSeconds));
         http::async_read(stream_, buffer_, *parser_,
                          [self = shared_from_this()](beast::error_code error, std::size_t) { self->onRead(error); });
     }
@@ -180,6 +221,7 @@ private:
             }
             return;
         }
+        ++requests_;
         const http::request<http::string_body>& message = parser_->get();
         WebRequest request;
         request.method = std::string(message.method_string());
@@ -213,6 +255,7 @@ private:
                 self->answer(std::move(response));
             });
         };
+        std::lock_guard<std::mutex> guard(core_.storeLock);
         try {
             core_.api->handle(request, steadyMs(), wallSeconds(), respond);
         } catch (...) {
@@ -223,6 +266,7 @@ private:
     }
 
     void answer(WebResponse response) {
+        paired_ = paired_ || response.paired;
         if (response.eventStream) {
             startEvents(response);
         } else {
@@ -261,7 +305,8 @@ private:
         queue_.push_back(head);
         queue_.push_back("retry: 2000\nevent: state\ndata: " +
                          core_.backend.state().dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) + "\n\n");
-        core_.subscribers.push_back(shared_from_this());
+        subscription_ = core_.subscribers.insert(core_.subscribers.end(), shared_from_this());
+        subscribed_ = true;
         ping_.emplace(stream_.get_executor());
         schedulePing();
         watchClose();
@@ -310,15 +355,6 @@ private:
                           });
     }
 
-    void close() {
-        if (closed_) return;
-        closed_ = true;
-        if (ping_) ping_->cancel();
-        beast::error_code ignored;
-        stream_.socket().shutdown(tcp::socket::shutdown_both, ignored);
-        stream_.close();
-    }
-
     WebServer::Core& core_;
     beast::tcp_stream stream_;
     beast::flat_buffer buffer_{8192};
@@ -327,6 +363,12 @@ private:
     std::deque<std::string> queue_;
     std::string peer_;
     std::string local_;
+    std::string group_;
+    std::list<Session*>::iterator listed_;
+    std::list<std::weak_ptr<Session>>::iterator subscription_;
+    bool subscribed_ = false;
+    bool paired_ = false;
+    int requests_ = 0;
     bool keepAlive_ = false;
     bool head_ = false;
     bool writing_ = false;
@@ -344,7 +386,9 @@ WebServer::Core::Core(const Options& options, const WebDevicesFile& devicesFile)
       store(&SecureRandom::fill),
       devicesFile(devicesFile),
       io(std::make_unique<asio::io_context>(1)) {
-    store.setDevices(devicesFile.devices);
+    store.setDevices(devicesFile.devices, wallSeconds());
+    // Devices unused for long are forgotten for good.
+    if (store.takeChanged()) saveDevices();
 }
 
 WebServer::Core::~Core() {
@@ -369,40 +413,112 @@ void WebServer::Core::accept(tcp::acceptor& acceptor) {
             });
             return;
         }
-        {
-            beast::error_code ignored;
-            const tcp::endpoint peer = socket.remote_endpoint(ignored);
-            const asio::ip::address address = plain(peer.address());
-            bool welcome = !ignored && connections < kMaxConnections;
-            if (welcome && address.is_v4()) {
-                const auto bytes = address.to_v4().to_bytes();
-                welcome = allowed.allows(bytes.data(), bytes.size());
-            } else if (welcome) {
-                const auto bytes = address.to_v6().to_bytes();
-                welcome = allowed.allows(bytes.data(), bytes.size());
-            }
-            // A stranger, or one too many, is let go before a byte of it is read.
-            if (welcome) {
-                std::make_shared<Session>(*this, std::move(socket))->start();
-            } else {
-                socket.close(ignored);
-            }
+        beast::error_code ignored;
+        const tcp::endpoint peer = socket.remote_endpoint(ignored);
+        // A stranger, or one too many, is let go before a byte of it is read.
+        if (!ignored && admit(plain(peer.address()))) {
+            std::make_shared<Session>(*this, std::move(socket))->start();
+        } else {
+            socket.close(ignored);
         }
         accept(acceptor);
     });
 }
 
+bool WebServer::Core::admit(const asio::ip::address& address) {
+    bool allowedPeer = false;
+    if (address.is_v4()) {
+        const auto bytes = address.to_v4().to_bytes();
+        allowedPeer = allowed.allows(bytes.data(), bytes.size());
+    } else {
+        const auto bytes = address.to_v6().to_bytes();
+        allowedPeer = allowed.allows(bytes.data(), bytes.size());
+    }
+    if (!allowedPeer) return false;
+    // Room is made by the oldest connection without a paired token, of the
+    // peer's own group when that is full, else of anyone: one address that
+    // holds many connections open keeps neither its group nor others out.
+    const std::string group = PeerGroup::of(address.to_string());
+    const auto oldestUnpaired = [this](const std::string* of) -> Session* {
+        for (Session* session : sessions) {
+            if (!session->paired() && (of == nullptr || session->group() == *of)) return session;
+        }
+        return nullptr;
+    };
+    const auto inGroup = std::count_if(sessions.begin(), sessions.end(),
+                                       [&group](const Session* session) { return session->group() == group; });
+    if (inGroup >= kMaxPerGroup) {
+        Session* victim = oldestUnpaired(&group);
+        if (victim == nullptr) return false;
+        victim->close();
+    }
+    if (sessions.size() >= static_cast<std::size_t>(kMaxConnections)) {
+        Session* victim = oldestUnpaired(nullptr);
+        if (victim == nullptr) return false;
+        victim->close();
+    }
+    return true;
+}
+
 void WebServer::Core::broadcast(const std::string& event) {
     if (event == lastEvent) return;
     lastEvent = event;
-    for (auto it = subscribers.begin(); it != subscribers.end();) {
-        if (std::shared_ptr<Session> session = it->lock()) {
-            session->push(event);
-            ++it;
-        } else {
-            it = subscribers.erase(it);
-        }
+    // A stream leaves the list itself when it ends.
+    for (const std::weak_ptr<Session>& subscriber : subscribers) {
+        if (std::shared_ptr<Session> session = subscriber.lock()) session->push(event);
     }
+}
+
+bool WebServer::Core::listen(bool& busy) {
+    busy = false;
+    acceptors.clear();
+    bool listeningV4 = false;
+    for (const tcp::endpoint& endpoint : endpoints) {
+        auto acceptor = std::make_unique<tcp::acceptor>(*io);
+        beast::error_code error;
+        acceptor->open(endpoint.protocol(), error);
+        if (error) continue;
+        // IPv4 gets a socket of its own: mapping it into IPv6 is not everywhere.
+        if (endpoint.address().is_v6()) {
+            acceptor->set_option(asio::ip::v6_only(true), error);
+            error.clear();
+        }
+        // No other program may take the port over while we hold it.
+        const BOOL exclusive = TRUE;
+        ::setsockopt(acceptor->native_handle(), SOL_SOCKET, SO_EXCLUSIVEADDRUSE,
+                     reinterpret_cast<const char*>(&exclusive), sizeof(exclusive));
+        acceptor->bind(endpoint, error);
+        // Connections of the server before (closed as the options closed) may hold the port a while.
+        if (error == asio::error::address_in_use || error == asio::error::access_denied) busy = true;
+        if (!error) acceptor->listen(asio::socket_base::max_listen_connections, error);
+        if (error) continue;
+        boundPort = acceptor->local_endpoint(error).port();
+        listeningV4 = listeningV4 || endpoint.address().is_v4();
+        acceptors.push_back(std::move(acceptor));
+    }
+    // Without IPv4 the phones of most home networks would find nobody, and nobody would say why.
+    const bool wantV4 = options.address.empty();
+    if (acceptors.empty() || (wantV4 && !listeningV4)) {
+        acceptors.clear();
+        return false;
+    }
+    for (const std::unique_ptr<tcp::acceptor>& acceptor : acceptors)
+        accept(*acceptor);
+    return true;
+}
+
+void WebServer::Core::retryListen(std::int64_t untilMs) {
+    auto pause = std::make_shared<asio::steady_timer>(*io, std::chrono::milliseconds(250));
+    pause->async_wait([this, pause, untilMs](beast::error_code waited) {
+        if (waited) return;
+        bool busy = false;
+        if (listen(busy)) return;
+        if (busy && steadyMs() < untilMs) {
+            retryListen(untilMs);
+            return;
+        }
+        Util::notify("WebServer_InitError", AppException(L"WebRemoteListen").text(), NotifyWndInfo::kWarning);
+    });
 }
 
 WebServer::WebServer() : WebServer(optionsFromSettings()) {}
@@ -421,54 +537,35 @@ WebServer::WebServer(const Options& options) {
          {ComputerNameDnsHostname, ComputerNameDnsFullyQualified, ComputerNameNetBIOS}) {
         const std::string name = computerName(format);
         if (name.empty()) continue;
+        // A phone reaches the name only where the server listens on every address.
+        if (core.computerName.empty() && options.address.empty()) core.computerName = name;
         names.push_back(name);
         names.push_back(name + ".local");
     }
 
     // Every address: IPv6 where the system has it, and IPv4.
-    std::vector<tcp::endpoint> endpoints;
     if (options.address.empty()) {
-        endpoints.emplace_back(tcp::v6(), options.port);
-        endpoints.emplace_back(tcp::v4(), options.port);
+        core.endpoints.emplace_back(tcp::v6(), options.port);
+        core.endpoints.emplace_back(tcp::v4(), options.port);
+        core.addresses = LocalAddresses::usable();
     } else {
         AddressFilter::Address parsed;
         beast::error_code error;
         const asio::ip::address address = asio::ip::make_address(narrow(options.address), error);
         if (error || !AddressFilter::parseAddress(narrow(options.address), parsed))
             throw AppException(L"WebRemoteAddress");
-        endpoints.emplace_back(address, options.port);
+        core.endpoints.emplace_back(address, options.port);
+        core.addresses.push_back(plain(address).to_string());
     }
-    bool listeningV4 = false;
-    for (const tcp::endpoint& endpoint : endpoints) {
-        auto acceptor = std::make_unique<tcp::acceptor>(*core.io);
-        beast::error_code error;
-        acceptor->open(endpoint.protocol(), error);
-        if (error) continue;
-        // IPv4 gets a socket of its own: mapping it into IPv6 is not everywhere.
-        if (endpoint.address().is_v6()) {
-            acceptor->set_option(asio::ip::v6_only(true), error);
-            error.clear();
-        }
-        // No other program may take the port over while we hold it.
-        const BOOL exclusive = TRUE;
-        ::setsockopt(acceptor->native_handle(), SOL_SOCKET, SO_EXCLUSIVEADDRUSE,
-                     reinterpret_cast<const char*>(&exclusive), sizeof(exclusive));
-        acceptor->bind(endpoint, error);
-        if (!error) acceptor->listen(asio::socket_base::max_listen_connections, error);
-        if (error) continue;
-        core.boundPort = acceptor->local_endpoint(error).port();
-        listeningV4 = listeningV4 || endpoint.address().is_v4();
-        core.acceptors.push_back(std::move(acceptor));
-    }
-    // Without IPv4 the phones of most home networks would find nobody, and nobody would say why.
-    if (core.acceptors.empty() || (options.address.empty() && !listeningV4)) throw AppException(L"WebRemoteListen");
-    HostCheck hosts(core.boundPort);
+    bool busy = false;
+    const bool listening = core.listen(busy);
+    if (!listening && !busy) throw AppException(L"WebRemoteListen");
+    HostCheck hosts(core.boundPort != 0 ? core.boundPort : options.port);
     for (const std::string& name : names)
         hosts.addName(name);
     if (!options.address.empty()) hosts.addAddress(narrow(options.address));
     core.api.emplace(core.backend, hosts, core.store, RateLimiter(kBurst, kPerSecond, 4096));
-    for (const std::unique_ptr<tcp::acceptor>& acceptor : core.acceptors)
-        core.accept(*acceptor);
+    if (!listening) core.retryListen(steadyMs() + kRebindMs);
 
     thread_ = std::thread([&core] {
         for (;;) {
@@ -499,13 +596,43 @@ WebServer::~WebServer() {
 
 std::uint16_t WebServer::port() const { return core_->boundPort; }
 
+namespace {
+
+std::shared_ptr<WebServer::Core> live() {
+    std::lock_guard<std::mutex> guard(liveLock);
+    return liveCore.lock();
+}
+
+}  // namespace
+
+bool WebServer::openPairing(const std::string& requester) {
+    const std::shared_ptr<Core> core = live();
+    if (!core) return false;
+    std::lock_guard<std::mutex> guard(core->storeLock);
+    return core->store.openWindow(requester, steadyMs());
+}
+
+bool WebServer::pairing(Pairing& out) {
+    const std::shared_ptr<Core> core = live();
+    if (!core) return false;
+    std::lock_guard<std::mutex> guard(core->storeLock);
+    out.window = core->store.window(steadyMs());
+    out.port = core->options.port != 0 ? core->options.port : core->boundPort;
+    out.addresses = core->addresses;
+    out.computerName = core->computerName;
+    return true;
+}
+
+void WebServer::closePairing() {
+    const std::shared_ptr<Core> core = live();
+    if (!core) return;
+    std::lock_guard<std::mutex> guard(core->storeLock);
+    core->store.closeWindow();
+}
+
 void WebServer::snapshotTaken(const std::shared_ptr<const PlayerState>& state) {
     if (!state) return;
-    std::shared_ptr<Core> core;
-    {
-        std::lock_guard<std::mutex> guard(liveLock);
-        core = liveCore.lock();
-    }
+    const std::shared_ptr<Core> core = live();
     if (!core) return;
     core->backend.snapshotTaken(state, steadyMs());
     const std::string event = "event: state\ndata: " +

@@ -22,33 +22,29 @@ web_wait_listening() {
   return 1
 }
 
-# Kolibrix's visible windows are its notifications: "left top right bottom" each.
-notify_rects() {
-  local w X Y WIDTH HEIGHT
-  for w in $(xdotool search --onlyvisible --classname '^kolibrix\.exe$' 2>/dev/null); do
-    X='' Y='' WIDTH='' HEIGHT=''
-    eval "$(xdotool getwindowgeometry --shell "$w" 2>/dev/null | grep -E '^(X|Y|WIDTH|HEIGHT)=[0-9]+$')"
-    [ -n "$HEIGHT" ] && echo "$X $Y $((X + WIDTH)) $((Y + HEIGHT))"
-  done
+# Chooses "Pair a Phone..." in the tray menu as a user would: the menu opens at
+# the pointer (the icon's right click, as the shell reports it), OCR finds the
+# item and the pointer clicks it. Waits for the pairing window titled $2 (20 s
+# at most); pictures go to $1-*.png.
+web_open_pairing() {
+  local at
+  xdotool mousemove 300 200
+  KX_OPTION_PROBE="tray 517" timeout 60 wine "$E2E_BUILD/kolibrix_win_tests.exe" --gtest_also_run_disabled_tests \
+    --gtest_filter=OptionSheetProbe.DISABLED_Command >/dev/null 2>&1
+  sleep 1.5
+  import -window root "$1-menu.png" || return 1
+  convert "$1-menu.png" -crop 220x440+295+195 +repage -colorspace Gray -resize 300% "$1-menu-read.png"
+  at=$(tesseract "$1-menu-read.png" - -l eng --psm 6 tsv 2>/dev/null |
+    awk -F'\t' '$12 ~ /^Pair/ { printf "%d %d", 295 + ($7 + $9 / 2) / 3, 195 + ($8 + $10 / 2) / 3; exit }')
+  [ -n "$at" ] || return 1
+  xdotool mousemove $at click 1
+  timeout 20 xdotool search --sync --onlyvisible --name "^$2\$" >/dev/null 2>&1
 }
 
-# Prints the 6-digit pairing code that OCR reads from the notification on the
-# screen (15 s at most: a loaded machine may show it late or fade it in
-# slowly, so the screen is read again until a code is there); the pictures go
-# to $1-*.png.
-web_read_code() {
-  local rects text code end=$((SECONDS + 15))
-  while [ "$SECONDS" -lt "$end" ]; do
-    rects=$(notify_rects)
-    if [ -n "$rects" ]; then
-      sleep 1.2 # fading in
-      import -window root "$1-screen.png" || return 1
-      text=$(ocr_rect "$1-screen.png" "$(bounding_rect <<<"$rects")" "$1-text.png" eng)
-      echo "     OCR read: $(tr -s '\n' '|' <<<"$text")" >&2
-      code=$(squash <<<"$text" | grep -o '[0-9]\{6\}' | head -1)
-      [ -n "$code" ] && { echo "$code"; return 0; }
-    fi
-    sleep 0.5
-  done
-  return 1
+# Prints the link that zbarimg reads from the QR code on the screen (a
+# picture of the whole screen goes to $1).
+web_read_qr() {
+  sleep 0.5
+  import -window root "$1" || return 1
+  zbarimg -q --raw "$1" 2>/dev/null | grep -m1 '^http://'
 }

@@ -18,6 +18,9 @@ answer a line on stdout (the shell script keeps the scenario and its checks).
   relaunch <lang>            a new browser of that language, with this one's
                              cookies (its pairing), on the same page; "ok"
   shot <png>                 saves a picture of the page's top; "ok"
+  url                        the page's address as the address bar shows it
+  forget                     drops the cookies and stored data, as another
+                             phone would come; "ok"
   quit
 Run by Debian's /usr/bin/python3, which has the selenium module.
 """
@@ -121,6 +124,12 @@ def run(driver, words, rest):
             return "timeout"
         reloaded = driver.execute_script("return window.kxMark !== true")
         return f"{change[0]} {int(reloaded)} {one_line(change[1])}"
+    if command == "url":
+        return driver.current_url
+    if command == "forget":
+        driver.delete_all_cookies()
+        driver.execute_script("localStorage.clear()")
+        return "ok"
     if command == "shot":
         driver.execute_script("window.scrollTo(0, 0)")
         driver.save_screenshot(words[1])

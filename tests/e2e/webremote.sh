@@ -1,10 +1,14 @@
 #!/usr/bin/env bash
-# The web remote as a phone uses it: headless Chromium at a phone's size opens
-# the page Kolibrix serves, asks to pair, types the code that OCR reads from the
-# notification on the PC's screen, then taps Play, Next and Volume down and the
-# simulated player follows (read over COM); a hot key pressed on the PC changes
-# the title on the page within a second, without a reload. A picture of the page
-# is kept in the artefacts. Loopback only.
+# The web remote as a phone uses it: "Pair a Phone..." is chosen in the tray
+# menu with the pointer, zbarimg reads the pairing window's QR code from a
+# picture of the PC's screen, and headless Chromium at a phone's size opens that
+# link and is paired with nothing typed (a second use of the link is not). Then
+# taps on Play, Next and Volume down drive the simulated player (read over
+# COM); a hot key pressed on the PC changes the title on the page within a
+# second, without a reload. A phone without a ticket asks the PC; a click on
+# the notice opens a code for it, which OCR reads and the phone types.
+# Pictures of the page and the pairing window are kept in the artefacts.
+# Loopback only.
 set -uo pipefail
 build=$1
 here=$(cd "$(dirname "$0")" && pwd)
@@ -14,6 +18,7 @@ e2e_setup "$build" webremote
 ART="$build/artefacts"
 mkdir -p "$ART"
 
+command -v zbarimg >/dev/null || { echo "FAIL zbarimg (zbar-tools) is not installed (tools/install-deps)"; exit 1; }
 have_ocr || { echo "FAIL tesseract with its Japanese and English data is not installed (tools/install-deps)"; exit 1; }
 [ -x /usr/bin/chromium ] && [ -x /usr/bin/chromedriver ] && /usr/bin/python3 -c 'import selenium' 2>/dev/null ||
   { echo "FAIL chromium, chromium-driver and python3-selenium are not installed (tools/install-deps)"; exit 1; }
@@ -45,22 +50,15 @@ browser type '#pair-code' 000000
 browser click '#pair-submit'
 check "a wrong code is refused with a message" 'browser wait-visible "#pair-error" 5000'
 
-# Asks the PC for a code and types what OCR reads from its notification (OCR
-# may misread a digit: the code is asked for again, which the PC shows again
-# after a pause of 10 s).
-pair() {
-  local attempt code
-  for attempt in 1 2; do
-    [ "$attempt" = 1 ] || sleep 10
-    browser click '#pair-request' && browser wait-visible '#pair-requested' 5000 || continue
-    code=$(web_read_code "$ART/webremote-code")
-    [ -n "$code" ] || continue
-    browser type '#pair-code' "$code" && browser type '#pair-name' "Test phone" && browser click '#pair-submit' &&
-      browser wait-visible '#remote' 10000 && return 0
-  done
-  return 1
-}
-check "the code read from the PC's screen pairs the browser" pair
+# Nothing is typed: the PC's QR code carries the page's address and a ticket.
+caption=$(sed -n 's/^Caption=Pair a Phone/&/p' "$SETTINGS/Langs/en.lng" | cut -d= -f2 | tr -d '\r')
+check "choosing \"Pair a Phone...\" in the tray menu opens the pairing window" \
+  'web_open_pairing "$ART/webremote-pair" "$caption"'
+link=$(web_read_qr "$ART/webremote-pair-screen.png")
+check "zbarimg reads the QR code on the PC's screen ($link)" '[[ "$link" =~ ^${url}#pair=[0-9a-f]{32}$ ]]'
+check "the phone opens it and is paired with nothing typed" \
+  'browser open "$link" && browser wait-visible "#remote" 10000'
+check "the link no longer carries the ticket" 'browser url; [ "$REPLY" = "$url" ]'
 idle=$(sed -n 's/^PageNothingPlaying=//p' "$SETTINGS/Langs/en.lng" | tr -d '\r')
 check "the remote shows that nothing plays" 'browser wait-text "#track-name" 5000 "$idle"'
 
@@ -94,6 +92,37 @@ browser shot "$ART/web-remote.png"
 ja=$(sed -n 's/^PageActions=//p' "$SETTINGS/Langs/ja.lng" | tr -d '\r')
 check "a Japanese browser gets the Japanese page" 'browser relaunch ja && browser wait-text "#actions-title" 10000 "$ja"'
 browser shot "$ART/web-remote-ja.png"
+
+# The ticket was for one use: another phone with the same link is not paired.
+browser forget
+check "a second use of the same link does not pair" \
+  'browser open about:blank && browser open "$link" && browser wait-visible "#pair-error" 10000 &&
+   { browser visible "#remote"; [ "$REPLY" = 0 ]; }'
+
+# Without a ticket the phone can only ask: the PC shows who asks, and a click
+# there opens the pairing window with a code for that device, which OCR reads.
+windows() { xdotool search --onlyvisible --classname '^kolibrix\.exe$' 2>/dev/null | sort; }
+before=$(windows)
+check "asking the PC for a code makes no code but a notice on the PC" \
+  'browser click "#pair-request" && browser wait-visible "#pair-requested" 5000'
+for i in $(seq 20); do
+  notice=$(comm -13 <(echo "$before") <(windows) | head -1)
+  [ -n "$notice" ] && break
+  sleep 0.5
+done
+geometry() {
+  X='' Y='' WIDTH='' HEIGHT=''
+  [ -n "$1" ] && eval "$(xdotool getwindowgeometry --shell "$1" | grep -E '^(X|Y|WIDTH|HEIGHT)=')"
+}
+geometry "$notice"
+check "a click on that notice opens the pairing window for this device" \
+  '[ -n "$HEIGHT" ] && xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) click 1 && sleep 1.5 &&
+   geometry "$(xdotool search --onlyvisible --name "^$caption\$" | head -1)" && [ -n "$HEIGHT" ]'
+import -window root -crop "${WIDTH}x${HEIGHT}+$X+$Y" +repage -resize 200% "$ART/webremote-code.png"
+code=$(tesseract "$ART/webremote-code.png" - -l eng 2>/dev/null | grep -o '[0-9]\{3\} [0-9]\{3\}' | head -1 | tr -d ' ')
+check "the code it shows for this device ($code) pairs it" \
+  'browser type "#pair-code" "$code" && browser click "#pair-submit" && browser wait-visible "#remote" 10000'
+
 echo quit >&"${BROWSER[1]}"
 echo "     pictures: $ART/web-remote.png $ART/web-remote-ja.png"
 e2e_finish

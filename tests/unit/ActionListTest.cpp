@@ -2,6 +2,7 @@
 
 #include "TempFolder.h"
 #include "action/ActionList.h"
+#include "action/NetworkRule.h"
 
 using namespace tavelapp;
 
@@ -76,4 +77,25 @@ TEST(ActionList, LoadsEveryPackageFolderAndItsListFiles) {
     // A second load starts over.
     list.load(dir.winPath("Actions"));
     EXPECT_EQ(3u, list.items().size());
+}
+
+TEST(NetworkRule, NetworkPeersRunOnlyHarmlessActions) {
+    ActionList::instance().clear();
+    ActionList::instance().parse(L"Default",
+                                 L"[volume]\nVolume_Down5\tVolume\t-5\n[system]\nShutdown\tExitSystem\tShutdown\n"
+                                 L"Browser\tShellExecute\thttp://example.invalid/\n");
+    const struct {
+        const wchar_t* reference;
+        bool allowed;
+    } cases[] = {
+        {L"Volume_Down5", true},      {L"volume_down5", true},  {L"NextTrack", true},   {L"NotifyTrack", true},
+        {L"DoNothing", true},         {L"Shutdown", false},     {L"ExitSystem", false}, {L"RunScript", false},
+        {L"Browser", false},          {L"ShellExecute", false}, {L"ShowOption", false}, {L"QuickPlay", false},
+        {L"SomePluginAction", false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.allowed, action::allowedOverNetwork(c.reference, false)) << c.reference;
+        EXPECT_TRUE(action::allowedOverNetwork(c.reference, true)) << c.reference;
+    }
+    ActionList::instance().clear();
 }

@@ -182,6 +182,7 @@ TEST_F(ActionPluginITunesTest, BootQuitAndTheActionsItOffers) {
     runningThreads().waitAll();
     EXPECT_FALSE(host.isRunning()) << "quitting never starts the player";
     plugin.RunAction(nullptr, L"itunes_bootquit", {});
+    runningThreads().waitAll();
     EXPECT_TRUE(host.isRunning());
     plugin.RunAction(nullptr, L"itunes_bootquit", {});
     runningThreads().waitAll();

@@ -72,13 +72,13 @@ bool isFactoryAction(const std::wstring& lowered) {
 std::vector<std::wstring> defaultBindingNames() {
     std::vector<std::wstring> names;
     for (const auto& key : Ini::defaultHotKeys())
-        names.push_back(key->action);
+        names.push_back(key.action);
     for (const auto& key : Ini::defaultIRComKeys())
-        names.push_back(key->action);
+        names.push_back(key.action);
     for (const auto& key : Ini::defaultJoyKeys())
-        names.push_back(key->action);
+        names.push_back(key.action);
     for (const auto& key : Ini::defaultWiimoteKeys())
-        names.push_back(key->action);
+        names.push_back(key.action);
     return names;
 }
 

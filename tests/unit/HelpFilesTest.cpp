@@ -153,7 +153,7 @@ template <typename List>
 std::vector<std::string> actionNames(const List& list) {
     std::vector<std::string> names;
     for (const auto& binding : list)
-        names.push_back(narrow(binding->action));
+        names.push_back(narrow(binding.action));
     return names;
 }
 
@@ -241,7 +241,7 @@ TEST(HelpFiles, PageNamesEveryDefaultHotKeyAction) {
     for (const HelpVersion& version : versions) {
         SCOPED_TRACE(version.label);
         for (const auto& key : hotKeys) {
-            const std::string action = narrow(key->action);
+            const std::string action = narrow(key.action);
             EXPECT_TRUE(mentionsWord(version.html, action)) << "hot-key action " << action << " is not mentioned";
         }
     }
@@ -255,21 +255,21 @@ TEST(HelpFiles, PageShowsEveryDefaultHotKeyWithItsKeys) {
         const std::vector<std::string> rows = tableRows(subsection(version.html, "hotkeys"));
         ASSERT_FALSE(rows.empty()) << "no hot-key table";
         for (const auto& key : Ini::defaultHotKeys()) {
-            const std::string action = narrow(key->action);
-            const auto cap = keyCaps().find(key->vk);
+            const std::string action = narrow(key.action);
+            const auto cap = keyCaps().find(key.vk);
             ASSERT_NE(cap, keyCaps().end())
-                << "no key cap known for VK " << key->vk << " (" << action << "): add it to keyCaps()";
+                << "no key cap known for VK " << key.vk << " (" << action << "): add it to keyCaps()";
             bool found = false;
             for (const std::string& row : rows) {
                 if (row.find("<code>" + action + "</code>") == std::string::npos) continue;
                 const bool ctrl = row.find(kbd("Ctrl")) != std::string::npos;
                 const bool alt = row.find(kbd("Alt")) != std::string::npos;
                 const bool shift = row.find(kbd("Shift")) != std::string::npos;
-                if (row.find(kbd(cap->second)) != std::string::npos && ctrl == ((key->mods & 2) != 0) &&
-                    alt == ((key->mods & 1) != 0) && shift == ((key->mods & 4) != 0))
+                if (row.find(kbd(cap->second)) != std::string::npos && ctrl == ((key.mods & 2) != 0) &&
+                    alt == ((key.mods & 1) != 0) && shift == ((key.mods & 4) != 0))
                     found = true;
             }
-            EXPECT_TRUE(found) << "no table row shows " << action << " with its keys (mods " << key->mods << ", "
+            EXPECT_TRUE(found) << "no table row shows " << action << " with its keys (mods " << key.mods << ", "
                                << cap->second << ")";
         }
     }

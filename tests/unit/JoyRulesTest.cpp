@@ -95,18 +95,10 @@ TEST(JoyRules, ShiftButtonMovesPressesOntoShiftedBindings) {
 }
 
 TEST(JoyRules, EveryBindingOfACodeRunsInListOrderAndCodesReadByName) {
-    Ini::JoyKeyList bindings;
-    for (auto [key, action] : std::vector<std::pair<std::uint32_t, std::wstring>>{
-             {4, L"First"}, {0x104, L"Shifted"}, {4, L"Second"}, {36, L"Never"}}) {
-        auto binding = std::make_shared<Ini::Item::Joy::Key>();
-        binding->key = key;
-        binding->action = action;
-        bindings.push_back(binding);
-    }
-    bindings.push_back(nullptr);
-    EXPECT_EQ((std::vector<std::wstring>{L"First", L"Second"}), JoyRules::actionsFor(bindings, 4));
-    EXPECT_EQ(std::vector<std::wstring>{L"Shifted"}, JoyRules::actionsFor(bindings, 0x104));
-    EXPECT_TRUE(JoyRules::actionsFor(bindings, 5).empty());
+    const Settings::KeyList bindings = {{4, L"First"}, {0x104, L"Shifted"}, {4, L"Second"}, {36, L"Never"}};
+    EXPECT_EQ((std::vector<std::wstring>{L"First", L"Second"}), JoyRules::actionsFor(4, bindings));
+    EXPECT_EQ(std::vector<std::wstring>{L"Shifted"}, JoyRules::actionsFor(0x104, bindings));
+    EXPECT_TRUE(JoyRules::actionsFor(5, bindings).empty());
 
     TempFolder dir;
     dir.write("en.lng",

@@ -170,7 +170,10 @@ const std::map<SectionKey, int>& formattedTexts() {
         {{"Notification", "ActionDoesNotExist"}, 1},    // action name
         {{"Notification", "SettingsNotSaved"}, 1},      // file path
         {{"Notification", "IRComTooManyLines"}, 1},     // lines run per object
-        {{"Notification", "WebPairingCode"}, 1},        // the code
+        {{"Notification", "WebPairAsk"}, 1},            // the asking device's address
+        {{"PairingDlg", "CodeForDevice"}, 1},           // the device's address or network
+        {{"PairingDlg", "TurnedOn"}, 1},                // port
+        {{"PairingDlg", "Remaining"}, 1},               // minutes and seconds
         {{"OptionGeneralPage", "WebDeviceLine"}, 3},    // name, paired, last used
         {{"Artwork", "ApplyStart_Text"}, 2},            // artist, album
         {{"Artwork", "ApplyEnd_Text"}, 2},              // artist, album
@@ -231,6 +234,7 @@ std::vector<SectionKey> requiredKeys() {
           "ActionTarget",
           "Lang",
           "Option",
+          "PairPhone",
           "StartWithWindows",
           "Boot",
           "StartObservation",
@@ -238,7 +242,7 @@ std::vector<SectionKey> requiredKeys() {
         {"Notification",
          {"StartObservation", "EndObservation", "AppIsDisabled", "ActionIsNotAvailable", "CancelRunAction",
           "ActionDoesNotExist", "ActionQueueFull", "PlayerIsNotRunning", "NoPlayingTrack", "SettingsNotSaved",
-          "TimerNotStarted", "IRComTooManyLines", "IRComBusy"}},
+          "TimerNotStarted", "IRComTooManyLines", "IRComBusy", "WebPairClosedWrong", "WebPairClosedAsks"}},
         {"Error",
          {"HotkeyRegist", "HotkeyCreateWindow", "JoyInitialize", "JoySetEventNotification", "IRComInitialize",
           "IRComOpen", "IRComSetSockOpt", "IRComBind", "IRComListen", "IRComRecv", "IRComTcpRecv",
@@ -250,6 +254,7 @@ std::vector<SectionKey> requiredKeys() {
                     "WiimoteTwo",    "WiimoteShift"}},
         {"Artwork", {"ApplyStart_Text", "ApplyEnd_Text", "ApplyFailed_Text"}},
         {"ExitSystemDlg", {"Caption", "Text", "Continue", "Abort"}},
+        {"PairingDlg", {"Caption", "Intro", "Addresses", "Code", "CodeForAnyone", "PairedLabel", "Close"}},
     };
     std::vector<SectionKey> keys;
     for (const std::string& key : stateWordKeys())

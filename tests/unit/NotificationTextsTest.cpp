@@ -115,7 +115,7 @@ TEST(NotificationTexts, TrackTextFromTheSettingAndThePresets) {
     EXPECT_EQ(L"Lights\n", NotificationTexts::trackText(sampleState())) << "the setting ends at a NUL";
 
     ASSERT_EQ(4, NotificationTexts::presetCount());
-    EXPECT_EQ(tavelapp::Ini::Item::Notify::defaultTrackText, NotificationTexts::preset(0));
+    EXPECT_EQ(tavelapp::Ini::Item::defaultTrackText, NotificationTexts::preset(0));
     EXPECT_EQ(L"iTunes - 4/9\nLights (3:07)\nAoi\nHarbour (Track 2)",
               NotificationTexts::trackText(sampleState(), NotificationTexts::preset(3)));
     EXPECT_EQ(L"", NotificationTexts::preset(4));

@@ -8,12 +8,8 @@ namespace {
 
 Ini::HotKeyList hotKeys(std::initializer_list<std::pair<std::uint32_t, std::uint32_t>> keys) {
     Ini::HotKeyList list;
-    for (const auto& key : keys) {
-        auto record = std::make_shared<Ini::HotKey>();
-        record->mods = key.first;
-        record->vk = key.second;
-        list.push_back(record);
-    }
+    for (const auto& key : keys)
+        list.push_back({key.first, key.second, L""});
     return list;
 }
 

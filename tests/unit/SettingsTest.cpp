@@ -52,7 +52,7 @@ template <typename List>
 std::set<std::uint32_t> keyCodes(const List& list) {
     std::set<std::uint32_t> codes;
     for (const auto& k : list)
-        codes.insert(k->key);
+        codes.insert(k.key);
     return codes;
 }
 
@@ -60,26 +60,18 @@ template <typename List>
 std::set<std::wstring> actions(const List& list) {
     std::set<std::wstring> names;
     for (const auto& k : list)
-        names.insert(k->action);
+        names.insert(k.action);
     return names;
-}
-
-template <typename Key>
-std::shared_ptr<Key> key(std::uint32_t code, const std::wstring& action) {
-    auto k = std::make_shared<Key>();
-    k->key = code;
-    k->action = action;
-    return k;
 }
 
 // Every value away from its default.
 void customise(Ini& ini) {
-    ini.hotKeys = {std::make_shared<Ini::HotKey>(Ini::HotKey{6, 0x70, L"My \xFCList"}),
-                   std::make_shared<Ini::HotKey>(Ini::HotKey{0, 0, L""})};
-    ini.irComKeys = {key<Ini::Item::IRCom::Key>(0x110, L"Stop")};
-    ini.joyKeys = {key<Ini::Item::Joy::Key>(35, L"Play"), key<Ini::Item::Joy::Key>(0x123, L"Pause")};
-    ini.wiimoteKeys = {key<Ini::Item::Wiimote::Key>(0x800A, L"Volume_Up5")};
+    ini.hotKeys = {{6, 0x70, L"My \xFCList"}, {0, 0, L""}};
+    ini.irComKeys = {{0x110, L"Stop"}};
+    ini.joyKeys = {{35, L"Play"}, {0x123, L"Pause"}};
+    ini.wiimoteKeys = {{0x800A, L"Volume_Up5"}};
     ini.hotKey.disable = true;
+    ini.webRemote = {8765, L"0.0.0.0", L"10.1.2.0/24 \x65E5", true};
     ini.irCom.disable = false;
     ini.irCom.tcpPort = 650;
     ini.irCom.tcpAddress = L"::";
@@ -266,23 +258,23 @@ TEST(Settings, DefaultBindingListsAreComplete) {
     std::set<std::pair<std::uint32_t, std::uint32_t>> chords;
     std::set<std::wstring> hotActions;
     for (const auto& k : hot) {
-        chords.insert({k->mods, k->vk});
-        hotActions.insert(k->action);
+        chords.insert({k.mods, k.vk});
+        hotActions.insert(k.action);
     }
     EXPECT_EQ(chords.size(), 31u);
     EXPECT_EQ(hotActions.size(), 31u);
     for (std::uint32_t r = 0; r <= 5; ++r)
-        EXPECT_EQ(hot[15 + r]->vk, 0x30 + r);
+        EXPECT_EQ(hot[15 + r].vk, 0x30 + r);
 
-    const Ini::IRComKeyList ir = Ini::defaultIRComKeys();
+    const Ini::KeyList ir = Ini::defaultIRComKeys();
     ASSERT_EQ(ir.size(), 27u);
     EXPECT_EQ(keyCodes(ir).size(), 27u);
     EXPECT_EQ(actions(ir).size(), 27u);
-    const Ini::JoyKeyList joy = Ini::defaultJoyKeys();
+    const Ini::KeyList joy = Ini::defaultJoyKeys();
     ASSERT_EQ(joy.size(), 25u);
     EXPECT_EQ(keyCodes(joy).size(), 25u);
     EXPECT_EQ(actions(joy).size(), 25u);
-    const Ini::WiimoteKeyList wii = Ini::defaultWiimoteKeys();
+    const Ini::KeyList wii = Ini::defaultWiimoteKeys();
     ASSERT_EQ(wii.size(), 16u);
     EXPECT_EQ(keyCodes(wii).size(), 16u);
     EXPECT_EQ(actions(wii).size(), 16u);
@@ -385,17 +377,17 @@ TEST(Settings, BindingListsStopAtTheFirstFailedEndTest) {
     ini.load();
 
     ASSERT_EQ(ini.hotKeys.size(), 4u);
-    EXPECT_EQ(ini.hotKeys[0]->action, L"NextTrack");
-    EXPECT_EQ(ini.hotKeys[0]->vk, 39u);
-    EXPECT_EQ(ini.hotKeys[1]->action, L"");
-    EXPECT_EQ(ini.hotKeys[1]->mods, 0u);
-    EXPECT_EQ(ini.hotKeys[2]->action, L"js");
-    EXPECT_EQ(ini.hotKeys[3]->action, L"Script.JS");
+    EXPECT_EQ(ini.hotKeys[0].action, L"NextTrack");
+    EXPECT_EQ(ini.hotKeys[0].vk, 39u);
+    EXPECT_EQ(ini.hotKeys[1].action, L"");
+    EXPECT_EQ(ini.hotKeys[1].mods, 0u);
+    EXPECT_EQ(ini.hotKeys[2].action, L"js");
+    EXPECT_EQ(ini.hotKeys[3].action, L"Script.JS");
 
     ASSERT_EQ(ini.irComKeys.size(), 1u);
-    EXPECT_EQ(ini.irComKeys[0]->key, 270u);
+    EXPECT_EQ(ini.irComKeys[0].key, 270u);
     ASSERT_EQ(ini.wiimoteKeys.size(), 1u);
-    EXPECT_EQ(ini.wiimoteKeys[0]->key, 0u);
+    EXPECT_EQ(ini.wiimoteKeys[0].key, 0u);
     EXPECT_EQ(ini.joyKeys.size(), 25u);  // the missing list alone gets its defaults
 
     // The first save converts the old "Param" form.
@@ -432,19 +424,19 @@ TEST(Settings, CopiesAreDeep) {
 
     Ini copy(original);
     EXPECT_TRUE(copy == original);
-    copy.hotKeys[0]->action = L"Changed";
-    copy.joyKeys[0]->key = 99;
+    copy.hotKeys[0].action = L"Changed";
+    copy.joyKeys[0].key = 99;
     copy.detail.soundEnabled = false;
-    EXPECT_EQ(original.hotKeys[0]->action, L"PlayPause");
-    EXPECT_EQ(original.joyKeys[0]->key, 5u);
+    EXPECT_EQ(original.hotKeys[0].action, L"PlayPause");
+    EXPECT_EQ(original.joyKeys[0].key, 5u);
     EXPECT_TRUE(original.detail.soundEnabled);
     EXPECT_FALSE(copy == original);
 
     // Assigning back (as the options dialog does) must not share records either.
     original = copy;
     EXPECT_TRUE(original == copy);
-    copy.hotKeys[0]->action = L"Again";
-    EXPECT_EQ(original.hotKeys[0]->action, L"Changed");
+    copy.hotKeys[0].action = L"Again";
+    EXPECT_EQ(original.hotKeys[0].action, L"Changed");
 }
 
 TEST(Settings, SaveReplacesTheFileAtomically) {

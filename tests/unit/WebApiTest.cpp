@@ -30,16 +30,19 @@ public:
     nlohmann::json actions(const std::string&) override { return {{"groups", nlohmann::json::array()}}; }
     bool artwork(std::string&, std::string&) override { return false; }
     nlohmann::json texts(const std::string& language) override { return {{"lang", language}}; }
-    void showPairingCode(const std::string& code) override { shown = code; }
+    void askToPair(const std::string& address) override { asked.push_back(address); }
+    void pairingClosed(bool wrongGuesses) override { closed.push_back(wrongGuesses); }
 
     ActionOutcome outcome = ActionOutcome::Queued;
     std::wstring ran;
     std::vector<std::wstring> ranParams;
-    std::string shown;
+    std::vector<std::string> asked;
+    std::vector<bool> closed;
 };
 
 struct Harness {
-    Harness() : store(&countingRandom), api(backend, hosts(), store, RateLimiter(1000, 1000, 16)) {}
+    explicit Harness(RateLimiter limiter = RateLimiter(1e6, 1e6, 1 << 16))
+        : store(&countingRandom), api(backend, hosts(), store, std::move(limiter)) {}
     static HostCheck hosts() {
         HostCheck check(8765);
         check.addName("MyPC");
@@ -65,10 +68,11 @@ struct Harness {
         EXPECT_EQ(1, calls);
         return out;
     }
+    std::string code() const { return store.window(nowMs).code; }
+    // Pairs through the window's code, opening the window when it is not.
     std::string pair(const std::string& peer = "192.168.1.20") {
-        send("POST", "/api/pair/request", "{}", peer);
-        const WebResponse paired =
-            send("POST", "/api/pair", "{\"code\":\"" + backend.shown + "\",\"name\":\"P\"}", peer);
+        if (!store.window(nowMs).open) store.openWindow("", nowMs);
+        const WebResponse paired = send("POST", "/api/pair", "{\"code\":\"" + code() + "\",\"name\":\"P\"}", peer);
         return paired.status == 200 ? nlohmann::json::parse(paired.body)["token"].get<std::string>() : "";
     }
 
@@ -91,17 +95,22 @@ TEST(Sha256, KnownVectors) {
               Sha256::hexHash(std::string(1000000, 'a')));
 }
 
-TEST(WebApi, PairingGivesATokenOnceAndKeepsOnlyItsHash) {
+TEST(WebApi, PairingStartsOnThePcAndEachTicketOrCodePairsOnce) {
     Harness h;
     EXPECT_EQ(401, h.send("GET", "/api/state").status);
+    // A device can only ask: the PC is told, and no code exists yet.
     EXPECT_EQ(202, h.send("POST", "/api/pair/request", "").status);
-    const std::string code = h.backend.shown;
-    ASSERT_EQ(6u, code.size());
-    // A second request shows the same code: the one being typed stays valid.
-    h.send("POST", "/api/pair/request", "{}");
-    EXPECT_EQ(code, h.backend.shown);
-    const WebResponse paired = h.send("POST", "/api/pair", "{\"code\":\"" + code + "\",\"name\":\"Phone\\u0007\"}");
+    EXPECT_EQ(std::vector<std::string>{"192.168.1.20"}, h.backend.asked);
+    EXPECT_FALSE(h.store.window(h.nowMs).open);
+    EXPECT_TRUE(h.code().empty());
+    ASSERT_TRUE(h.store.openWindow("", h.nowMs));
+    const PairingStore::Window window = h.store.window(h.nowMs);
+    ASSERT_EQ(32u, window.ticket.size());
+    ASSERT_EQ(6u, window.code.size());
+    const std::string byTicket = "{\"ticket\":\"" + window.ticket + "\",\"name\":\"Phone\\u0007\"}";
+    const WebResponse paired = h.send("POST", "/api/pair", byTicket);
     ASSERT_EQ(200, paired.status);
+    EXPECT_TRUE(paired.paired);
     const std::string token = nlohmann::json::parse(paired.body)["token"];
     EXPECT_EQ(32u, token.size());
     bool cookie = false;
@@ -112,29 +121,135 @@ TEST(WebApi, PairingGivesATokenOnceAndKeepsOnlyItsHash) {
     ASSERT_EQ(1u, h.store.devices().size());
     EXPECT_EQ(Sha256::hexHash(token), h.store.devices()[0].hash);
     EXPECT_EQ(L"Phone", h.store.devices()[0].name);
+    EXPECT_EQ(std::vector<std::wstring>{L"Phone"}, h.store.window(h.nowMs).paired);
     EXPECT_TRUE(h.store.takeChanged());
-    EXPECT_EQ(403, h.send("POST", "/api/pair", "{\"code\":\"" + code + "\"}").status) << "single use";
-    EXPECT_EQ(200, h.send("GET", "/api/state", "", "192.168.1.20", token).status);
+    EXPECT_EQ(403, h.send("POST", "/api/pair", byTicket).status) << "single use";
+    EXPECT_NE(window.ticket, h.store.window(h.nowMs).ticket) << "a new one for the next device";
+    EXPECT_TRUE(h.send("GET", "/api/state", "", "192.168.1.20", token).paired);
     WebRequest cookieRequest;
     cookieRequest.cookie = "a=b; kx_token=" + token;
     EXPECT_EQ(token, WebApi::tokenOf(cookieRequest));
-    // Two minutes later the code is void.
-    h.send("POST", "/api/pair/request", "{}");
-    h.nowMs += PairingStore::kCodeLifeMs;
-    EXPECT_EQ(403, h.send("POST", "/api/pair", "{\"code\":\"" + h.backend.shown + "\"}").status);
+    const std::string code = h.code();
+    EXPECT_FALSE(h.pair("192.168.1.21").empty());
+    EXPECT_EQ(403, h.send("POST", "/api/pair", "{\"code\":\"" + code + "\"}", "192.168.1.22").status);
+    // Two minutes after it opened, the window's ticket and code are void.
+    const std::string late = "{\"code\":\"" + h.code() + "\"}";
+    h.nowMs += PairingStore::kWindowMs - 1;
+    EXPECT_TRUE(h.store.window(h.nowMs).open);
+    h.nowMs += 1;
+    EXPECT_EQ(403, h.send("POST", "/api/pair", late).status);
+    EXPECT_EQ(400, h.send("POST", "/api/pair", "{\"code\":\"1\",\"ticket\":\"2\"}").status);
 }
 
-TEST(WebApi, FiveWrongCodesLockTheAddressOutForFiveMinutes) {
+// Guesses from many addresses: each group, and all of them together, have a
+// budget that no number of addresses raises.
+TEST(PairingStore, PairingBudget) {
+    struct Row {
+        const char* name;
+        std::string (*peer)(int);
+        int peers;
+        int guessesEach;
+        int wrongAtMost;
+        bool closes;
+    } rows[] = {
+        {"one IPv6 /64", [](int i) { return "2001:db8:1:2::" + std::to_string(i + 1); }, 2000, 3,
+         PairingStore::kWrongPerGroup, false},
+        {"link-local zones", [](int i) { return "fe80::" + std::to_string(i + 1) + "%" + std::to_string(i % 7); }, 2000,
+         3, PairingStore::kWrongPerGroup, false},
+        {"across 127.x", [](int i) { return "127." + std::to_string(i / 250) + "." + std::to_string(i % 250) + ".9"; },
+         2000, 3, PairingStore::kWrongPerGroup, false},
+        {"2000 addresses of a LAN",
+         [](int i) { return "10.0." + std::to_string(i / 250) + "." + std::to_string(i % 250); }, 2000, 3,
+         PairingStore::kWrongInTotal, true},
+        {"one short of the total", [](int i) { return "10.1.0." + std::to_string(i); }, PairingStore::kWrongInTotal - 1,
+         1, PairingStore::kWrongInTotal - 1, false},
+        {"the total", [](int i) { return "10.1.0." + std::to_string(i); }, PairingStore::kWrongInTotal, 1,
+         PairingStore::kWrongInTotal, true},
+    };
+    for (const Row& row : rows) {
+        Harness h;
+        ASSERT_TRUE(h.store.openWindow("", h.nowMs));
+        int wrong = 0;
+        for (int i = 0; i < row.peers; ++i) {
+            for (int j = 0; j < row.guessesEach; ++j) {
+                std::string guess = h.code().empty() ? "000000" : h.code();
+                guess[5] = guess[5] == '0' ? '1' : '0';
+                wrong += h.send("POST", "/api/pair", "{\"code\":\"" + guess + "\"}", row.peer(i)).body ==
+                         "{\"error\":\"wrong or expired code\"}";
+            }
+        }
+        EXPECT_EQ(row.wrongAtMost, wrong) << row.name;
+        EXPECT_EQ(row.closes, h.store.closed()) << row.name;
+        EXPECT_EQ(row.closes ? std::vector<bool>{true} : std::vector<bool>{}, h.backend.closed) << row.name;
+        // Whoever else comes pairs only while pairing is open.
+        const WebResponse next = h.send("POST", "/api/pair", "{\"code\":\"" + h.code() + "\"}", "192.168.7.7");
+        EXPECT_EQ(row.closes ? 403 : 200, next.status) << row.name;
+    }
+}
+
+TEST(PairingStore, ALockStaysWhileThousandsFailAndAFullTableHoldsNewcomersBack) {
     Harness h;
-    h.send("POST", "/api/pair/request", "{}");
-    for (int i = 0; i < 5; ++i)
-        EXPECT_EQ(403, h.send("POST", "/api/pair", "{\"code\":\"999999x\"}", "10.0.0.9").status);
-    EXPECT_EQ(429, h.send("POST", "/api/pair", "{\"code\":\"" + h.backend.shown + "\"}", "10.0.0.9").status);
-    EXPECT_EQ(429, h.send("POST", "/api/pair/request", "{}", "10.0.0.9").status);
-    // Others are not held to it, and the lock ends.
-    EXPECT_FALSE(h.pair("10.0.0.8").empty());
+    h.store.openWindow("", h.nowMs);
+    for (int i = 0; i < PairingStore::kWrongPerGroup; ++i)
+        h.send("POST", "/api/pair", "{\"code\":\"x\"}", "192.168.1.66");
+    int refused = 0;
+    for (int i = 0; i < 2000; ++i) {
+        // The PC's user opens pairing again whenever it closed.
+        if (!h.store.window(h.nowMs).open) h.store.openWindow("", h.nowMs);
+        const std::string peer = "10.2." + std::to_string(i / 250) + "." + std::to_string(i % 250);
+        refused += h.send("POST", "/api/pair", "{\"code\":\"x\"}", peer).status == 429;
+    }
+    EXPECT_EQ(2000 - static_cast<int>(PairingStore::kMaxTrackedGroups) + 1, refused);
+    h.store.openWindow("", h.nowMs);
+    EXPECT_EQ(429, h.send("POST", "/api/pair", "{\"code\":\"" + h.code() + "\"}", "192.168.1.66").status);
     h.nowMs += PairingStore::kLockoutMs;
-    EXPECT_FALSE(h.pair("10.0.0.9").empty());
+    EXPECT_FALSE(h.pair("192.168.1.66").empty());
+}
+
+TEST(PairingStore, AsksShowNoCodeAndACodeForTheAskerIsItsAlone) {
+    Harness h;
+    EXPECT_EQ(202, h.send("POST", "/api/pair/request", "{}", "192.168.1.30").status);
+    EXPECT_EQ(202, h.send("POST", "/api/pair/request", "{}", "192.168.1.30").status);
+    EXPECT_EQ(1u, h.backend.asked.size()) << "shown once, not again and again";
+    // Before the PC's user acts there is nothing to guess, and guessing spends nothing.
+    for (int i = 0; i < 1000; ++i) {
+        char code[8];
+        std::snprintf(code, sizeof(code), "%06d", i);
+        EXPECT_EQ(403, h.send("POST", "/api/pair", std::string("{\"code\":\"") + code + "\"}", "192.168.1.30").status);
+    }
+    EXPECT_TRUE(h.store.devices().empty());
+    ASSERT_TRUE(h.store.openWindow("192.168.1.30", h.nowMs));
+    const std::string code = h.code();
+    for (int i = 0; i < 2 * PairingStore::kWrongPerCode; ++i)
+        h.send("POST", "/api/pair", "{\"code\":\"" + std::to_string(100000 + i) + "\"}", "192.168.1.31");
+    EXPECT_EQ(403, h.send("POST", "/api/pair", "{\"code\":\"" + code + "\"}", "192.168.1.31").status);
+    EXPECT_EQ(code, h.code()) << "another peer's guesses do not void it";
+    EXPECT_EQ(200, h.send("POST", "/api/pair", "{\"code\":\"" + code + "\"}", "192.168.1.30").status);
+    // Three asks in ten minutes are shown; the fourth closes pairing until the PC opens it.
+    Harness asks;
+    for (int i = 0; i < PairingStore::kAsksPerSpell; ++i)
+        EXPECT_EQ(202, asks.send("POST", "/api/pair/request", "{}", "10.0.0." + std::to_string(i)).status);
+    EXPECT_EQ(403, asks.send("POST", "/api/pair/request", "{}", "10.0.0.9").status);
+    EXPECT_EQ(std::vector<bool>{false}, asks.backend.closed);
+    EXPECT_EQ(static_cast<std::size_t>(PairingStore::kAsksPerSpell), asks.backend.asked.size());
+    EXPECT_FALSE(asks.pair("10.0.0.9").empty()) << "opened again on the PC";
+}
+
+TEST(PairingStore, ADeviceUnusedForNinetyDaysIsForgotten) {
+    Harness h;
+    const std::string token = h.pair();
+    const std::int64_t paired = 1700000000;
+    EXPECT_TRUE(h.store.knows(token, paired + PairingStore::kUnusedSeconds - 1));
+    h.store.takeChanged();
+    std::vector<PairingStore::Device> saved = h.store.devices();
+    h.store.setDevices(saved, paired + 2 * PairingStore::kUnusedSeconds - 2);
+    EXPECT_EQ(1u, h.store.devices().size());
+    EXPECT_FALSE(h.store.takeChanged());
+    EXPECT_FALSE(h.store.knows(token, paired + 2 * PairingStore::kUnusedSeconds - 1));
+    EXPECT_TRUE(h.store.devices().empty());
+    EXPECT_TRUE(h.store.takeChanged());
+    h.store.setDevices(saved, paired + 2 * PairingStore::kUnusedSeconds);
+    EXPECT_TRUE(h.store.devices().empty());
 }
 
 TEST(WebApi, HostOriginAndSizeChecks) {
@@ -157,6 +272,8 @@ TEST(WebApi, HostOriginAndSizeChecks) {
         {"192.168.1.10:8765", "null", "POST", "/api/pair/request", 403},
         {"192.168.1.10:8765", "http://192.168.1.10:8765", "POST", "/api/pair/request", 202},
         {"192.168.1.10:8765", "http://evil.example", "GET", "/api/events", 403},
+        {"192.168.1.10:8765", "http://evil.example", "GET", "/", 403},
+        {"192.168.1.10:8765", "http://evil.example", "GET", "/api/state", 403},
         {"192.168.1.10:8765", "", "DELETE", "/", 405},
     };
     for (const Case& c : cases) {
@@ -166,6 +283,8 @@ TEST(WebApi, HostOriginAndSizeChecks) {
         EXPECT_EQ(c.status, h.send(c.method, c.target, "{}").status) << c.host << " " << c.origin << " " << c.target;
     }
     Harness h;
+    h.origin = "";
+    h.send("GET", "/");
     EXPECT_EQ(413, h.send("POST", "/api/pair", std::string(WebApi::kMaxBody + 1, ' ')).status);
     const WebResponse page = h.send("GET", "/");
     bool policy = false;
@@ -196,21 +315,48 @@ TEST(WebApi, ActionsAndTheirAnswers) {
         EXPECT_EQ(outcome.second, h.send("POST", "/api/action", "{\"action\":\"X\"}", "192.168.1.20", token).status);
     }
     EXPECT_TRUE(h.send("GET", "/api/events", "", "192.168.1.20", token).eventStream);
+    // A paired phone's page loads count as a device's connection too, a stranger's not.
+    EXPECT_TRUE(h.send("GET", "/", "", "192.168.1.20", token).paired);
+    EXPECT_FALSE(h.send("GET", "/", "", "192.168.1.20", std::string(32, '0')).paired);
+    const WebResponse head = h.send("HEAD", "/api/events", "", "192.168.1.20", token);
+    EXPECT_EQ(405, head.status);
+    EXPECT_FALSE(head.eventStream);
     EXPECT_EQ(404, h.send("GET", "/api/artwork", "", "192.168.1.20", token).status);
     EXPECT_EQ("ja", nlohmann::json::parse(h.send("GET", "/texts.json?lang=ja").body)["lang"]);
 }
 
-TEST(RateLimiter, AnEmptyBucketRefillsAndAddressesAreBounded) {
+TEST(RateLimiter, ASpentBucketIsNeverForgottenAndForgedRequestsSpendNone) {
     RateLimiter limiter(3, 10, 2);
     for (int i = 0; i < 3; ++i)
         EXPECT_TRUE(limiter.admit("a", 0));
     EXPECT_FALSE(limiter.admit("a", 0));
-    // A third address pushes the one seen longest ago out; the table never grows past two.
     EXPECT_TRUE(limiter.admit("b", 50));
-    EXPECT_TRUE(limiter.admit("c", 60));
-    EXPECT_TRUE(limiter.admit("a", 60)) << "forgotten, so full again";
+    // Full of spent buckets: a newcomer waits rather than one being forgotten (and filled).
+    EXPECT_FALSE(limiter.admit("c", 60));
+    EXPECT_FALSE(limiter.admit("a", 60));
+    // Once a's bucket is whole again it can go, and c gets its place.
+    EXPECT_TRUE(limiter.admit("c", 300));
     RateLimiter refill(1, 10, 4);
     EXPECT_TRUE(refill.admit("a", 0));
     EXPECT_FALSE(refill.admit("a", 50));
     EXPECT_TRUE(refill.admit("a", 100));
+    // Loopback is one group: 127.0.0.5 and 127.0.0.1 share a bucket, and a
+    // cross-site page in the local browser spends none of it.
+    Harness h(RateLimiter(3, 0.001, 16));
+    WebRequest forged;
+    forged.method = "GET";
+    forged.target = "/api/state";
+    forged.host = "localhost:8765";
+    forged.secFetchSite = "cross-site";
+    forged.peer = "127.0.0.1";
+    int refused = 0;
+    for (int i = 0; i < 50; ++i)
+        h.api.handle(forged, 0, 0, [&](WebResponse r) { refused += r.status == 403; });
+    EXPECT_EQ(50, refused);
+    h.host = "localhost:8765";
+    EXPECT_EQ(401, h.send("GET", "/api/state", "", "127.0.0.5").status);
+    EXPECT_EQ(401, h.send("GET", "/api/state", "", "::ffff:127.0.0.7").status);
+    EXPECT_EQ(401, h.send("GET", "/api/state", "", "::1").status);
+    EXPECT_EQ(429, h.send("GET", "/api/state", "", "127.0.0.1").status);
+    EXPECT_EQ(401, h.send("GET", "/api/state", "", "2001:db8::1").status);
 }

@@ -60,13 +60,7 @@ void select(HWND list, std::initializer_list<int> selected) {
 
 WPARAM command(int id) { return MAKEWPARAM(id, BN_CLICKED); }
 
-bool waitFor(const std::function<bool()>& done, int ms = 10000) {
-    for (int i = 0; i < ms / 10; ++i) {
-        if (done()) return true;
-        ::Sleep(10);
-    }
-    return false;
-}
+bool waitFor(const std::function<bool()>& done, DWORD ms = 10000) { return pumpUntil(done, ms); }
 
 std::set<std::wstring> tmpFiles(const std::wstring& folder) {
     std::set<std::wstring> names;

@@ -25,21 +25,10 @@ using namespace tavelapp;
 
 namespace {
 
-void press(HWND dialog, int id) {
-    ::SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
-}
-
 void choose(HWND dialog, int id, int index) {
     HWND combo = ::GetDlgItem(dialog, id);
     ::SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
     ::SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
-}
-
-bool enabled(HWND dialog, int id) { return ::IsWindowEnabled(::GetDlgItem(dialog, id)) != FALSE; }
-
-std::string fileText(const std::wstring& path) {
-    std::ifstream in(path.c_str(), std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
 // What a user sees, kept beside the test program for people to look at.

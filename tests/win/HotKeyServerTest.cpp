@@ -69,13 +69,7 @@ protected:
         Lang::instance().reload();
         ::DeleteFileW(langFile.c_str());
     }
-    void bind(UINT mods, UINT vk, const std::wstring& action) {
-        auto key = std::make_shared<Ini::HotKey>();
-        key->mods = mods;
-        key->vk = vk;
-        key->action = action;
-        Ini::instance().hotKeys.push_back(key);
-    }
+    void bind(UINT mods, UINT vk, const std::wstring& action) { Ini::instance().hotKeys.push_back({mods, vk, action}); }
 
     Ini saved{L""};
     std::wstring langFile;

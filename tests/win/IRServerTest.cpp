@@ -212,12 +212,7 @@ protected:
         ::DeleteFileW(langFile.c_str());
         ::WSACleanup();
     }
-    void bind(std::uint32_t key, const std::wstring& action) {
-        auto record = std::make_shared<Ini::Item::IRCom::Key>();
-        record->key = key;
-        record->action = action;
-        Ini::instance().irComKeys.push_back(record);
-    }
+    void bind(std::uint32_t key, const std::wstring& action) { Ini::instance().irComKeys.push_back({key, action}); }
     std::vector<std::wstring> ranAfterPumping(std::size_t expected) {
         pumpUntil([&] { return recorder.ran().size() >= expected; }, 2000);
         pumpFor(50);

@@ -53,20 +53,8 @@ std::vector<int> selectedRows(HWND list) {
     return selected;
 }
 
-void press(HWND dialog, int id) {
-    ::SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
-}
-
-bool enabled(HWND dialog, int id) { return ::IsWindowEnabled(::GetDlgItem(dialog, id)) != FALSE; }
-
 // The dialog's changes arrive by posted messages: wait for them.
-bool waitFor(const std::function<bool()>& done) {
-    for (int i = 0; i < 500; ++i) {
-        if (done()) return true;
-        ::Sleep(10);
-    }
-    return false;
-}
+bool waitFor(const std::function<bool()>& done) { return pumpUntil(done, 5000); }
 
 class InterruptPlayDlgTest : public ::testing::TestWithParam<const wchar_t*> {
 protected:

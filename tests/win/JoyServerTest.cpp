@@ -61,10 +61,7 @@ protected:
         ::DeleteFileW(langFile.c_str());
     }
     void bind(std::uint32_t key, const std::wstring& action) {
-        auto binding = std::make_shared<Ini::Item::Joy::Key>();
-        binding->key = key;
-        binding->action = action;
-        Ini::instance().joyKeys.push_back(binding);
+        Ini::instance().joyKeys.push_back({key, action});
         Ini::publish();
     }
     // The double's controls, once a server has loaded it.

@@ -42,11 +42,6 @@ const int kHotKeyPage = 0;
 const int kJoyPage = 1;
 const int kNotifyPage = 4;
 
-std::string fileText(const std::wstring& path) {
-    std::ifstream in(path.c_str(), std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
 std::multiset<std::string> lines(const std::string& text) {
     std::multiset<std::string> result;
     std::istringstream in(text);
@@ -367,7 +362,7 @@ TEST_F(OptionSheetTest, CaptureDialogsAskForFewModifiersAndShowTheStoredKey) {
     EXPECT_EQ(static_cast<std::uint32_t>(VK_F5), hotKey.vk);
     EXPECT_EQ(L"DoNothing", hotKey.action);
 
-    Ini::Item::IRCom::Key irKey;
+    Ini::Key irKey;
     irKey.key = 0x10F;
     irKey.action = L"playpause";
     bool shiftDown = false, zeroDown = false;
@@ -614,8 +609,8 @@ TEST(OptionJoyProbe, DISABLED_HeldShiftCapturesTheShiftedCodeAndAStickIsNoShiftB
     EXPECT_EQ(seen.shiftBeforeStick, seen.shiftAfterStick);
     EXPECT_NE(std::wstring::npos, seen.shift.find(JoyRules::displayName(8))) << seen.shift;
     ASSERT_EQ(26u, result.joyKeys.size());
-    EXPECT_EQ(0x104u, result.joyKeys.back()->key);
-    EXPECT_EQ(L"DoNothing", result.joyKeys.back()->action);
+    EXPECT_EQ(0x104u, result.joyKeys.back().key);
+    EXPECT_EQ(L"DoNothing", result.joyKeys.back().action);
     EXPECT_EQ(8u, result.joy.shift);
 }
 
@@ -694,5 +689,5 @@ TEST(OptionWiimote, HeldShiftCapturesTheShiftedButtonFromTheRemote) {
     EXPECT_EQ(text(L"Others", L"WiimoteShift") + L" + ", held);
     EXPECT_EQ(WiimoteRules::displayName(0x8003), captured);
     ASSERT_EQ(17u, result.wiimoteKeys.size());
-    EXPECT_EQ(0x8003u, result.wiimoteKeys.back()->key);
+    EXPECT_EQ(0x8003u, result.wiimoteKeys.back().key);
 }

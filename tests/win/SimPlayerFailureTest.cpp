@@ -302,7 +302,7 @@ TEST_F(SimPlayerFailureTest, EventsReachSinksWithTheirArguments) {
     using Check = std::function<void(const EventSink::Call&)>;
     auto control = [](const wchar_t* command) { return [command] { ASSERT_TRUE(simPlayerControl(command)); }; };
     auto call = [this](const wchar_t* member, WORD flags = DISPATCH_METHOD, IDispatch* object = nullptr) {
-        return [=] {
+        return [=, this] {
             IDispatch* target = object ? object : app_.get();
             const bool put = flags == DISPATCH_PROPERTYPUT;
             Value changed(put && longOf(target, member) == 60 ? 80 : 60, VT_I4);

@@ -299,7 +299,7 @@ TEST_F(TrayMenuTest, TopLevelHoldsTheCommandsAndSubmenusInOrder) {
     ASSERT_FALSE(ActionPluginMgr::instance().playerPlugins()[0]->IsPlayerRunning());
     HMENU menu = nullptr;
     const std::vector<Entry> top = topLevel(menu);
-    ASSERT_EQ(23u, top.size());
+    ASSERT_EQ(24u, top.size());
 
     auto command = [&](std::size_t at, UINT id, const wchar_t* key) {
         SCOPED_TRACE(key);
@@ -314,7 +314,7 @@ TEST_F(TrayMenuTest, TopLevelHoldsTheCommandsAndSubmenusInOrder) {
         EXPECT_EQ(menuText(key), top[at].text);
         return top[at].sub;
     };
-    for (std::size_t at : {2u, 7u, 11u, 15u, 19u, 21u})
+    for (std::size_t at : {2u, 7u, 11u, 15u, 20u, 22u})
         EXPECT_TRUE(top[at].separator()) << at;
 
     command(0, 0x165, L"OnlineHelp");
@@ -331,14 +331,15 @@ TEST_F(TrayMenuTest, TopLevelHoldsTheCommandsAndSubmenusInOrder) {
     // One player plug-in: no action-target list; the languages follow the skins.
     HMENU langList = popup(14, L"Lang");
     command(16, 0x100, L"Option");
-    command(17, 0x166, L"BackupFolder");
-    command(18, 0x167, L"StartWithWindows");
-    command(20, 0x105, L"Boot");  // the player does not run
-    command(22, 0x101, L"Exit");
+    command(17, 0x109, L"PairPhone");
+    command(18, 0x166, L"BackupFolder");
+    command(19, 0x167, L"StartWithWindows");
+    command(21, 0x105, L"Boot");  // the player does not run
+    command(23, 0x101, L"Exit");
     for (const Entry& e : top)
         EXPECT_NE(menuText(L"ActionTarget"), e.text);
     // Texts are the language file's, not keys.
-    EXPECT_EQ(L"終了", top[22].text);
+    EXPECT_EQ(L"終了", top[23].text);
 
     const std::vector<Entry> link = entries(links);
     ASSERT_EQ(4u, link.size());
@@ -465,9 +466,9 @@ TEST_F(TrayMenuTest, ChosenLanguageIsSavedAtOnceAndShownByTheNextMenu) {
 
     HMENU menu = nullptr;
     const std::vector<Entry> top = topLevel(menu);
-    ASSERT_EQ(23u, top.size());
-    EXPECT_EQ(L"Exit", top[22].text);
-    EXPECT_EQ(menuText(L"Exit"), top[22].text);
+    ASSERT_EQ(24u, top.size());
+    EXPECT_EQ(L"Exit", top[23].text);
+    EXPECT_EQ(menuText(L"Exit"), top[23].text);
     EXPECT_EQ(menuText(L"Option"), top[16].text);
     const std::vector<Entry> langItems = entries(top[14].sub);
     ASSERT_GT(langItems.size(), static_cast<std::size_t>(en));
@@ -698,7 +699,7 @@ TEST_F(TrayMenuTest, ActionsBeyondWhatAGroupAddressesAreLeftOut) {
     };
     HMENU menu = nullptr;
     const std::vector<Entry> top = topLevel(menu);
-    ASSERT_EQ(23u, top.size());
+    ASSERT_EQ(24u, top.size());
     for (UINT first : {0x900u, 0xA00u}) {
         SCOPED_TRACE(first);
         const std::vector<UINT> offered = ids(first == 0x900u ? top[12].sub : entries(top[10].sub)[5].sub);

@@ -60,10 +60,7 @@ protected:
         ::DeleteFileW(langFile.c_str());
     }
     void bind(std::uint32_t key, const std::wstring& action) {
-        auto record = std::make_shared<Ini::Item::Wiimote::Key>();
-        record->key = key;
-        record->action = action;
-        Ini::instance().wiimoteKeys.push_back(record);
+        Ini::instance().wiimoteKeys.push_back({key, action});
         Ini::publish();
     }
     void script(const std::string& lines) {

@@ -3,7 +3,9 @@
 
 #include <commctrl.h>
 
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <string>
 
 // Runs the thread's message loop until pred holds or timeoutMs passed. The
@@ -24,6 +26,19 @@ inline bool pumpUntil(const std::function<bool()>& pred, DWORD timeoutMs) {
 }
 
 inline void pumpFor(DWORD ms) { pumpUntil(nullptr, ms); }
+
+// Clicks a dialog's button the way the button itself reports a click.
+inline void press(HWND dialog, int id) {
+    ::SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
+}
+
+inline bool enabled(HWND dialog, int id) { return ::IsWindowEnabled(::GetDlgItem(dialog, id)) != FALSE; }
+
+// A file's bytes; empty when it cannot be read.
+inline std::string fileText(const std::wstring& path) {
+    std::ifstream in(path.c_str(), std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
 
 // The text of a dialog's control.
 inline std::wstring itemText(HWND dialog, int id) {

@@ -8,6 +8,7 @@
 #include "player/com/ITunesCom.h"
 #include "win/util/Com.h"
 #include "win/util/MainThread.h"
+#include "win/util/CallbackGuard.h"
 
 namespace tavelapp {
 namespace itunes {
@@ -71,12 +72,10 @@ public:
         return app;
     }
     bool connect() override {
-        try {
+        return tavel::win::util::guardedOr("ComPlayerHost::connect", false, [this] {
             app();
             return true;
-        } catch (...) {
-            return false;
-        }
+        });
     }
     bool connected() const override { return keptHere != nullptr && keptHere->com && keptHere->com->connected(); }
 };

@@ -12,6 +12,8 @@
 #include "player/com/ITunesEvents.h"
 #include "win/util/Com.h"
 #include "win/util/ComPtr.h"
+#include "win/util/Handle.h"
+#include "win/util/CallbackGuard.h"
 
 using tavel::win::util::ComPtr;
 
@@ -139,13 +141,14 @@ bool isITunesRunning() { return ::FindWindowA("iTunes", nullptr) != nullptr; }
 
 bool bootITunes(bool wait) {
     if (isITunesRunning()) return true;
-    HKEY key = nullptr;
-    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kAppPathsKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return false;
+    tavel::win::util::RegKey key;
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kAppPathsKey, 0, KEY_QUERY_VALUE, key.receive()) != ERROR_SUCCESS)
+        return false;
     wchar_t path[256] = L"";  // 512 bytes
     DWORD size = sizeof(path) - sizeof(wchar_t);
     DWORD type = 0;
-    const LONG read = ::RegQueryValueExW(key, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(path), &size);
-    ::RegCloseKey(key);
+    const LONG read = ::RegQueryValueExW(key.get(), nullptr, nullptr, &type, reinterpret_cast<BYTE*>(path), &size);
+    key.reset();
     if (read != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ) || path[0] == L'\0') return false;
     path[size / sizeof(wchar_t)] = L'\0';
 
@@ -165,12 +168,11 @@ bool bootITunes(bool wait) {
 bool quitITunes() {
     if (!isITunesRunning()) return true;
     tavel::win::util::ComApartment apartment;
-    try {
+    // The player may be gone already.
+    tavel::win::util::guarded("quitITunes", [] {
         ITunesCom com;
         com.app()->quit();
-    } catch (...) {
-        // The player may be gone already.
-    }
+    });
     return true;
 }
 

@@ -1,4 +1,5 @@
 #include "player/com/ITunesEvents.h"
+#include "win/util/CallbackGuard.h"
 
 namespace tavelapp {
 
@@ -44,41 +45,8 @@ HRESULT STDMETHODCALLTYPE ITunesEvents::Invoke(DISPID id, REFIID, LCID, WORD, DI
     if (result != nullptr) ::VariantInit(result);
     ITunesEventsListener* l = listener_;
     if (l == nullptr) return S_OK;
-    try {
-        switch (id) {
-            case itunes::DispDatabaseChanged:
-                l->onDatabaseChanged();
-                break;
-            case itunes::DispPlayerPlay:
-                l->onPlayerPlay();
-                break;
-            case itunes::DispPlayerStop:
-                l->onPlayerStop();
-                break;
-            case itunes::DispPlayingTrackChanged:
-                l->onPlayingTrackChanged();
-                break;
-            case itunes::DispCOMCallsDisabled:
-                l->onCOMCallsDisabled();
-                break;
-            case itunes::DispCOMCallsEnabled:
-                l->onCOMCallsEnabled();
-                break;
-            case itunes::DispQuitting:
-                l->onQuitting();
-                break;
-            case itunes::DispAboutToPromptUserToQuit:
-                l->onAboutToPromptUserToQuit();
-                break;
-            case itunes::DispSoundVolumeChanged:
-                l->onSoundVolumeChanged();
-                break;
-            default:
-                break;
-        }
-    } catch (...) {
-        // Nothing may leave a COM method.
-    }
+    // Nothing may leave a COM method.
+    tavel::win::util::guarded("player event", [&] { itunes::deliver(*l, id); });
     return S_OK;
 }
 

@@ -6,6 +6,7 @@
 
 #include "player/model/PlayerModelImpl.h"
 #include "win/util/TextCodec.h"
+#include "win/util/CallbackGuard.h"
 
 namespace tavelapp {
 namespace itunes {
@@ -18,38 +19,6 @@ constexpr std::mt19937::result_type shuffleSeed = 0x4b6f6c69;
 constexpr long long shortestTrackMs = 1000;
 // Bounds the tracks one advance() may run through (repeat all over tiny tracks).
 constexpr int maxStepsPerAdvance = 100000;
-
-void deliver(ITunesEventsListener& listener, EventDispId event) {
-    switch (event) {
-        case DispDatabaseChanged:
-            listener.onDatabaseChanged();
-            break;
-        case DispPlayerPlay:
-            listener.onPlayerPlay();
-            break;
-        case DispPlayerStop:
-            listener.onPlayerStop();
-            break;
-        case DispPlayingTrackChanged:
-            listener.onPlayingTrackChanged();
-            break;
-        case DispCOMCallsDisabled:
-            listener.onCOMCallsDisabled();
-            break;
-        case DispCOMCallsEnabled:
-            listener.onCOMCallsEnabled();
-            break;
-        case DispQuitting:
-            listener.onQuitting();
-            break;
-        case DispAboutToPromptUserToQuit:
-            listener.onAboutToPromptUserToQuit();
-            break;
-        case DispSoundVolumeChanged:
-            listener.onSoundVolumeChanged();
-            break;
-    }
-}
 
 // Simple case folding: ASCII, Latin-1, full-width Latin, Greek and Cyrillic.
 wchar_t foldCase(wchar_t c) {
@@ -464,11 +433,8 @@ void PlayerModel::Impl::raise(const Events& events) {
         for (ITunesEventsListener* listener : targets) {
             // One removed by an earlier listener is not called any more.
             if (std::find(listeners.begin(), listeners.end(), listener) == listeners.end()) continue;
-            try {
-                deliver(*listener, event);
-            } catch (...) {
-                // A listener's failure must not cost the others their event.
-            }
+            // A listener's failure must not cost the others their event.
+            tavel::win::util::guarded("PlayerModel event", [&] { deliver(*listener, event); });
         }
     }
     pending.clear();

@@ -1,6 +1,7 @@
 #include "win/file/Ini.h"
 
 #include "win/file/FileSystem.h"
+#include "win/util/CallbackGuard.h"
 
 namespace tavel {
 namespace win {
@@ -21,24 +22,17 @@ void Ini::load() {
 
 bool Ini::save() {
     mode_ = ModeWrite;
-    bool saved = false;
-    try {
+    const bool saved = util::guardedOr("Ini::save", false, [this] {
         doc_ = IniDocument();
         serialize();
         const std::string bytes = doc_.serialize();
         std::string current;
         const bool read = readFileBytes(path(), current);
-        if (read && current == bytes) {
-            saved = true;
-        } else if ((unreadable_ || !read) && fileExists(path())) {
-            // Unread at the last load or now: it still holds keys that are not ours to drop.
-            saved = false;
-        } else {
-            saved = writeFileAtomically(path(), bytes);
-        }
-    } catch (...) {
-        saved = false;
-    }
+        if (read && current == bytes) return true;
+        // Unread at the last load or now: it still holds keys that are not ours to drop.
+        if ((unreadable_ || !read) && fileExists(path())) return false;
+        return writeFileAtomically(path(), bytes);
+    });
     doc_ = IniDocument();
     return saved;
 }

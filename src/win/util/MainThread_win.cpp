@@ -6,6 +6,7 @@
 
 #include "win/util/MainThread.h"
 #include "win/util/Window.h"
+#include "win/util/CallbackGuard.h"
 
 namespace tavel {
 namespace win {
@@ -31,11 +32,10 @@ protected:
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
         if (message == kRunTask) {
             std::unique_ptr<MainThread::Task> task(reinterpret_cast<MainThread::Task*>(lParam));
-            try {
+            // One failed task must not take the message loop down.
+            guarded("MainThread task", [&] {
                 if (task && *task) (*task)();
-            } catch (...) {
-                // One failed task must not take the message loop down.
-            }
+            });
             return 0;
         }
         return defaultHandling(message, wParam, lParam);

@@ -1,4 +1,5 @@
 #include "win/util/SystemLibrary.h"
+#include "win/util/CallbackGuard.h"
 
 #include <windows.h>
 #include <delayimp.h>
@@ -49,33 +50,23 @@ HMODULE moduleOf(std::wstring name) {
 // names in the import tables are ASCII.
 FARPROC WINAPI beforeDelayLoad(unsigned reason, PDelayLoadInfo info) {
     if (reason != dliNotePreLoadLibrary || info == nullptr || info->szDll == nullptr) return nullptr;
-    try {
+    // Nothing may leave the helper; it then loads the library by its own search.
+    return guardedOr<FARPROC>("delay-load helper", nullptr, [info] {
         std::wstring name;
         for (const char* c = info->szDll; *c != '\0'; ++c)
             name += static_cast<wchar_t>(static_cast<unsigned char>(*c));
         return reinterpret_cast<FARPROC>(moduleOf(name));
-    } catch (...) {
-        // Nothing may leave the helper; it then loads the library by its own search.
-        return nullptr;
-    }
+    });
 }
 
 }  // namespace
 
 bool SystemLibrary::load(const wchar_t* name) {
-    try {
-        return moduleOf(name) != nullptr;
-    } catch (...) {
-        return false;
-    }
+    return guardedOr("SystemLibrary::load", false, [name] { return moduleOf(name) != nullptr; });
 }
 
 void* SystemLibrary::module(const wchar_t* name) {
-    try {
-        return moduleOf(name);
-    } catch (...) {
-        return nullptr;
-    }
+    return guardedOr<void*>("SystemLibrary::module", nullptr, [name] { return static_cast<void*>(moduleOf(name)); });
 }
 
 }  // namespace util

@@ -59,13 +59,13 @@ LRESULT CALLBACK Window::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
     if (self == nullptr) return ::DefWindowProcW(hwnd, message, wParam, lParam);
 
     // WM_CREATE failing must fail the creation; anything else is dropped.
-    const LRESULT result = guardCallback(
-        [&] { return self->handleMessage(message, wParam, lParam); },
+    const LRESULT result = guarded(
+        "Window", [&] { return self->handleMessage(message, wParam, lParam); },
         [&]() -> LRESULT { return message == WM_CREATE ? -1 : ::DefWindowProcW(hwnd, message, wParam, lParam); });
     if (message == WM_NCDESTROY) {
         ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
         self->hwnd_ = nullptr;
-        guardCallbackOr(0, [self] {
+        guardedOr("Window", 0, [self] {
             self->onFinalMessage();
             return 0;
         });
