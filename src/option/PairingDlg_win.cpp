@@ -68,7 +68,7 @@ PairingDlg::~PairingDlg() {
 }
 
 INT_PTR CALLBACK PairingDlg::dialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    return tavel::win::util::guardCallbackOr<INT_PTR>(FALSE, [&]() -> INT_PTR {
+    return tavel::win::util::guardedOr<INT_PTR>("PairingDlg", FALSE, [&]() -> INT_PTR {
         if (message == WM_INITDIALOG) {
             ::SetWindowLongPtrW(dialog, DWLP_USER, lParam);
             reinterpret_cast<PairingDlg*>(lParam)->onInit(dialog);
