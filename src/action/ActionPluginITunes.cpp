@@ -12,6 +12,7 @@
 #include "win/file/FileSystem.h"
 #include "win/util/Com.h"
 #include "win/util/MainThread.h"
+#include "win/util/CallbackGuard.h"
 
 namespace tavelapp {
 namespace {
@@ -142,12 +143,11 @@ bool ActionPluginITunes::GetCurrentPlayerState(std::wostream& stream) {
     itunes::PlayerHost& host = itunes::PlayerHost::instance();
     if (!host.isRunning()) return true;
     tavel::win::util::ComApartment com;
-    try {
+    // What was written stays; the rest of the snapshot is empty.
+    tavel::win::util::guarded("player state", [&] {
         std::unique_ptr<itunes::PlayerConnection> connection = host.open();
         writeState(connection->app(), stream);
-    } catch (...) {
-        // What was written stays; the rest of the snapshot is empty.
-    }
+    });
     return true;
 }
 

@@ -40,6 +40,7 @@
 #include "web/WebServer.h"
 #include "notify/ChangeDetector.h"
 #include "win/file/File.h"
+#include "win/util/CallbackGuard.h"
 #include "win/util/Com.h"
 #include "win/util/MainThread.h"
 #include "win/util/System.h"
@@ -88,7 +89,8 @@ protected:
 // turn. A player that does not answer is waited for off the queue instead.
 void firstCapturesJob(bool run) {
     if (!run) return;
-    try {
+    // Nothing may leave a worker's job; the next detection captures.
+    tavel::win::util::guarded("first captures", [] {
         itunes::PlayerHost& host = itunes::PlayerHost::instance();
         if (host.isRunning() && !host.answersNow()) {
             // Handed over once: that thread waits with the connection's pauses,
@@ -97,9 +99,7 @@ void firstCapturesJob(bool run) {
             return;
         }
         takeFirstCaptures();
-    } catch (...) {
-        // Nothing may leave a worker's job; the next detection captures.
-    }
+    });
 }
 
 // The notification queue was armed, on any thread: the live controller's
@@ -366,16 +366,15 @@ void ZEvared::showOption() {
     // settings change here, once, when there is something to keep.
     const std::wstring languageBefore = settings.lang.id;
     bool keep = false;
-    try {
+    // The sheet could not be shown: nothing changed.
+    tavel::win::util::guarded("options sheet", [&] {
         OptionSheet sheet(settings);
         if (sheet.show(::GetActiveWindow())) {
             settings = sheet.result();
             Ini::publish();
             keep = true;
         }
-    } catch (...) {
-        // The sheet could not be shown: nothing changed.
-    }
+    });
     if (keep) {
         saveSettings();
         if (settings.lang.id != languageBefore) Lang::instance().reload();

@@ -4,6 +4,7 @@
 #include <system_error>
 #include <thread>
 
+#include "win/util/CallbackGuard.h"
 #include "win/util/Com.h"
 
 namespace tavelapp {
@@ -113,11 +114,8 @@ void WorkerPool::work() {
             std::function<void()> job = std::move(jobs_.front());
             jobs_.pop_front();
             guard.unlock();
-            try {
-                job();
-            } catch (...) {
-                // A job's failure stays with the job.
-            }
+            // A job's failure stays with the job.
+            tavel::win::util::guarded("worker job", job);
             guard.lock();
         }
         guard.unlock();

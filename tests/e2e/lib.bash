@@ -85,15 +85,20 @@ open_tray_menu() {
 }
 
 # Clicks the first English word starting with $1 that OCR reads in the screen
-# area $2 (WxH+X+Y); false when none is read.
+# area $2 (WxH+X+Y), looking again for a few seconds (a menu on a loaded
+# machine takes its time); false when none is read.
 click_text() {
-  local word=$1 area=$2 x0 y0 at shot="$WORK/ocr-$1.png"
+  local word=$1 area=$2 x0 y0 at="" shot="$WORK/ocr-$1.png" try
   IFS=+ read -r _ x0 y0 <<<"$area"
-  import -window root "$WORK/ocr-screen.png" 2>/dev/null &&
-    convert "$WORK/ocr-screen.png" -crop "$area" +repage -colorspace Gray -resize 300% "$shot" || return 1
-  at=$(tesseract "$shot" - -l eng --psm 6 tsv 2>/dev/null |
-    awk -F'\t' -v w="$word" -v x0="$x0" -v y0="$y0" \
-      'index($12, w) == 1 { printf "%d %d", x0 + ($7 + $9 / 2) / 3, y0 + ($8 + $10 / 2) / 3; exit }')
+  for try in 1 2 3 4 5 6; do
+    [ "$try" = 1 ] || sleep 0.5
+    import -window root "$WORK/ocr-screen.png" 2>/dev/null &&
+      convert "$WORK/ocr-screen.png" -crop "$area" +repage -colorspace Gray -resize 300% "$shot" || continue
+    at=$(tesseract "$shot" - -l eng --psm 6 tsv 2>/dev/null |
+      awk -F'\t' -v w="$word" -v x0="$x0" -v y0="$y0" \
+        'index($12, w) == 1 { printf "%d %d", x0 + ($7 + $9 / 2) / 3, y0 + ($8 + $10 / 2) / 3; exit }')
+    [ -n "$at" ] && break
+  done
   [ -n "$at" ] || return 1
   xdotool mousemove $at click 1
 }
