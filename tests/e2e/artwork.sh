@@ -11,14 +11,6 @@ ART="$build/artefacts"
 mkdir -p "$ART"
 
 
-# Pixels of the colour $3 (give or take a little) in the rectangle
-# "left top right bottom" of the screenshot $1.
-colour_pixels() {
-  local l t r b
-  read -r l t r b <<<"$2"
-  convert "$1" -crop "$((r - l))x$((b - t))+$l+$t" +repage -fuzz 6% -fill black +opaque "$3" \
-    -fill white -opaque "$3" -colorspace gray -format '%[fx:int(mean*w*h+0.5)]' info:
-}
 
 rm -rf "$SETTINGS/Susie"
 printf '[Detail]\r\nNotifyObservationState=0\r\n[Notify]\r\nNotifyTrack=1\r\nNotifyVolume=0\r\n' >"$SETTINGS/Option.ini"

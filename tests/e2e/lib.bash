@@ -195,6 +195,15 @@ wait_windows() {
   return 1
 }
 
+# Pixels of the colour $3 (give or take a little) in the rectangle
+# "left top right bottom" of the screenshot $1.
+colour_pixels() {
+  local l t r b
+  read -r l t r b <<<"$2"
+  convert "$1" -crop "$((r - l))x$((b - t))+$l+$t" +repage -fuzz 6% -fill black +opaque "$3" \
+    -fill white -opaque "$3" -colorspace gray -format '%[fx:int(mean*w*h+0.5)]' info:
+}
+
 # The rectangle "left top right bottom" around all the rectangles on stdin.
 bounding_rect() {
   awk 'NF == 4 { if (n++ == 0) { l = $1; t = $2; r = $3; b = $4 }
