@@ -1,12 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <chrono>
-#include <condition_variable>
-#include <mutex>
-
 #include "InstalledModelPlayer.h"
-#include "base/AppException.h"
 #include "base/WorkerPool.h"
 #include "player/LibraryBrowse.h"
 #include "player/model/ModelPlayerHost.h"
@@ -156,60 +150,6 @@ TEST_F(LibraryBrowseTest, APlayerThatIsNotRunningIsNeitherStartedNorAsked) {
     EXPECT_EQ(Outcome::NotRunning, browse.playlists().outcome);
     EXPECT_EQ(Outcome::NotRunning, browse.play(kSeaside, ""));
     EXPECT_EQ(0, host.boots());
-}
-
-// A player whose every call hangs until released: callers hear Busy at the
-// time limit, and the queue behind the hung call stays bounded.
-class HangingHost : public PlayerHost {
-public:
-    class Connection : public PlayerConnection {
-    public:
-        explicit Connection(HangingHost& host) : host_(host) {}
-        App& app() override {
-            std::unique_lock<std::mutex> guard(host_.lock);
-            ++host_.calls;
-            host_.wake.wait(guard, [this] { return host_.released; });
-            throw AppException(L"PlayerIsBusy");
-        }
-        bool connected() const override { return true; }
-
-    private:
-        HangingHost& host_;
-    };
-    std::unique_ptr<PlayerConnection> open() override { return std::make_unique<Connection>(*this); }
-    bool isRunning() override { return true; }
-    bool isWindowVisible() override { return true; }
-    void activateWindow() override {}
-    void minimizeWindow() override {}
-    void release() {
-        std::lock_guard<std::mutex> guard(lock);
-        released = true;
-        wake.notify_all();
-    }
-    std::mutex lock;
-    std::condition_variable wake;
-    bool released = false;
-    int calls = 0;
-};
-
-TEST(LibraryBrowseHung, AHungPlayerAnswersBusyWithinTheLimit) {
-    HangingHost host;
-    WorkerPool pool(2);
-    {
-        LibraryBrowse browse(host, pool, std::chrono::milliseconds(200), 2);
-        const auto start = std::chrono::steady_clock::now();
-        EXPECT_EQ(Outcome::Busy, browse.playlists().outcome);
-        const auto spent = std::chrono::steady_clock::now() - start;
-        EXPECT_GE(spent, std::chrono::milliseconds(190));
-        EXPECT_LT(spent, std::chrono::seconds(5));
-        // Two wait behind the hung call and give up; a third finds no room.
-        EXPECT_EQ(Outcome::Busy, browse.search(L"a", Browse::Field::All, 0, 50).outcome);
-        EXPECT_EQ(Outcome::Busy, browse.play(kSeaside, ""));
-        EXPECT_EQ(Outcome::Busy, browse.tracks(kSeaside, 0, 50).outcome);
-        host.release();
-    }
-    // Only the first reached the player: the others were given up before their turn.
-    EXPECT_EQ(1, host.calls);
 }
 
 }  // namespace
