@@ -1,9 +1,14 @@
 # Writes a C++ source that holds every file of the page folder as bytes with
 # its content type, for web/WebAssets.h. Run as
-#   cmake -DDIR=<res/web> -DOUT=<file.cpp> -P EmbedWebAssets.cmake
+#   cmake -DDIR=<res/web> -DOUT=<file.cpp> [-DEXTRA=<file>|<file>] -P EmbedWebAssets.cmake
 # An empty or missing folder gives a placeholder page, so the server always has one.
 file(GLOB files LIST_DIRECTORIES false "${DIR}/*")
 list(SORT files)
+# Files from elsewhere (EXTRA, separated by "|"), such as the API's description.
+if(EXTRA)
+  string(REPLACE "|" ";" extra "${EXTRA}")
+  list(APPEND files ${extra})
+endif()
 set(body "")
 set(table "")
 set(n 0)

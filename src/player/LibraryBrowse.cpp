@@ -261,5 +261,22 @@ LibraryBrowse::Outcome LibraryBrowse::play(const std::string& playlistId, const 
         .outcome;
 }
 
+LibraryBrowse::Outcome LibraryBrowse::setPosition(long seconds, long& position) {
+    struct Moved {
+        Outcome outcome = Outcome::Busy;
+        long position = 0;
+    };
+    const Moved moved = ask<Moved>([seconds](App& app, Moved& answer) {
+        if (!app.currentTrack()) {
+            answer.outcome = Outcome::NotFound;
+            return;
+        }
+        app.setPlayerPosition(seconds);
+        answer.position = app.playerPosition();
+    });
+    position = moved.position;
+    return moved.outcome;
+}
+
 }  // namespace itunes
 }  // namespace tavelapp

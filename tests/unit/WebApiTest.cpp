@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <fstream>
+#include <set>
 
 #include "web/PairingStore.h"
 #include "web/RateLimiter.h"
@@ -30,11 +32,30 @@ public:
     }
     nlohmann::json actions(const std::string&) override { return {{"groups", nlohmann::json::array()}}; }
     void artwork(ArtworkDone done) override { done(nullptr, ""); }
+    void search(const std::string& text, SearchField field, long offset, long limit, BrowseDone done) override {
+        browsed = {{"q", text}, {"field", static_cast<int>(field)}, {"offset", offset}, {"limit", limit}};
+        done(browseOutcome, browsed);
+    }
+    void playlists(BrowseDone done) override { done(browseOutcome, {{"items", nlohmann::json::array()}}); }
+    void playlistTracks(const std::string& id, long offset, long limit, BrowseDone done) override {
+        browsed = {{"id", id}, {"offset", offset}, {"limit", limit}};
+        done(browseOutcome, browsed);
+    }
+    void play(const std::string& playlist, const std::string& track, BrowseDone done) override {
+        browsed = {{"playlist", playlist}, {"track", track}};
+        done(browseOutcome, {{"playing", true}});
+    }
+    void setPosition(long seconds, BrowseDone done) override {
+        browsed = {{"seconds", seconds}};
+        done(browseOutcome, {{"position", seconds}});
+    }
     nlohmann::json texts(const std::string& language) override { return {{"lang", language}}; }
     void askToPair(const std::string& address) override { asked.push_back(address); }
     void pairingClosed(bool wrongGuesses) override { closed.push_back(wrongGuesses); }
 
     ActionOutcome outcome = ActionOutcome::Queued;
+    BrowseOutcome browseOutcome = BrowseOutcome::Done;
+    nlohmann::json browsed;
     std::wstring ran;
     std::vector<std::wstring> ranParams;
     std::vector<std::string> asked;
@@ -359,6 +380,79 @@ TEST(WebApi, ActionsAndTheirAnswers) {
     EXPECT_FALSE(head.eventStream);
     EXPECT_EQ(404, h.send("GET", "/api/artwork", "", "192.168.1.20", token).status);
     EXPECT_EQ("ja", nlohmann::json::parse(h.send("GET", "/texts.json?lang=ja").body)["lang"]);
+}
+
+TEST(WebApi, LibraryRoutesReadTheirParametersByNameAndTellHowTheBrowseWent) {
+    Harness h;
+    const std::string token = h.pair();
+    const auto send = [&](const char* method, const std::string& target, const std::string& body = "") {
+        return h.send(method, target, body, "192.168.1.20", token);
+    };
+    const struct {
+        const char* method;
+        std::string target;
+        std::string body;
+        int status;
+        const char* field;       // named in a 400
+        const char* backendSaw;  // what the backend was asked, as JSON
+    } cases[] = {
+        {"GET", "/api/search?q=Jude", "", 200, "", R"({"field":0,"limit":20,"offset":0,"q":"Jude"})"},
+        {"GET", "/api/search?q=Hey+J%C3%BCde&field=songs&offset=3&limit=50", "", 200, "",
+         R"({"field":3,"limit":50,"offset":3,"q":"Hey Jüde"})"},
+        {"GET", "/api/search?q=a&limit=51", "", 400, "limit", nullptr},
+        {"GET", "/api/search?q=a&limit=0", "", 400, "limit", nullptr},
+        {"GET", "/api/search?q=a&offset=-1", "", 400, "offset", nullptr},
+        {"GET", "/api/search?q=a&offset=2x", "", 400, "offset", nullptr},
+        {"GET", "/api/search?q=a&field=song", "", 400, "field", nullptr},
+        {"GET", "/api/search?q=a&field=songsX", "", 400, "field", nullptr},
+        {"GET", "/api/search?q=", "", 400, "q", nullptr},
+        {"GET", "/api/search?q=" + std::string(257, 'a'), "", 400, "q", nullptr},
+        {"GET", "/api/playlists/0123456789ABCDEF/tracks?limit=50", "", 200, "",
+         R"({"id":"0123456789ABCDEF","limit":50,"offset":0})"},
+        {"GET", "/api/playlists//tracks", "", 404, "", nullptr},
+        {"GET", "/api/playlists/X/tracks/more", "", 404, "", nullptr},
+        {"POST", "/api/play", R"({"playlist":"A","track":"B"})", 200, "", R"({"playlist":"A","track":"B"})"},
+        {"POST", "/api/play", R"({"track":"B"})", 200, "", R"({"playlist":"","track":"B"})"},
+        {"POST", "/api/play", R"({})", 400, "playlist", nullptr},
+        {"POST", "/api/play", R"({"track":7})", 400, "track", nullptr},
+        {"POST", "/api/position", R"({"seconds":86400})", 200, "", R"({"seconds":86400})"},
+        {"POST", "/api/position", R"({"seconds":86401})", 400, "seconds", nullptr},
+        {"POST", "/api/position", R"({"seconds":1.5})", 400, "seconds", nullptr},
+        {"POST", "/api/position", R"({})", 400, "seconds", nullptr},
+        {"GET", "/api/position", "", 405, "", nullptr},
+    };
+    for (const auto& c : cases) {
+        h.backend.browsed = nullptr;
+        const WebResponse answer = send(c.method, c.target, c.body);
+        EXPECT_EQ(c.status, answer.status) << c.target << " " << c.body;
+        if (c.status == 400) EXPECT_EQ(c.field, nlohmann::json::parse(answer.body).value("field", "")) << c.target;
+        EXPECT_EQ(c.backendSaw ? nlohmann::json::parse(c.backendSaw) : nlohmann::json(), h.backend.browsed)
+            << c.target << " " << c.body;
+    }
+    const std::pair<WebBackend::BrowseOutcome, int> outcomes[] = {{WebBackend::BrowseOutcome::NotFound, 404},
+                                                                  {WebBackend::BrowseOutcome::PlayerNotRunning, 503},
+                                                                  {WebBackend::BrowseOutcome::TimedOut, 504}};
+    for (const auto& [outcome, status] : outcomes) {
+        h.backend.browseOutcome = outcome;
+        EXPECT_EQ(status, send("GET", "/api/playlists").status);
+    }
+    EXPECT_EQ(401, h.send("GET", "/api/playlists").status);
+}
+
+// Every route is in the API's description with its method, and the description
+// has no path the program does not answer.
+TEST(WebApi, TheDescriptionNamesEveryRoute) {
+    std::ifstream file(std::string(KOLIBRIX_SOURCE_DIR) + "/docs/openapi.json");
+    const nlohmann::json description = nlohmann::json::parse(file, nullptr, false);
+    ASSERT_TRUE(description.is_object());
+    std::set<std::string> described;
+    for (const auto& [path, operations] : description["paths"].items())
+        for (const auto& [method, operation] : operations.items())
+            described.insert(method + " " + path);
+    std::set<std::string> routed;
+    for (const WebApi::Route& route : WebApi::routes())
+        routed.insert((route.method == WebApi::Method::Post ? "post " : "get ") + std::string(route.pattern));
+    EXPECT_EQ(routed, described);
 }
 
 TEST(RateLimiter, ASpentBucketIsNeverForgottenAndForgedRequestsSpendNone) {
