@@ -236,8 +236,7 @@ void WebApi::page(Call& call) {
         return;
     }
     WebResponse response;
-    response.contentType = asset->contentType;
-    response.body.assign(reinterpret_cast<const char*>(asset->data), asset->size);
+    WebAssets::answer(*asset, call.request.ifNoneMatch, call.request.acceptEncoding, response);
     addCommonHeaders(response, false);
     // The page changes with the program only; a new one must be fetched after an update.
     response.headers.emplace_back("Cache-Control", "no-cache");

@@ -6,10 +6,11 @@ web_free_port() {
   /usr/bin/python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'
 }
 
-# Settings for a run in English with the web remote on 127.0.0.1:$1.
+# Settings for a run in English with the web remote on 127.0.0.1:$1; $2, when
+# given, is one more line of [Detail].
 web_settings() {
-  printf '[Lang]\r\nId=en\r\n[Detail]\r\nNotifyObservationState=0\r\n[WebRemote]\r\nPort=%s\r\nAddress=127.0.0.1\r\n' "$1" \
-    >"$SETTINGS/Option.ini"
+  printf '[Lang]\r\nId=en\r\n[Detail]\r\nNotifyObservationState=0\r\n%s[WebRemote]\r\nPort=%s\r\nAddress=127.0.0.1\r\n' \
+    "${2:+$2$'\r\n'}" "$1" >"$SETTINGS/Option.ini"
 }
 
 # Waits until something listens on 127.0.0.1:$1 (20 s at most).

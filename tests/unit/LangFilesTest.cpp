@@ -187,7 +187,10 @@ const std::map<SectionKey, int>& formattedTexts() {
         {{"OptionJoyPage", "Shift"}, 1},                // shift button name
         {{"OptionWiimotePage", "Shift"}, 1},            // shift button name
         // Formatted by the web remote's page.
-        {{"Web", "PageStars"}, 1},              // number of stars
+        {{"Web", "PageRateMany"}, 1},           // number of stars
+        {{"Web", "PageMutedVolume"}, 1},        // the volume kept under mute
+        {{"Web", "PageSent"}, 1},               // the action's name
+        {{"Web", "PagePairExpiry"}, 1},         // minutes and seconds left
         {{"Web", "PagePairRequestFailed"}, 1},  // the server's error
         {{"Web", "PagePairFailed"}, 1},         // the server's error
         {{"Web", "PageActionFailed"}, 1},       // the server's error

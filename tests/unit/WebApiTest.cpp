@@ -8,6 +8,7 @@
 #include "web/PairingStore.h"
 #include "web/RateLimiter.h"
 #include "web/Sha256.h"
+#include "web/WebAssets.h"
 #include "web/WebApi.h"
 
 using namespace tavelapp;
@@ -489,4 +490,60 @@ TEST(RateLimiter, ASpentBucketIsNeverForgottenAndForgedRequestsSpendNone) {
     EXPECT_EQ(401, h.send("GET", "/api/state", "", "::1").status);
     EXPECT_EQ(429, h.send("GET", "/api/state", "", "127.0.0.1").status);
     EXPECT_EQ(401, h.send("GET", "/api/state", "", "2001:db8::1").status);
+}
+
+namespace {
+
+std::string headerOf(const WebResponse& response, const std::string& name) {
+    for (const auto& header : response.headers)
+        if (header.first == name) return header.second;
+    return "-";
+}
+
+}  // namespace
+
+TEST(WebAssets, ATagSparesTheBodyAndGzipGoesWhereTaken) {
+    for (const char* name : {"index.html", "app.js", "app.css"}) {
+        const WebAsset* asset = WebAssets::find(name);
+        ASSERT_NE(asset, nullptr) << name;
+        ASSERT_NE(asset->gzip, nullptr) << name;
+        const unsigned char* end = asset->gzip + asset->gzipSize;
+        ASSERT_EQ(std::memcmp(asset->gzip, "\x1f\x8b\x08", 3), 0) << name;
+        EXPECT_EQ(end[-4] | end[-3] << 8 | end[-2] << 16 | static_cast<std::uint32_t>(end[-1]) << 24, asset->size);
+    }
+    const WebAsset& page = *WebAssets::find("index.html");
+    const std::string plain = page.etag;
+    const std::string zipped = plain.substr(0, plain.size() - 1) + "-gz\"";
+    const struct {
+        const char* acceptEncoding;
+        std::string ifNoneMatch;
+        int status;
+        bool gzip;
+    } cases[] = {
+        {"gzip, deflate, br", "", 200, true},
+        {"", "", 200, false},
+        {"GZIP;q=0.5", "", 200, true},
+        {"gzip;q=0", "", 200, false},
+        {"gzip;q=0.001", "", 200, true},
+        {"br, *;q=0", "", 200, false},
+        {"xgzip, gzipx", "", 200, false},
+        {"gzip", zipped, 304, true},
+        {"gzip", "\"other\", W/" + zipped, 304, true},
+        {"gzip", "*", 304, true},
+        // The plain form's tag does not stand for the compressed one, nor back.
+        {"gzip", plain, 200, true},
+        {"", zipped, 200, false},
+        {"", plain, 304, false},
+        {"", plain.substr(0, plain.size() - 1), 200, false},
+    };
+    for (const auto& c : cases) {
+        WebResponse response;
+        WebAssets::answer(page, c.ifNoneMatch, c.acceptEncoding, response);
+        const std::string label = std::string(c.acceptEncoding) + " / " + c.ifNoneMatch;
+        EXPECT_EQ(response.status, c.status) << label;
+        EXPECT_EQ(headerOf(response, "ETag"), c.gzip ? zipped : plain) << label;
+        EXPECT_EQ(headerOf(response, "Content-Encoding"), c.gzip && c.status == 200 ? "gzip" : "-") << label;
+        EXPECT_EQ(headerOf(response, "Vary"), "Accept-Encoding") << label;
+        EXPECT_EQ(response.body.size(), c.status == 304 ? 0 : c.gzip ? page.gzipSize : page.size) << label;
+    }
 }
