@@ -6,9 +6,7 @@
 #include <chrono>
 
 #include "action/ActionList.h"
-#include "action/ActionPluginMgr.h"
-#include "action/ActionRunner.h"
-#include "base/ActionQueue.h"
+#include "action/ActionRequest.h"
 #include "base/WorkerPool.h"
 #include "base/AppPaths.h"
 #include "base/NotifyWndInfo.h"
@@ -51,26 +49,19 @@ std::wstring languageFile(const std::string& language) {
 // Main thread: what the runner would do with the reference, or why not.
 WebBackend::ActionOutcome dispatch(const std::wstring& reference, const std::vector<std::wstring>& params,
                                    bool allowAll) {
-    const ActionListItemPtr entry = ActionList::instance().find(reference);
-    // The page's "previous" is the player's PrevTrack, under the name other players give it.
-    const std::wstring name =
-        !entry && tavel::win::util::asciiLower(reference) == L"previoustrack" ? L"PrevTrack" : reference;
-    const std::wstring actionName = tavel::win::util::asciiLower(entry ? entry->actionName : name);
-    ActionPluginMgr& manager = ActionPluginMgr::instance();
-    bool exists = entry != nullptr;
-    for (const std::shared_ptr<ActionPlugin>& plugin : manager.plugins()) {
-        if (!exists && plugin->ActionExists(actionName)) exists = true;
+    switch (action::runRequest(reference, params, allowAll)) {
+        case action::RequestOutcome::Queued:
+            return WebBackend::ActionOutcome::Queued;
+        case action::RequestOutcome::Unknown:
+            return WebBackend::ActionOutcome::Unknown;
+        case action::RequestOutcome::Forbidden:
+            return WebBackend::ActionOutcome::Forbidden;
+        case action::RequestOutcome::PlayerNotRunning:
+            return WebBackend::ActionOutcome::PlayerNotRunning;
+        case action::RequestOutcome::Busy:
+            break;
     }
-    if (!exists) return WebBackend::ActionOutcome::Unknown;
-    if (!IRRules::allowedOverNetwork(name, allowAll)) return WebBackend::ActionOutcome::Forbidden;
-    if (ActionQueue::actions().waiting() >= ActionQueue::kCapacity) return WebBackend::ActionOutcome::Busy;
-    const std::shared_ptr<ActionPlugin> target = manager.getActionTarget();
-    // The player is started for an action only where the user lets it be.
-    if (target && target->IsPlayerAction(actionName) && !target->IsPlayerRunning() &&
-        Ini::instance().detail.disableBootITunes)
-        return WebBackend::ActionOutcome::PlayerNotRunning;
-    ActionRunner::instance().dispatch(entry, actionName, entry ? entry->params : params, true);
-    return WebBackend::ActionOutcome::Queued;
+    return WebBackend::ActionOutcome::Busy;
 }
 
 }  // namespace

@@ -1,0 +1,18 @@
+#pragma once
+#include <string>
+#include <vector>
+
+namespace tavelapp {
+namespace action {
+
+// An action asked for from outside the bindings (the web remote, the command
+// line): an entry ID, or an action name with its parameters.
+enum class RequestOutcome { Queued, Unknown, Forbidden, Busy, PlayerNotRunning };
+
+// Main thread: resolves the reference as the runner would and hands it to the
+// runner, or says why not. allowAll: every action may run (the local user, or
+// peers the user trusts); else only what allowedOverNetwork lets through.
+RequestOutcome runRequest(const std::wstring& reference, const std::vector<std::wstring>& params, bool allowAll);
+
+}  // namespace action
+}  // namespace tavelapp
