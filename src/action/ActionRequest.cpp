@@ -8,12 +8,21 @@
 #include "action/NetworkRule.h"
 #include "base/ActionQueue.h"
 #include "config/Ini.h"
+#include "win/util/MainThread.h"
 #include "win/util/StringUtil.h"
 
 namespace tavelapp {
 namespace action {
+namespace {
 
-RequestOutcome runRequest(const std::wstring& reference, const std::vector<std::wstring>& params, bool allowAll) {
+// Requests posted for later and not yet handed to the runner (main thread
+// only): they count against the queue's room, as the answers promised.
+std::size_t postedForLater = 0;
+
+}  // namespace
+
+RequestOutcome runRequest(const std::wstring& reference, const std::vector<std::wstring>& params, bool allowAll,
+                          bool later) {
     const ActionListItemPtr entry = ActionList::instance().find(reference);
     // The page's "previous" is the player's PrevTrack, under the name other players give it.
     const std::wstring name =
@@ -26,14 +35,25 @@ RequestOutcome runRequest(const std::wstring& reference, const std::vector<std::
     }
     if (!exists) return RequestOutcome::Unknown;
     if (!allowedOverNetwork(name, allowAll)) return RequestOutcome::Forbidden;
-    if (ActionQueue::actions().waiting() >= ActionQueue::kCapacity) return RequestOutcome::Busy;
+    if (ActionQueue::actions().waiting() + postedForLater >= ActionQueue::kCapacity) return RequestOutcome::Busy;
     const std::shared_ptr<ActionPlugin> target = manager.getActionTarget();
     // The player is started for an action only where the user lets it be.
     if (target && target->IsPlayerAction(actionName) && !target->IsPlayerRunning() &&
         Ini::instance().detail.disableBootITunes)
         return RequestOutcome::PlayerNotRunning;
-    ActionRunner::instance().dispatch(entry, actionName, entry ? entry->params : params, true);
-    return RequestOutcome::Queued;
+    if (!later) {
+        ActionRunner::instance().dispatch(entry, actionName, entry ? entry->params : params, true);
+        return RequestOutcome::Queued;
+    }
+    const std::vector<std::wstring> actionParams = entry ? entry->params : params;
+    ++postedForLater;
+    const bool posted = tavel::win::util::MainThread::post([entry, actionName, actionParams] {
+        --postedForLater;
+        ActionRunner::instance().dispatch(entry, actionName, actionParams, true);
+    });
+    if (posted) return RequestOutcome::Queued;
+    --postedForLater;
+    return RequestOutcome::Busy;
 }
 
 }  // namespace action

@@ -12,7 +12,10 @@ enum class RequestOutcome { Queued, Unknown, Forbidden, Busy, PlayerNotRunning }
 // Main thread: resolves the reference as the runner would and hands it to the
 // runner, or says why not. allowAll: every action may run (the local user, or
 // peers the user trusts); else only what allowedOverNetwork lets through.
-RequestOutcome runRequest(const std::wstring& reference, const std::vector<std::wstring>& params, bool allowAll);
+// later: the runner gets it from the message loop after the caller returns
+// (some actions show a modal dialog on this thread; the answer must not wait).
+RequestOutcome runRequest(const std::wstring& reference, const std::vector<std::wstring>& params, bool allowAll,
+                          bool later = false);
 
 }  // namespace action
 }  // namespace tavelapp
