@@ -70,13 +70,7 @@ HRESULT itemByPersistentId(T& self, const DispArgs& args, VARIANT* result) {
     if (FAILED(hr)) return hr;
     const unsigned long long wanted =
         (static_cast<unsigned long long>(static_cast<unsigned long>(high)) << 32) | static_cast<unsigned long>(low);
-    const long count = self.items()->count();
-    for (long i = 1; i <= count; ++i) {
-        auto item = self.items()->item(i);
-        auto* persistent = dynamic_cast<tavelapp::itunes::model::PersistentItem*>(item.get());
-        if (persistent != nullptr && persistent->persistentId() == wanted) return putValue(result, item);
-    }
-    return putValue(result, static_cast<IDispatch*>(nullptr));
+    return putValue(result, self.items()->itemByPersistentId(wanted));
 }
 
 }  // namespace collection

@@ -18,12 +18,15 @@ const std::vector<DispMember<PlaylistObject>>& PlaylistObject::members() {
         {L"Shuffle", h::get<&Playlist::shuffle>, h::put<&Playlist::setShuffle>},
         {L"SongRepeat", h::get<&Playlist::songRepeat>, h::put<&Playlist::setSongRepeat>},
         {L"AddTrack", nullptr, nullptr, &PlaylistObject::addTrack},
+        {L"Kind", h::get<&Playlist::kind>},
+        {L"Smart", &PlaylistObject::smart},
+        {L"SpecialKind", &PlaylistObject::specialKind},
     };
     return table;
 }
 
-// Search(text, field kind). Every kind searches all fields here; the program
-// only ever asks for all of them.
+// Search(text, field kind): the kind picks the fields looked in; nothing found
+// gives no collection, as the player does.
 HRESULT PlaylistObject::search(PlaylistObject& self, const DispArgs& args, VARIANT* result) {
     if (args.count() != 2) return DISP_E_BADPARAMCOUNT;
     std::wstring text;
@@ -32,7 +35,8 @@ HRESULT PlaylistObject::search(PlaylistObject& self, const DispArgs& args, VARIA
     long fields = 0;
     hr = args.get(1, fields);
     if (FAILED(hr)) return hr;
-    return putValue(result, self.playlist_->search(text));
+    if (fields < tavelapp::itunes::SearchAll || fields > tavelapp::itunes::SearchSongNames) return E_INVALIDARG;
+    return putValue(result, self.playlist_->search(text, fields));
 }
 
 // AddTrack(track): the track must be one of the player's own; the library
@@ -48,6 +52,20 @@ HRESULT PlaylistObject::addTrack(PlaylistObject& self, const DispArgs& args, VAR
     const tavelapp::itunes::TrackPtr added = editable != nullptr ? editable->addTrack(track->trackId()) : nullptr;
     if (!added) return E_FAIL;
     return putValue(result, added);
+}
+
+// Smart and SpecialKind belong to user playlists (IITUserPlaylist): the
+// library playlist does not have them.
+HRESULT PlaylistObject::smart(PlaylistObject& self, const DispArgs& args, VARIANT* result) {
+    if (args.count() != 0) return DISP_E_BADPARAMCOUNT;
+    if (self.playlist_->kind() != tavelapp::itunes::PlaylistKindUser) return DISP_E_MEMBERNOTFOUND;
+    return putValue(result, self.playlist_->smart());
+}
+
+HRESULT PlaylistObject::specialKind(PlaylistObject& self, const DispArgs& args, VARIANT* result) {
+    if (args.count() != 0) return DISP_E_BADPARAMCOUNT;
+    if (self.playlist_->kind() != tavelapp::itunes::PlaylistKindUser) return DISP_E_MEMBERNOTFOUND;
+    return putValue(result, self.playlist_->specialKind());
 }
 
 }  // namespace simplayer

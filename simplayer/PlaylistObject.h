@@ -19,6 +19,8 @@ protected:
 private:
     static HRESULT search(PlaylistObject& self, const DispArgs& args, VARIANT* result);
     static HRESULT addTrack(PlaylistObject& self, const DispArgs& args, VARIANT* result);
+    static HRESULT smart(PlaylistObject& self, const DispArgs& args, VARIANT* result);
+    static HRESULT specialKind(PlaylistObject& self, const DispArgs& args, VARIANT* result);
 
     tavelapp::itunes::PlaylistPtr playlist_;
 };

@@ -196,20 +196,33 @@ def build_playlists(tracks):
             "Open Windows", "Aurora", "Morning Road", "真夏のドライブ", "Engine Room", "Apple Blossom",
             "Coastline", "Bread & Salt", "夏の終わり", "Sunday Radio"]]),
         ("お気に入り", False, [t["id"] for t in tracks if t["rating"] == 100]),
+        # A smart playlist: the player keeps its rules as opaque data.
+        ("Jazz Picks", "smart", [t["id"] for t in tracks if t["genre"] == "Jazz"]),
         ("Lullaby", False, [by_name["風のうた"]]),
         ("Night Jazz", False, album("夜明けのワルツ") + album("冬の駅") + [by_name["Fog Horn Blues"]]),
     ]
 
 
+# The rules of the smart playlist (Genre is "Jazz"), as opaque as the player's.
+SMART_INFO = "AQEAAwAAAAIAAAAZAAAAAAAAAAcAAAABAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA"
+SMART_CRITERIA = "U0xzdAABAAEAAAABAAAACAAAAAAAAAAAAAAAAAAAAAAAAAAASmF6eg=="
+
+
 def playlist_lines(index, name, master, ids):
     lines = ["\t\t<dict>", "\t\t\t<key>Name</key><string>%s</string>" % escape(name)]
-    if master:
+    if master is True:
         lines.append("\t\t\t<key>Master</key><true/>")
     lines.append("\t\t\t<key>Playlist ID</key><integer>%d</integer>" % (FIRST_PLAYLIST_ID + 2 * index))
     lines.append("\t\t\t<key>Playlist Persistent ID</key><string>%s</string>" % persistent_id("playlist", name))
-    if master:
+    if master is True:
         lines.append("\t\t\t<key>Visible</key><false/>")
     lines.append("\t\t\t<key>All Items</key><true/>")
+    if master == "smart":
+        for key, data in (("Smart Info", SMART_INFO), ("Smart Criteria", SMART_CRITERIA)):
+            lines.append("\t\t\t<key>%s</key>" % key)
+            lines.append("\t\t\t<data>")
+            lines.append("\t\t\t%s" % data)
+            lines.append("\t\t\t</data>")
     if ids:
         lines.append("\t\t\t<key>Playlist Items</key>")
         lines.append("\t\t\t<array>")

@@ -21,35 +21,40 @@ std::size_t postedForLater = 0;
 
 }  // namespace
 
-RequestOutcome runRequest(const std::wstring& reference, const std::vector<std::wstring>& params, bool allowAll,
-                          bool later) {
-    const ActionListItemPtr entry = ActionList::instance().find(reference);
+RequestTarget RequestTarget::running() {
+    return RequestTarget{ActionList::instance(), ActionPluginMgr::instance(), ActionRunner::instance(),
+                         ActionQueue::actions(), Ini::instance()};
+}
+
+RequestOutcome runRequest(const RequestTarget& target, const std::wstring& reference,
+                          const std::vector<std::wstring>& params, bool allowAll, bool later) {
+    const ActionListItemPtr entry = target.actionList.find(reference);
     // The page's "previous" is the player's PrevTrack, under the name other players give it.
     const std::wstring name =
         !entry && tavel::win::util::asciiLower(reference) == L"previoustrack" ? L"PrevTrack" : reference;
     const std::wstring actionName = tavel::win::util::asciiLower(entry ? entry->actionName : name);
-    ActionPluginMgr& manager = ActionPluginMgr::instance();
     bool exists = entry != nullptr;
-    for (const std::shared_ptr<ActionPlugin>& plugin : manager.plugins()) {
+    for (const std::shared_ptr<ActionPlugin>& plugin : target.plugins.plugins()) {
         if (!exists && plugin->ActionExists(actionName)) exists = true;
     }
     if (!exists) return RequestOutcome::Unknown;
     if (!allowedOverNetwork(name, allowAll)) return RequestOutcome::Forbidden;
-    if (ActionQueue::actions().waiting() + postedForLater >= ActionQueue::kCapacity) return RequestOutcome::Busy;
-    const std::shared_ptr<ActionPlugin> target = manager.getActionTarget();
+    if (target.queue.waiting() + postedForLater >= ActionQueue::kCapacity) return RequestOutcome::Busy;
+    const std::shared_ptr<ActionPlugin> player = target.plugins.getActionTarget();
     // The player is started for an action only where the user lets it be.
-    if (target && target->IsPlayerAction(actionName) && !target->IsPlayerRunning() &&
-        Ini::instance().detail.disableBootITunes)
+    if (player && player->IsPlayerAction(actionName) && !player->IsPlayerRunning() &&
+        target.settings.detail.disableBootITunes)
         return RequestOutcome::PlayerNotRunning;
     if (!later) {
-        ActionRunner::instance().dispatch(entry, actionName, entry ? entry->params : params, true);
+        target.runner.dispatch(entry, actionName, entry ? entry->params : params, true);
         return RequestOutcome::Queued;
     }
     const std::vector<std::wstring> actionParams = entry ? entry->params : params;
+    ActionRunner& runner = target.runner;
     ++postedForLater;
-    const bool posted = tavel::win::util::MainThread::post([entry, actionName, actionParams] {
+    const bool posted = tavel::win::util::MainThread::post([&runner, entry, actionName, actionParams] {
         --postedForLater;
-        ActionRunner::instance().dispatch(entry, actionName, actionParams, true);
+        runner.dispatch(entry, actionName, actionParams, true);
     });
     if (posted) return RequestOutcome::Queued;
     --postedForLater;

@@ -91,7 +91,7 @@ int AppWnd::onCommandRequest(const CommandRequest& request) {
     if (exiting) return CommandRequest::kNotRunning;
     // Still starting, or the inputs are off (the options sheet is open, or Kolibrix is turned off).
     if (controller_ == nullptr || !controller_->enabled()) return CommandRequest::kBusy;
-    switch (action::runRequest(request.name, request.params, true, true)) {
+    switch (action::runRequest(action::RequestTarget::running(), request.name, request.params, true, true)) {
         case action::RequestOutcome::Queued:
             return CommandRequest::kDone;
         case action::RequestOutcome::Unknown:

@@ -7,6 +7,7 @@
 
 #include "action/ActionPlugin.h"
 #include "base/Util.h"
+#include "win/util/Handle.h"
 
 namespace tavelapp {
 
@@ -59,7 +60,7 @@ private:
         std::wstring id;
         std::wstring name;
     };
-    HMENU buildTimerMenu(const wchar_t* prefix, UINT first, bool running) const;
+    tavel::win::util::Menu buildTimerMenu(const wchar_t* prefix, UINT first, bool running) const;
     void openPage(const std::wstring& address) const;
 
     Util::UtilListener& controller_;

@@ -59,8 +59,9 @@ const std::size_t kGroupSize = 256;
 
 // The actions tree with the entries a command group cannot address left out
 // (they would take the next group's commands); submenus left empty go too.
-HMENU actionTree(UINT first) {
-    HMENU tree = buildActionMenu(first);
+tavel::win::util::Menu actionTree(UINT first) {
+    tavel::win::util::Menu holder(buildActionMenu(first));
+    HMENU tree = holder.get();
     for (int g = ::GetMenuItemCount(tree) - 1; g >= 0; --g) {
         HMENU group = ::GetSubMenu(tree, g);
         if (group == nullptr) continue;
@@ -70,7 +71,7 @@ HMENU actionTree(UINT first) {
         }
         if (::GetMenuItemCount(group) == 0) ::DeleteMenu(tree, static_cast<UINT>(g), MF_BYPOSITION);
     }
-    return tree;
+    return holder;
 }
 
 }  // namespace
@@ -88,37 +89,41 @@ TrayMenu::TrayMenu(Util::UtilListener& controller) : controller_(controller) {
     if (players_.size() > kGroupSize - 1) players_.resize(kGroupSize - 1);
 }
 
-HMENU TrayMenu::buildTimerMenu(const wchar_t* prefix, UINT first, bool running) const {
-    HMENU menu = ::CreatePopupMenu();
+tavel::win::util::Menu TrayMenu::buildTimerMenu(const wchar_t* prefix, UINT first, bool running) const {
+    tavel::win::util::Menu menu(::CreatePopupMenu());
     const std::wstring p(prefix);
-    append(menu, first + 2, menuText((p + L"_Option").c_str()));
-    separator(menu);
-    append(menu, first, menuText((p + L"_Start").c_str()));
-    append(menu, first + 1, menuText((p + L"_Stop").c_str()));
-    ::CheckMenuRadioItem(menu, first, first + 1, running ? first : first + 1, MF_BYCOMMAND);
+    append(menu.get(), first + 2, menuText((p + L"_Option").c_str()));
+    separator(menu.get());
+    append(menu.get(), first, menuText((p + L"_Start").c_str()));
+    append(menu.get(), first + 1, menuText((p + L"_Stop").c_str()));
+    ::CheckMenuRadioItem(menu.get(), first, first + 1, running ? first : first + 1, MF_BYCOMMAND);
     return menu;
 }
 
+// Each submenu is held by a wrapper until its parent takes it, so a throw
+// midway leaks none.
 HMENU TrayMenu::build() const {
+    using tavel::win::util::Menu;
     const Ini& settings = Ini::instance();
 
-    HMENU languages = ::CreatePopupMenu();
+    Menu languages(::CreatePopupMenu());
     for (std::size_t i = 0; i < languages_.size(); ++i) {
-        append(languages, Lang + static_cast<UINT>(i), languages_[i].name);
+        append(languages.get(), Lang + static_cast<UINT>(i), languages_[i].name);
         if (sameId(languages_[i].id, settings.lang.id)) {
-            ::CheckMenuRadioItem(languages, Lang, Lang + static_cast<UINT>(i), Lang + static_cast<UINT>(i),
+            ::CheckMenuRadioItem(languages.get(), Lang, Lang + static_cast<UINT>(i), Lang + static_cast<UINT>(i),
                                  MF_BYCOMMAND);
         }
     }
-    HMENU skins = ::CreatePopupMenu();
+    Menu skins(::CreatePopupMenu());
     for (std::size_t i = 0; i < skins_.size(); ++i) {
-        append(skins, Skin + static_cast<UINT>(i), skins_[i].name.empty() ? skins_[i].id : skins_[i].name);
+        append(skins.get(), Skin + static_cast<UINT>(i), skins_[i].name.empty() ? skins_[i].id : skins_[i].name);
         if (sameId(skins_[i].id, settings.skin.id)) {
-            ::CheckMenuRadioItem(skins, Skin, Skin + static_cast<UINT>(i), Skin + static_cast<UINT>(i), MF_BYCOMMAND);
+            ::CheckMenuRadioItem(skins.get(), Skin, Skin + static_cast<UINT>(i), Skin + static_cast<UINT>(i),
+                                 MF_BYCOMMAND);
         }
     }
     // Shown only with more than one player; otherwise it goes with the wrapper.
-    tavel::win::util::Menu targets(::CreatePopupMenu());
+    Menu targets(::CreatePopupMenu());
     append(targets.get(), ActionTarget, kAutomatic);
     UINT marked = ActionTarget;
     for (std::size_t i = 0; i < players_.size(); ++i) {
@@ -132,39 +137,39 @@ HMENU TrayMenu::build() const {
     ::CheckMenuRadioItem(targets.get(), ActionTarget, ActionTarget + static_cast<UINT>(players_.size()), marked,
                          MF_BYCOMMAND);
 
-    HMENU clock = buildTimerMenu(L"ClockTimer", ClockTimerStart, ClockTimer::instance().isRunning());
-    HMENU countdown = buildTimerMenu(L"CountdownTimer", CountdownTimerStart, CountdownTimer::instance().isRunning());
-    HMENU event = buildTimerMenu(L"EventAction", EventActionStart, EventAction::instance().isRunning());
-    separator(event);
-    appendPopup(event, actionTree(EventActionLastPlay), menuText(L"EventAction_LastPlay"));
+    Menu clock = buildTimerMenu(L"ClockTimer", ClockTimerStart, ClockTimer::instance().isRunning());
+    Menu countdown = buildTimerMenu(L"CountdownTimer", CountdownTimerStart, CountdownTimer::instance().isRunning());
+    Menu event = buildTimerMenu(L"EventAction", EventActionStart, EventAction::instance().isRunning());
+    separator(event.get());
+    appendPopup(event.get(), actionTree(EventActionLastPlay).release(), menuText(L"EventAction_LastPlay"));
 
-    HMENU links = ::CreatePopupMenu();
+    Menu links(::CreatePopupMenu());
     for (UINT i = 0; i < 4; ++i)
-        append(links, Link + i, menuText(kLinkTexts[i]));
+        append(links.get(), Link + i, menuText(kLinkTexts[i]));
 
-    HMENU menu = ::CreatePopupMenu();
-    append(menu, OnlineHelp, menuText(L"OnlineHelp"));
-    appendPopup(menu, links, menuText(L"Link"));
-    separator(menu);
-    append(menu, QuickPlay, menuText(L"QuickPlay"));
-    append(menu, InterruptPlay, menuText(L"InterruptPlay"));
-    append(menu, RunAction, menuText(L"RunAction"));
-    append(menu, EditArtwork, menuText(L"EditArtwork"));
-    separator(menu);
-    appendPopup(menu, clock, menuText(L"ClockTimer"));
-    appendPopup(menu, countdown, menuText(L"CountdownTimer"));
-    appendPopup(menu, event, menuText(L"EventAction"));
-    separator(menu);
-    appendPopup(menu, actionTree(Action), menuText(L"Action"));
-    appendPopup(menu, skins, menuText(L"Skin"));
-    if (players_.size() != 1) appendPopup(menu, targets.release(), menuText(L"ActionTarget"));
-    appendPopup(menu, languages, menuText(L"Lang"));
-    separator(menu);
-    append(menu, Option, menuText(L"Option"));
-    append(menu, PairPhone, menuText(L"PairPhone"));
-    append(menu, kBackupFolder, menuText(L"BackupFolder"));
-    append(menu, kStartWithWindows, menuText(L"StartWithWindows"));
-    if (StartupEntry::registered()) ::CheckMenuItem(menu, kStartWithWindows, MF_BYCOMMAND | MF_CHECKED);
+    Menu menu(::CreatePopupMenu());
+    append(menu.get(), OnlineHelp, menuText(L"OnlineHelp"));
+    appendPopup(menu.get(), links.release(), menuText(L"Link"));
+    separator(menu.get());
+    append(menu.get(), QuickPlay, menuText(L"QuickPlay"));
+    append(menu.get(), InterruptPlay, menuText(L"InterruptPlay"));
+    append(menu.get(), RunAction, menuText(L"RunAction"));
+    append(menu.get(), EditArtwork, menuText(L"EditArtwork"));
+    separator(menu.get());
+    appendPopup(menu.get(), clock.release(), menuText(L"ClockTimer"));
+    appendPopup(menu.get(), countdown.release(), menuText(L"CountdownTimer"));
+    appendPopup(menu.get(), event.release(), menuText(L"EventAction"));
+    separator(menu.get());
+    appendPopup(menu.get(), actionTree(Action).release(), menuText(L"Action"));
+    appendPopup(menu.get(), skins.release(), menuText(L"Skin"));
+    if (players_.size() != 1) appendPopup(menu.get(), targets.release(), menuText(L"ActionTarget"));
+    appendPopup(menu.get(), languages.release(), menuText(L"Lang"));
+    separator(menu.get());
+    append(menu.get(), Option, menuText(L"Option"));
+    append(menu.get(), PairPhone, menuText(L"PairPhone"));
+    append(menu.get(), kBackupFolder, menuText(L"BackupFolder"));
+    append(menu.get(), kStartWithWindows, menuText(L"StartWithWindows"));
+    if (StartupEntry::registered()) ::CheckMenuItem(menu.get(), kStartWithWindows, MF_BYCOMMAND | MF_CHECKED);
     bool anyRunning = false;
     bool runningButNotObserved = false;
     for (const auto& player : players_) {
@@ -174,15 +179,15 @@ HMENU TrayMenu::build() const {
         }
     }
     if (!anyRunning) {
-        separator(menu);
-        append(menu, Boot, menuText(L"Boot"));
+        separator(menu.get());
+        append(menu.get(), Boot, menuText(L"Boot"));
     } else if (runningButNotObserved) {
-        separator(menu);
-        append(menu, StartObservation, menuText(L"StartObservation"));
+        separator(menu.get());
+        append(menu.get(), StartObservation, menuText(L"StartObservation"));
     }
-    separator(menu);
-    append(menu, Exit, menuText(L"Exit"));
-    return menu;
+    separator(menu.get());
+    append(menu.get(), Exit, menuText(L"Exit"));
+    return menu.release();
 }
 
 void TrayMenu::show(HWND owner) {

@@ -11,6 +11,7 @@
 #include "base/Util.h"
 #include "notify/NotifyWndMgr.h"
 #include "win/timer/Timer.h"
+#include "win/util/Handle.h"
 
 namespace tavelapp {
 
@@ -137,7 +138,7 @@ private:
     NotifyDrain notifyDrain_;
     NotifyWndMgr notifyWndMgr_;
     std::shared_ptr<TrayIcon> trayIcon_;
-    HICON trayImage_ = nullptr;
+    tavel::win::util::Icon trayImage_;
     bool optionOpen_ = false;
 };
 

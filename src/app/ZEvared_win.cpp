@@ -219,9 +219,9 @@ ZEvared::ZEvared() {
     }
     runStartupOrEndupAction(settings.detail.startupAction);
 
-    trayImage_ = static_cast<HICON>(
-        ::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_TRAY), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
-    trayIcon_->setIcon(trayImage_);
+    trayImage_.reset(static_cast<HICON>(
+        ::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_TRAY), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR)));
+    trayIcon_->setIcon(trayImage_.get());
     trayIcon_->updateIcon();
     trayIcon_->addIcon();
     updateToolTip(*PlayerStateFactory::instance().latest());
@@ -239,8 +239,7 @@ void ZEvared::beginExit() {
         trayIcon_->setListener(nullptr);
         trayIcon_.reset();
     }
-    if (trayImage_ != nullptr) ::DestroyIcon(trayImage_);
-    trayImage_ = nullptr;
+    trayImage_.reset();
     saveSettings();
 }
 

@@ -1,5 +1,6 @@
 #include "feature/EditArtworkThreads.h"
 
+#include "base/NotifyWndInfo.h"
 #include "base/Util.h"
 #include "artwork/LoaderMgr.h"
 #include "config/Ini.h"
@@ -44,7 +45,8 @@ void tellSearchResult(int result, const std::wstring& searched, const FoundArtwo
     // Only the found text takes the count: an argument too many leaves a text unformatted.
     const std::wstring count = found.empty() ? std::wstring() : std::to_wstring(found.size());
     const std::wstring text = formatText(Lang::instance().text(L"Artwork", key), searched, count);
-    Util::notify(std::string(), text, found.empty() ? PicturePtr() : found.front().picture, 0x40);
+    Util::notify(std::string(), text, found.empty() ? PicturePtr() : found.front().picture,
+                 NotifyWndInfo::kInformation);
 }
 
 }  // namespace
@@ -88,7 +90,7 @@ int ApplyArtworkThread::run() {
     auto counts = std::make_shared<Counts>();
     if (!query_.artist.empty() && !query_.album.empty()) {
         const bool tell = Ini::snapshot()->artwork.notifyApplyCompleted;
-        if (tell) Util::notify(std::string(), applyText(L"ApplyStart_Text", query_), 0x40);
+        if (tell) Util::notify(std::string(), applyText(L"ApplyStart_Text", query_), NotifyWndInfo::kInformation);
         int changed = 0;
         withPlayer([&](itunes::App& app) {
             changed = applyAlbumArtwork(app, query_, trackIds_, file_);
@@ -100,9 +102,9 @@ int ApplyArtworkThread::run() {
         // an unreachable player changed nothing.
         if (changed > 0 && tell) {
             Util::notify(std::string(), applyText(L"ApplyEnd_Text", query_),
-                         artwork::LoaderMgr::instance().load(file_, true), 0x40);
+                         artwork::LoaderMgr::instance().load(file_, true), NotifyWndInfo::kInformation);
         } else if (changed == 0) {
-            Util::notify(std::string(), applyText(L"ApplyFailed_Text", query_), 0x40);
+            Util::notify(std::string(), applyText(L"ApplyFailed_Text", query_), NotifyWndInfo::kInformation);
         }
     }
     client_.reset();

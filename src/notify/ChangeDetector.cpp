@@ -3,6 +3,7 @@
 #include <atomic>
 
 #include "action/ActionPluginMgr.h"
+#include "base/NotifyWndInfo.h"
 #include "base/Util.h"
 #include "config/Ini.h"
 #include "notify/NotificationTexts.h"
@@ -121,7 +122,7 @@ void ChangeDetector::detectChanges(PlayerStateFactory& factory, ActionPluginMgr&
     const Decision d =
         decide(*previous, *current, Switches::fromSettings(settings->notify), recently, targetName, targetRunning);
     for (const std::string& key : d.keys)
-        Util::notify(key, NotificationTexts::changeText(key, *current), 0x40);
+        Util::notify(key, NotificationTexts::changeText(key, *current), NotifyWndInfo::kInformation);
     if (const SnapshotListener follower = snapshotListener.load()) follower(current);
     if (d.stopped) return;
     if (d.trackChanged) Util::onTrackChanged(*current);

@@ -30,6 +30,25 @@ using BrowserWindowPtr = std::shared_ptr<BrowserWindow>;
 
 enum PlayerState { Stopped = 0, Playing = 1, FastForwarding = 2, Rewinding = 3 };
 enum SongRepeat { RepeatOff = 0, RepeatOne = 1, RepeatAll = 2 };
+// The fields a playlist search looks in (the player's values).
+enum SearchField {
+    SearchAll = 0,
+    SearchVisible = 1,
+    SearchArtists = 2,
+    SearchAlbums = 3,
+    SearchComposers = 4,
+    SearchSongNames = 5
+};
+enum PlaylistKind {
+    PlaylistKindUnknown = 0,
+    PlaylistKindLibrary = 1,
+    PlaylistKindUser = 2,
+    PlaylistKindCD = 3,
+    PlaylistKindDevice = 4,
+    PlaylistKindRadioTuner = 5
+};
+// A user playlist's special kind; only folders matter to us.
+enum PlaylistSpecialKind { SpecialKindNone = 0, SpecialKindFolder = 4 };
 
 // Common to tracks, playlists and sources; the ids are stable identities.
 class Object {
@@ -68,14 +87,23 @@ public:
     virtual long count() = 0;
     virtual TrackPtr item(long index) = 0;
     virtual TrackPtr itemByPlayOrder(long index) = 0;
+    // The track with that persistent id, reached through this collection (so
+    // a playlist's track plays within that playlist); null when none has it.
+    virtual TrackPtr itemByPersistentId(unsigned long long id) = 0;
 };
 
 class Playlist : public virtual Object {
 public:
     virtual void playFirstTrack() = 0;
     virtual TrackCollectionPtr tracks() = 0;
-    // Searches all fields; null when nothing matches.
-    virtual TrackCollectionPtr search(const std::wstring& text) = 0;
+    // Searches the fields (SearchField); null when nothing matches, as the
+    // player gives no collection then.
+    virtual TrackCollectionPtr search(const std::wstring& text, long fields) = 0;
+    TrackCollectionPtr search(const std::wstring& text) { return search(text, SearchAll); }
+    virtual long kind() = 0;  // PlaylistKind
+    // Only user playlists have these; false and SpecialKindNone for others.
+    virtual bool smart() = 0;
+    virtual long specialKind() = 0;
     virtual bool shuffle() = 0;
     virtual void setShuffle(bool on) = 0;
     virtual long songRepeat() = 0;  // SongRepeat
@@ -87,6 +115,7 @@ public:
     virtual ~PlaylistCollection() = default;
     virtual long count() = 0;
     virtual PlaylistPtr item(long index) = 0;
+    virtual PlaylistPtr itemByPersistentId(unsigned long long id) = 0;
 };
 
 class Source : public virtual Object {
@@ -151,6 +180,9 @@ public:
     virtual SourcePtr librarySource() = 0;
     virtual PlaylistPtr libraryPlaylist() = 0;
     virtual BrowserWindowPtr browserWindow() = 0;
+    // The 64-bit persistent id of one of the player's tracks or playlists (0
+    // for anything else): stable across runs, unlike the numeric ids.
+    virtual unsigned long long persistentId(Object& object) = 0;
 };
 
 // The player's events; called on the thread that connected (COM) or that made

@@ -1,22 +1,25 @@
 #include "web/ProgramBackend.h"
 
 #include "player/PlayerState.h"
+#include "web/Clock.h"
 #include "web/StateJson.h"
 
-#include <chrono>
-
 #include "action/ActionList.h"
+#include "action/NetworkRule.h"
 #include "action/ActionRequest.h"
+#include "action/ActionPluginMgr.h"
+#include "action/ActionRunner.h"
+#include "base/ActionQueue.h"
 #include "base/WorkerPool.h"
 #include "base/AppPaths.h"
 #include "base/NotifyWndInfo.h"
 #include "base/Util.h"
 #include "config/Ini.h"
 #include "config/Lang.h"
-#include "input/IRRules.h"
 #include "notify/PlayerStateFactory.h"
 #include "win/file/FileSystem.h"
 #include "win/file/IniDocument.h"
+#include "win/util/CallbackGuard.h"
 #include "win/util/MainThread.h"
 #include "win/util/StringUtil.h"
 #include "win/util/TextCodec.h"
@@ -30,26 +33,18 @@ using tavel::win::util::wideToUtf8;
 
 const std::size_t kMaxArtworkBytes = 16 * 1024 * 1024;
 
-std::int64_t steadyMs() {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
 tavel::win::file::IniDocument readDocument(const std::wstring& path) {
     std::string bytes;
     if (path.empty() || !tavel::win::file::readFileBytes(path, bytes)) return tavel::win::file::IniDocument();
     return tavel::win::file::IniDocument::parse(bytes);
 }
 
-// "ja" or "en": the language file the program ships for it.
-std::wstring languageFile(const std::string& language) {
-    return AppPaths::settingsFolder() + L"\\langs\\" + tavel::win::util::utf8ToWide(language) + L".lng";
-}
-
 // Main thread: what the runner would do with the reference, or why not.
-WebBackend::ActionOutcome dispatch(const std::wstring& reference, const std::vector<std::wstring>& params,
-                                   bool allowAll) {
-    switch (action::runRequest(reference, params, allowAll)) {
+WebBackend::ActionOutcome dispatch(const ProgramBackend::Program& program, const std::wstring& reference,
+                                   const std::vector<std::wstring>& params, bool allowAll) {
+    const action::RequestTarget target{program.actionList, program.plugins, program.runner, program.queue,
+                                       program.settings};
+    switch (action::runRequest(target, reference, params, allowAll)) {
         case action::RequestOutcome::Queued:
             return WebBackend::ActionOutcome::Queued;
         case action::RequestOutcome::Unknown:
@@ -66,10 +61,32 @@ WebBackend::ActionOutcome dispatch(const std::wstring& reference, const std::vec
 
 }  // namespace
 
-ProgramBackend::ProgramBackend(bool allowAllActions)
-    : allowAllActions_(allowAllActions),
+ProgramBackend::Program ProgramBackend::Program::running() {
+    return Program{ActionList::instance(),
+                   ActionPluginMgr::instance(),
+                   ActionRunner::instance(),
+                   ActionQueue::actions(),
+                   WorkerPool::instance(),
+                   Lang::instance(),
+                   Ini::instance(),
+                   [] {
+                       PlayerStateFactory* factory = PlayerStateFactory::instanceIfCreated();
+                       return factory ? factory->latest() : nullptr;
+                   },
+                   AppPaths::settingsFolder() + L"\\langs"};
+}
+
+ProgramBackend::ProgramBackend(Program program, bool allowAllActions)
+    : program_(std::move(program)),
+      allowAllActions_(allowAllActions),
       actions_{{"ja", buildActions(languageFile("ja"))}, {"en", buildActions(languageFile("en"))}},
+      texts_{{"ja", buildTexts(languageFile("ja"))}, {"en", buildTexts(languageFile("en"))}},
       pending_(std::make_shared<std::atomic<int>>(0)) {}
+
+// "ja" or "en": the language file the program ships for it.
+std::wstring ProgramBackend::languageFile(const std::string& language) const {
+    return program_.languageFolder + L"\\" + tavel::win::util::utf8ToWide(language) + L".lng";
+}
 
 json ProgramBackend::actions(const std::string& language) {
     const auto found = actions_.find(language);
@@ -80,15 +97,15 @@ json ProgramBackend::buildActions(const std::wstring& languageFile) const {
     // One read of the phone's language file for all the names; the entries of
     // action packages with texts of their own are asked through the language layer.
     const tavel::win::file::IniDocument language = readDocument(languageFile);
-    const auto text = [&language](const wchar_t* section, const std::wstring& key) {
+    const auto text = [this, &language](const wchar_t* section, const std::wstring& key) {
         const std::wstring value = language.getString(section, key, std::wstring());
-        return wideToUtf8(value.empty() ? Lang::instance().text(section, key) : value);
+        return wideToUtf8(value.empty() ? program_.lang.text(section, key) : value);
     };
     json groups = json::array();
     std::vector<std::wstring> sections;
-    for (const ActionListItemPtr& item : ActionList::instance().items()) {
+    for (const ActionListItemPtr& item : program_.actionList.items()) {
         const std::wstring section = tavel::win::util::asciiLower(item->section);
-        if (section == L"nothing" || !IRRules::allowedOverNetwork(item->key, allowAllActions_)) continue;
+        if (section == L"nothing" || !action::allowedOverNetwork(item->key, allowAllActions_)) continue;
         std::size_t s = 0;
         while (s < sections.size() && sections[s] != section)
             ++s;
@@ -118,7 +135,11 @@ void ProgramBackend::snapshotTaken(const std::shared_ptr<const PlayerState>& sta
         artwork_->bytes.reset();
     }
     std::shared_ptr<Artwork> artwork = artwork_;
-    WorkerPool::instance().submit([artwork, path] { readArtwork(*artwork, path); });
+    if (!program_.workers.submit([artwork, path] { readArtwork(*artwork, path); })) {
+        // Shutting down: the page's own ask reads it, should one still come.
+        std::lock_guard<std::mutex> guard(artwork->lock);
+        if (artwork->path == path) artwork->path.clear();
+    }
 }
 
 void ProgramBackend::readArtwork(Artwork& artwork, const std::wstring& path) {
@@ -134,8 +155,7 @@ void ProgramBackend::readArtwork(Artwork& artwork, const std::wstring& path) {
 }
 
 json ProgramBackend::state() {
-    PlayerStateFactory* factory = PlayerStateFactory::instanceIfCreated();
-    const PlayerStateFactory::StatePtr latest = factory ? factory->latest() : nullptr;
+    const std::shared_ptr<const PlayerState> latest = program_.latestState();
     if (!latest) return StateJson::from(PlayerState());
     long extra = 0;
     {
@@ -155,14 +175,12 @@ void ProgramBackend::runAction(const std::wstring& name, const std::vector<std::
         return;
     }
     const bool allowAll = allowAllActions_;
-    const bool posted = MainThread::post([name, params, done, pending, allowAll] {
+    // A copy: the server (and this backend) may be gone when the main thread takes it.
+    const bool posted = MainThread::post([program = program_, name, params, done, pending, allowAll] {
         pending->fetch_sub(1);
-        ActionOutcome outcome = ActionOutcome::Busy;
-        try {
-            outcome = dispatch(name, params, allowAll);
-        } catch (...) {
-            // Whatever failed in the program, the peer hears that nothing ran.
-        }
+        // Whatever failed in the program, the peer hears that nothing ran.
+        const ActionOutcome outcome = tavel::win::util::guardedOr<ActionOutcome>(
+            "web remote action", ActionOutcome::Busy, [&] { return dispatch(program, name, params, allowAll); });
         done(outcome);
     });
     if (!posted) {
@@ -182,59 +200,65 @@ std::string ProgramBackend::imageType(const std::string& bytes) {
     return std::string();
 }
 
-bool ProgramBackend::artwork(std::string& bytes, std::string& contentType) {
-    PlayerStateFactory* factory = PlayerStateFactory::instanceIfCreated();
-    const PlayerStateFactory::StatePtr latest = factory ? factory->latest() : nullptr;
-    if (!latest || latest->artworkPath().empty()) return false;
-    const std::wstring& path = latest->artworkPath();
-    std::shared_ptr<const std::string> cached;
-    bool mine = false;
+void ProgramBackend::artwork(ArtworkDone done) {
+    const std::shared_ptr<const PlayerState> latest = program_.latestState();
+    if (!latest || latest->artworkPath().empty()) {
+        done(nullptr, std::string());
+        return;
+    }
+    const std::wstring path = latest->artworkPath();
+    std::shared_ptr<Artwork> artwork = artwork_;
     {
-        std::lock_guard<std::mutex> guard(artwork_->lock);
-        if (artwork_->path == path && artwork_->bytes) {
-            cached = artwork_->bytes;
-            contentType = artwork_->type;
-        } else {
-            // A track the detector has not told of yet, or one the worker is
-            // still reading (the page asks as soon as it hears of it): read here.
-            artwork_->path = path;
-            mine = true;
+        std::lock_guard<std::mutex> guard(artwork->lock);
+        if (artwork->path == path && artwork->bytes) {
+            const std::shared_ptr<const std::string> bytes = artwork->bytes;
+            const std::string type = artwork->type;
+            done(bytes, type);
+            return;
         }
+        // A track the detector has not told of yet, or one a worker is still
+        // reading (the page asks as soon as it hears of it).
+        artwork->path = path;
     }
-    if (mine) {
-        readArtwork(*artwork_, path);
-        std::lock_guard<std::mutex> guard(artwork_->lock);
-        if (artwork_->path == path) {
-            cached = artwork_->bytes;
-            contentType = artwork_->type;
+    const auto answer = [artwork, path, done] {
+        readArtwork(*artwork, path);
+        std::shared_ptr<const std::string> bytes;
+        std::string type;
+        {
+            std::lock_guard<std::mutex> guard(artwork->lock);
+            if (artwork->path == path) {
+                bytes = artwork->bytes;
+                type = artwork->type;
+            }
         }
-    }
-    if (!cached || cached->empty()) return false;
-    bytes = *cached;
-    return true;
+        done(bytes, type);
+    };
+    if (!program_.workers.submit(answer)) done(nullptr, std::string());
 }
 
 json ProgramBackend::texts(const std::string& language) {
-    const auto cached = texts_.find(language);
-    if (cached != texts_.end()) return cached->second;
-    const tavel::win::file::IniDocument file = readDocument(languageFile(language));
+    const auto found = texts_.find(language);
+    return found != texts_.end() ? found->second : texts_.at("en");
+}
+
+json ProgramBackend::buildTexts(const std::wstring& languageFile) const {
+    const tavel::win::file::IniDocument file = readDocument(languageFile);
     json out = json::object();
     for (const std::wstring& key : file.keyNames(L"Web"))
         out[wideToUtf8(key)] = wideToUtf8(unescapeText(file.getString(L"Web", key, std::wstring())));
-    texts_[language] = out;
     return out;
 }
 
 void ProgramBackend::askToPair(const std::string& address) {
     const std::wstring text =
-        formatText(Lang::instance().text(L"Notification", L"WebPairAsk"), tavel::win::util::utf8ToWide(address));
+        formatText(program_.lang.text(L"Notification", L"WebPairAsk"), tavel::win::util::utf8ToWide(address));
     // The key carries the address: a click on the notice opens pairing for that device.
     Util::notify(std::string(kPairAskKey) + address, text, NotifyWndInfo::kInformation);
 }
 
 void ProgramBackend::pairingClosed(bool wrongGuesses) {
     const wchar_t* key = wrongGuesses ? L"WebPairClosedWrong" : L"WebPairClosedAsks";
-    Util::notify("WebRemote_PairingClosed", Lang::instance().text(L"Notification", key), NotifyWndInfo::kWarning);
+    Util::notify("WebRemote_PairingClosed", program_.lang.text(L"Notification", key), NotifyWndInfo::kWarning);
 }
 
 }  // namespace tavelapp

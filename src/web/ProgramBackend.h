@@ -1,5 +1,6 @@
 #pragma once
 #include <atomic>
+#include <functional>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -10,19 +11,44 @@
 
 namespace tavelapp {
 
+class ActionList;
+class ActionPluginMgr;
+class ActionQueue;
+class ActionRunner;
+class Ini;
+class Lang;
 class PlayerState;
+class WorkerPool;
 
 // The web remote's view of the program: the latest player snapshot, the
 // action lists and the language files; actions go to the main thread as
 // every input's do. Made on the main thread; then used by the server's thread.
 class ProgramBackend : public WebBackend {
 public:
-    explicit ProgramBackend(bool allowAllActions);
+    // What the backend works with.
+    struct Program {
+        ActionList& actionList;
+        ActionPluginMgr& plugins;
+        ActionRunner& runner;
+        ActionQueue& queue;
+        WorkerPool& workers;
+        Lang& lang;
+        const Ini& settings;  // read on the main thread only
+        // The player's latest snapshot; null before the first.
+        std::function<std::shared_ptr<const PlayerState>()> latestState;
+        // The language files, "<folder>\\ja.lng".
+        std::wstring languageFolder;
+
+        // This process's.
+        static Program running();
+    };
+
+    ProgramBackend(Program program, bool allowAllActions);
 
     nlohmann::json state() override;
     void runAction(const std::wstring& name, const std::vector<std::wstring>& params, ActionDone done) override;
     nlohmann::json actions(const std::string& language) override;
-    bool artwork(std::string& bytes, std::string& contentType) override;
+    void artwork(ArtworkDone done) override;
     nlohmann::json texts(const std::string& language) override;
     void askToPair(const std::string& address) override;
     void pairingClosed(bool wrongGuesses) override;
@@ -39,11 +65,15 @@ public:
 
 private:
     nlohmann::json buildActions(const std::wstring& languageFile) const;
+    nlohmann::json buildTexts(const std::wstring& languageFile) const;
+    std::wstring languageFile(const std::string& language) const;
 
+    Program program_;
     const bool allowAllActions_;
-    // By language: built once on the main thread, where the lists live.
+    // By language: built once on the main thread, where the lists live, and
+    // so the server's thread reads no file for them.
     const std::map<std::string, nlohmann::json> actions_;
-    std::map<std::string, nlohmann::json> texts_;
+    const std::map<std::string, nlohmann::json> texts_;
     std::mutex snapshotLock_;
     std::shared_ptr<const PlayerState> snapshot_;
     std::int64_t snapshotMs_ = 0;

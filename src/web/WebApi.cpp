@@ -1,5 +1,7 @@
 #include "web/WebApi.h"
 
+#include <algorithm>
+#include <optional>
 #include <utility>
 
 #include "web/PeerGroup.h"
@@ -53,28 +55,50 @@ std::string languageOf(const std::string& query, const std::string& acceptLangua
     return "en";
 }
 
-// The parameters of an action reference: the "params" array, or the tabs of the name.
-bool readAction(const json& body, std::wstring& name, std::vector<std::wstring>& params) {
-    if (!body.is_object()) return false;
-    const auto action = body.find("action");
-    if (action == body.end() || !action->is_string()) return false;
-    std::wstring reference = utf8ToWide(action->get<std::string>());
-    std::size_t tab = reference.find(L'\t');
-    name = reference.substr(0, tab);
-    while (tab != std::wstring::npos) {
-        const std::size_t next = reference.find(L'\t', tab + 1);
-        params.push_back(reference.substr(tab + 1, next == std::wstring::npos ? std::wstring::npos : next - tab - 1));
-        tab = next;
-    }
-    const auto list = body.find("params");
-    if (list != body.end()) {
-        if (!list->is_array() || !params.empty()) return false;
-        for (const json& param : *list) {
-            if (!param.is_string()) return false;
-            params.push_back(utf8ToWide(param.get<std::string>()));
+// Whether the path fits the pattern; its {name} segments go to captures.
+bool matches(const char* pattern, const std::string& path, std::vector<std::string>& captures) {
+    std::size_t p = 0, q = 0;
+    const std::string wanted = pattern;
+    for (;;) {
+        const std::size_t pEnd = std::min(wanted.find('/', p + 1), wanted.size());
+        const std::size_t qEnd = std::min(path.find('/', q + 1), path.size());
+        if (p >= wanted.size() || q >= path.size()) return p >= wanted.size() && q >= path.size();
+        if (wanted[p] != '/' || path[q] != '/') return false;
+        const std::string part = wanted.substr(p + 1, pEnd - p - 1);
+        const std::string segment = path.substr(q + 1, qEnd - q - 1);
+        if (part.size() > 2 && part.front() == '{' && part.back() == '}') {
+            if (segment.empty()) return false;
+            captures.push_back(segment);
+        } else if (part != segment) {
+            return false;
         }
+        p = pEnd;
+        q = qEnd;
     }
-    return !name.empty() && params.size() <= 16;
+}
+
+bool methodFits(WebApi::Method method, const std::string& asked) {
+    switch (method) {
+        case WebApi::Method::Get:
+            return asked == "GET" || asked == "HEAD";
+        case WebApi::Method::GetOnly:
+            return asked == "GET";
+        case WebApi::Method::Post:
+            return asked == "POST";
+    }
+    return false;
+}
+
+const char* methodNames(WebApi::Method method) {
+    switch (method) {
+        case WebApi::Method::Get:
+            return "GET, HEAD";
+        case WebApi::Method::GetOnly:
+            return "GET";
+        case WebApi::Method::Post:
+            return "POST";
+    }
+    return "";
 }
 
 }  // namespace
@@ -107,109 +131,30 @@ std::string WebApi::tokenOf(const WebRequest& request) {
     return listValue(request.cookie, "kx_token", ';');
 }
 
-WebResponse WebApi::page(const std::string& path) const {
-    if (path.empty() || path[0] != '/') return error(404, "not found", false);
-    const WebAsset* asset = WebAssets::find(path == "/" ? "index.html" : path.substr(1));
-    if (asset == nullptr) return error(404, "not found", false);
-    WebResponse response;
-    response.contentType = asset->contentType;
-    response.body.assign(reinterpret_cast<const char*>(asset->data), asset->size);
-    addCommonHeaders(response, false);
-    // The page changes with the program only; a new one must be fetched after an update.
-    response.headers.emplace_back("Cache-Control", "no-cache");
-    return response;
-}
+struct WebApi::Call {
+    const WebRequest& request;
+    std::string path;
+    std::string query;
+    std::vector<std::string> captures;  // the pattern's {name} segments, in order
+    std::int64_t nowMs;
+    std::int64_t nowSeconds;
+    Respond respond;
+};
 
-WebResponse WebApi::texts(const WebRequest& request, const std::string& query) {
-    WebResponse response = jsonResponse(200, backend_.texts(languageOf(query, request.acceptLanguage)));
-    return response;
-}
-
-WebResponse WebApi::pairRequest(const WebRequest& request, std::int64_t nowMs) {
-    const PairingStore::Ask asked = store_.ask(request.peer, nowMs);
-    tellClosure();
-    switch (asked) {
-        case PairingStore::Ask::Tell:
-            backend_.askToPair(request.peer);
-            break;
-        case PairingStore::Ask::Told:
-            break;
-        case PairingStore::Ask::LockedOut:
-            return error(429, "too many wrong codes; try again later", true);
-        case PairingStore::Ask::Closed:
-            return error(403, "pairing is closed; choose Pair a phone on the PC", true);
-    }
-    // No code exists yet: the PC's user opens pairing, which shows one.
-    return jsonResponse(202, json{{"asked", true}});
-}
-
-void WebApi::tellClosure() {
-    const PairingStore::Closure closure = store_.takeClosure();
-    if (closure != PairingStore::Closure::None) backend_.pairingClosed(closure == PairingStore::Closure::WrongGuesses);
-}
-
-WebResponse WebApi::pair(const WebRequest& request, std::int64_t nowMs, std::int64_t nowSeconds) {
-    const json body = json::parse(request.body, nullptr, false);
-    const auto code = body.is_object() ? body.find("code") : body.end();
-    const auto ticket = body.is_object() ? body.find("ticket") : body.end();
-    const bool byCode = code != body.end() && code->is_string();
-    const bool byTicket = ticket != body.end() && ticket->is_string();
-    if (byCode == byTicket) return error(400, "send {\"code\": \"123456\", \"name\": ...} or {\"ticket\": ...}", true);
-    std::wstring name;
-    const auto named = body.find("name");
-    if (named != body.end() && named->is_string()) name = utf8ToWide(named->get<std::string>());
-    std::string token;
-    const PairingStore::Outcome outcome =
-        store_.pair(request.peer, byCode ? PairingStore::Proof::Code : PairingStore::Proof::Ticket,
-                    (byCode ? code : ticket)->get<std::string>(), name, nowMs, nowSeconds, token);
-    tellClosure();
-    switch (outcome) {
-        case PairingStore::Outcome::Paired: {
-            WebResponse response = jsonResponse(200, json{{"token", token}});
-            response.headers.emplace_back(
-                "Set-Cookie", "kx_token=" + token + "; HttpOnly; SameSite=Strict; Path=/; Max-Age=31536000");
-            response.paired = true;
-            return response;
-        }
-        case PairingStore::Outcome::Wrong:
-            return error(403, "wrong or expired code", true);
-        case PairingStore::Outcome::Closed:
-            return error(403, "pairing is closed; choose Pair a phone on the PC", true);
-        case PairingStore::Outcome::LockedOut:
-            return error(429, "too many wrong codes; try again later", true);
-        case PairingStore::Outcome::Failed:
-            break;
-    }
-    return error(503, "no token", true);
-}
-
-void WebApi::action(const WebRequest& request, const Respond& respond) {
-    std::wstring name;
-    std::vector<std::wstring> params;
-    if (!readAction(json::parse(request.body, nullptr, false), name, params)) {
-        respond(error(400, "send {\"action\": \"<entry ID or action name>\", \"params\": [...]}", true));
-        return;
-    }
-    backend_.runAction(name, params, [respond](WebBackend::ActionOutcome outcome) {
-        switch (outcome) {
-            case WebBackend::ActionOutcome::Queued:
-                respond(jsonResponse(202, json{{"queued", true}}));
-                return;
-            case WebBackend::ActionOutcome::Unknown:
-                respond(error(400, "unknown action", true));
-                return;
-            case WebBackend::ActionOutcome::Forbidden:
-                respond(error(403, "this action may not run over the network", true));
-                return;
-            case WebBackend::ActionOutcome::Busy:
-                respond(error(429, "the action queue is full", true));
-                return;
-            case WebBackend::ActionOutcome::PlayerNotRunning:
-                respond(error(503, "the player is not running", true));
-                return;
-        }
-    });
-}
+// The page's files and the API. A stream has no length to tell a HEAD
+// request, and must not start for one: the events are GET only.
+const WebApi::Route WebApi::kRoutes[] = {
+    {Method::Post, "/api/pair/request", Access::Public, &WebApi::pairRequest},
+    {Method::Post, "/api/pair", Access::Public, &WebApi::pair},
+    {Method::Post, "/api/action", Access::Paired, &WebApi::action},
+    {Method::Get, "/api/state", Access::Paired, &WebApi::state},
+    {Method::Get, "/api/actions", Access::Paired, &WebApi::actions},
+    {Method::Get, "/api/artwork", Access::Paired, &WebApi::artwork},
+    {Method::GetOnly, "/api/events", Access::Paired, &WebApi::events},
+    {Method::Get, "/texts.json", Access::Public, &WebApi::texts},
+    {Method::Get, "/", Access::Public, &WebApi::page},
+    {Method::Get, "/{file}", Access::Public, &WebApi::page},
+};
 
 void WebApi::handle(const WebRequest& request, std::int64_t nowMs, std::int64_t nowSeconds, const Respond& respond) {
     const std::size_t question = request.target.find('?');
@@ -231,77 +176,209 @@ void WebApi::handle(const WebRequest& request, std::int64_t nowMs, std::int64_t 
         respond(error(429, "too many requests", api));
         return;
     }
-    const bool get = request.method == "GET" || request.method == "HEAD";
-    const bool post = request.method == "POST";
     if (request.body.size() > kMaxBody) {
         respond(error(413, "request too large", api));
         return;
     }
 
-    if (!api) {
-        WebResponse response = !get                    ? error(405, "method not allowed", false)
-                               : path == "/texts.json" ? texts(request, query)
-                                                       : page(path);
-        // A paired phone loading the page holds its connections as a device does.
-        const std::string token = tokenOf(request);
-        response.paired = !token.empty() && store_.knows(token, nowSeconds);
+    const Route* route = nullptr;
+    std::vector<std::string> captures;
+    std::string allowed;
+    for (const Route& candidate : kRoutes) {
+        std::vector<std::string> found;
+        if (!matches(candidate.pattern, path, found)) continue;
+        if (methodFits(candidate.method, request.method)) {
+            route = &candidate;
+            captures = std::move(found);
+            break;
+        }
+        allowed += std::string(allowed.empty() ? "" : ", ") + methodNames(candidate.method);
+    }
+    if (route == nullptr) {
+        WebResponse response = allowed.empty() ? error(404, "not found", api) : error(405, "method not allowed", api);
+        if (!allowed.empty()) response.headers.emplace_back("Allow", allowed);
         respond(std::move(response));
         return;
     }
-    if (path == "/api/pair/request" || path == "/api/pair") {
-        if (!post) {
-            respond(error(405, "method not allowed", true));
-        } else {
-            respond(path == "/api/pair" ? pair(request, nowMs, nowSeconds) : pairRequest(request, nowMs));
-        }
-        return;
-    }
-    if (!store_.knows(tokenOf(request), nowSeconds)) {
+    const bool known = store_.knows(tokenOf(request), nowSeconds);
+    if (route->access == Access::Paired && !known) {
         respond(error(401, "not paired", true));
         return;
     }
-    const Respond device = [respond](WebResponse response) {
-        response.paired = true;
-        respond(std::move(response));
-    };
-    if (path == "/api/action") {
-        if (!post) {
-            device(error(405, "method not allowed", true));
-        } else {
-            action(request, device);
-        }
-        return;
-    }
-    handlePaired(request, path, query, device);
+    Call call{request, path, query, std::move(captures), nowMs, nowSeconds, respond};
+    // A paired phone, loading the page too, holds its connections as a device does.
+    if (known)
+        call.respond = [respond](WebResponse response) {
+            response.paired = true;
+            respond(std::move(response));
+        };
+    (this->*route->handler)(call);
 }
 
-void WebApi::handlePaired(const WebRequest& request, const std::string& path, const std::string& query,
-                          const Respond& respond) {
-    const bool get = request.method == "GET" || request.method == "HEAD";
-    // A stream has no length to tell a HEAD request, and must not start for one.
-    if (!get || (path == "/api/events" && request.method != "GET")) {
-        respond(error(405, "method not allowed", true));
-    } else if (path == "/api/state") {
-        respond(jsonResponse(200, backend_.state()));
-    } else if (path == "/api/actions") {
-        respond(jsonResponse(200, backend_.actions(languageOf(query, request.acceptLanguage))));
-    } else if (path == "/api/artwork") {
-        WebResponse response;
-        if (!backend_.artwork(response.body, response.contentType)) {
+WebResponse WebApi::badField(const WebFields& fields) {
+    json body{{"error", fields.field().empty() ? fields.problem() : fields.field() + ": " + fields.problem()}};
+    if (!fields.field().empty()) body["field"] = fields.field();
+    return jsonResponse(400, body);
+}
+
+void WebApi::page(Call& call) {
+    const WebAsset* asset = WebAssets::find(call.path == "/" ? "index.html" : call.path.substr(1));
+    if (asset == nullptr) {
+        call.respond(error(404, "not found", false));
+        return;
+    }
+    WebResponse response;
+    response.contentType = asset->contentType;
+    response.body.assign(reinterpret_cast<const char*>(asset->data), asset->size);
+    addCommonHeaders(response, false);
+    // The page changes with the program only; a new one must be fetched after an update.
+    response.headers.emplace_back("Cache-Control", "no-cache");
+    call.respond(std::move(response));
+}
+
+void WebApi::texts(Call& call) {
+    call.respond(jsonResponse(200, backend_.texts(languageOf(call.query, call.request.acceptLanguage))));
+}
+
+void WebApi::pairRequest(Call& call) {
+    const PairingStore::Ask asked = store_.ask(call.request.peer, call.nowMs);
+    tellClosure();
+    switch (asked) {
+        case PairingStore::Ask::Tell:
+            backend_.askToPair(call.request.peer);
+            break;
+        case PairingStore::Ask::Told:
+            break;
+        case PairingStore::Ask::LockedOut:
+            call.respond(error(429, "too many wrong codes; try again later", true));
+            return;
+        case PairingStore::Ask::Closed:
+            call.respond(error(403, "pairing is closed; choose Pair a phone on the PC", true));
+            return;
+    }
+    // No code exists yet: the PC's user opens pairing, which shows one.
+    call.respond(jsonResponse(202, json{{"asked", true}}));
+}
+
+void WebApi::tellClosure() {
+    const PairingStore::Closure closure = store_.takeClosure();
+    if (closure != PairingStore::Closure::None) backend_.pairingClosed(closure == PairingStore::Closure::WrongGuesses);
+}
+
+void WebApi::pair(Call& call) {
+    WebFields fields = WebFields::ofBody(call.request.body);
+    const bool byCode = fields.has("code");
+    if (fields.ok() && byCode == fields.has("ticket")) fields.reject("code", "send a code or a ticket, not both");
+    const std::optional<std::string> proof = fields.text(byCode ? "code" : "ticket", false, 256);
+    const std::optional<std::string> name = fields.text("name", false, 256);
+    if (!fields.ok()) {
+        call.respond(badField(fields));
+        return;
+    }
+    std::string token;
+    const PairingStore::Outcome outcome =
+        store_.pair(call.request.peer, byCode ? PairingStore::Proof::Code : PairingStore::Proof::Ticket, *proof,
+                    utf8ToWide(*name), call.nowMs, call.nowSeconds, token);
+    tellClosure();
+    switch (outcome) {
+        case PairingStore::Outcome::Paired: {
+            WebResponse response = jsonResponse(200, json{{"token", token}});
+            response.headers.emplace_back(
+                "Set-Cookie", "kx_token=" + token + "; HttpOnly; SameSite=Strict; Path=/; Max-Age=31536000");
+            response.paired = true;
+            call.respond(std::move(response));
+            return;
+        }
+        case PairingStore::Outcome::Wrong:
+            call.respond(error(403, "wrong or expired code", true));
+            return;
+        case PairingStore::Outcome::Closed:
+            call.respond(error(403, "pairing is closed; choose Pair a phone on the PC", true));
+            return;
+        case PairingStore::Outcome::LockedOut:
+            call.respond(error(429, "too many wrong codes; try again later", true));
+            return;
+        case PairingStore::Outcome::Failed:
+            break;
+    }
+    call.respond(error(503, "no token", true));
+}
+
+void WebApi::action(Call& call) {
+    WebFields fields = WebFields::ofBody(call.request.body);
+    // The parameters: the "params" list, or the tabs of the reference.
+    const std::optional<std::string> reference = fields.text("action", true);
+    const std::optional<std::vector<std::string>> listed = fields.texts("params", kMaxActionParams);
+    std::wstring name;
+    std::vector<std::wstring> params;
+    if (fields.ok()) {
+        const std::wstring whole = utf8ToWide(*reference);
+        std::size_t tab = whole.find(L'\t');
+        name = whole.substr(0, tab);
+        while (tab != std::wstring::npos) {
+            const std::size_t next = whole.find(L'\t', tab + 1);
+            params.push_back(whole.substr(tab + 1, next == std::wstring::npos ? std::wstring::npos : next - tab - 1));
+            tab = next;
+        }
+        if (name.empty()) fields.reject("action", "no action name before its parameters");
+        if (!params.empty() && !listed->empty()) fields.reject("params", "the action's tabs carry parameters already");
+        if (params.size() > kMaxActionParams) fields.reject("action", "more than 16 parameters");
+        for (const std::string& param : *listed)
+            params.push_back(utf8ToWide(param));
+    }
+    if (!fields.ok()) {
+        call.respond(badField(fields));
+        return;
+    }
+    const Respond respond = call.respond;
+    backend_.runAction(name, params, [respond](WebBackend::ActionOutcome outcome) {
+        switch (outcome) {
+            case WebBackend::ActionOutcome::Queued:
+                respond(jsonResponse(202, json{{"queued", true}}));
+                return;
+            case WebBackend::ActionOutcome::Unknown:
+                respond(error(400, "unknown action", true));
+                return;
+            case WebBackend::ActionOutcome::Forbidden:
+                respond(error(403, "this action may not run over the network", true));
+                return;
+            case WebBackend::ActionOutcome::Busy:
+                respond(error(429, "the action queue is full", true));
+                return;
+            case WebBackend::ActionOutcome::PlayerNotRunning:
+                respond(error(503, "the player is not running", true));
+                return;
+        }
+    });
+}
+
+void WebApi::state(Call& call) { call.respond(jsonResponse(200, backend_.state())); }
+
+void WebApi::actions(Call& call) {
+    call.respond(jsonResponse(200, backend_.actions(languageOf(call.query, call.request.acceptLanguage))));
+}
+
+void WebApi::artwork(Call& call) {
+    const Respond respond = call.respond;
+    backend_.artwork([respond](std::shared_ptr<const std::string> bytes, std::string contentType) {
+        if (!bytes || bytes->empty()) {
             respond(error(404, "no artwork", true));
             return;
         }
-        addCommonHeaders(response, true);
-        respond(std::move(response));
-    } else if (path == "/api/events") {
         WebResponse response;
-        response.eventStream = true;
-        response.contentType = "text/event-stream";
+        response.body = *bytes;
+        response.contentType = std::move(contentType);
         addCommonHeaders(response, true);
         respond(std::move(response));
-    } else {
-        respond(error(404, "not found", true));
-    }
+    });
+}
+
+void WebApi::events(Call& call) {
+    WebResponse response;
+    response.eventStream = true;
+    response.contentType = "text/event-stream";
+    addCommonHeaders(response, true);
+    call.respond(std::move(response));
 }
 
 }  // namespace tavelapp

@@ -8,18 +8,21 @@
 #include "web/PairingStore.h"
 #include "web/RateLimiter.h"
 #include "web/WebBackend.h"
+#include "web/WebFields.h"
 #include "web/WebMessage.h"
 
 namespace tavelapp {
 
 // The web remote's rules over whole requests: the Host and Origin checks, the
-// rate limit (per peer group), pairing, tokens and the routes of the page and
-// the API. The socket layer reads requests, hands them here and writes what
+// rate limit (per peer group), pairing, tokens and the route table of the page
+// and the API (404, 405 and 401 are answered in one place, before any
+// handler). The socket layer reads requests, hands them here and writes what
 // comes back. One thread at a time calls it.
 class WebApi {
 public:
     using Respond = std::function<void(WebResponse)>;
     static const std::size_t kMaxBody = 4096;
+    static const std::size_t kMaxActionParams = 16;
 
     WebApi(WebBackend& backend, HostCheck hosts, PairingStore& store, RateLimiter limiter);
 
@@ -31,20 +34,39 @@ public:
     static void addCommonHeaders(WebResponse& response, bool api);
     // A response with {"error": text} (or a plain text off /api).
     static WebResponse error(int status, const std::string& text, bool api);
+    // 400 naming the request's first missing or wrong field.
+    static WebResponse badField(const WebFields& fields);
 
     // The token a request carries: cookie kx_token or Authorization: Bearer.
     static std::string tokenOf(const WebRequest& request);
 
+    // One entry of the route table.
+    enum class Method { Get /* and HEAD */, GetOnly, Post };
+    enum class Access { Public, Paired };
+    struct Call;
+    struct Route {
+        Method method;
+        // Literal segments and {name} for one segment of any text.
+        const char* pattern;
+        Access access;
+        void (WebApi::*handler)(Call& call);
+    };
+
 private:
-    WebResponse page(const std::string& path) const;
-    WebResponse texts(const WebRequest& request, const std::string& query);
-    WebResponse pairRequest(const WebRequest& request, std::int64_t nowMs);
-    WebResponse pair(const WebRequest& request, std::int64_t nowMs, std::int64_t nowSeconds);
+    static const Route kRoutes[];
+
+    // The route handlers.
+    void page(Call& call);
+    void texts(Call& call);
+    void pairRequest(Call& call);
+    void pair(Call& call);
+    void action(Call& call);
+    void state(Call& call);
+    void actions(Call& call);
+    void artwork(Call& call);
+    void events(Call& call);
+
     void tellClosure();
-    void action(const WebRequest& request, const Respond& respond);
-    // The routes that need a paired token, once it was found.
-    void handlePaired(const WebRequest& request, const std::string& path, const std::string& query,
-                      const Respond& respond);
 
     WebBackend& backend_;
     HostCheck hosts_;

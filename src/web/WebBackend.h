@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -24,8 +25,11 @@ public:
     // The action lists grouped as the tray's Actions menu.
     // The lists in "ja" or "en", as the page asks.
     virtual nlohmann::json actions(const std::string& language) = 0;
-    // The current track's first artwork; false when there is none.
-    virtual bool artwork(std::string& bytes, std::string& contentType) = 0;
+    // The current track's first artwork (null when there is none) and its
+    // content type; done is called once, on any thread, as the file is read
+    // off the server's thread.
+    using ArtworkDone = std::function<void(std::shared_ptr<const std::string> bytes, std::string contentType)>;
+    virtual void artwork(ArtworkDone done) = 0;
     // The [Web] texts of the language ("ja", "en").
     virtual nlohmann::json texts(const std::string& language) = 0;
     // Tells the PC's user that the device at `address` asks to pair; a

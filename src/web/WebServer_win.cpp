@@ -31,12 +31,14 @@ __attribute__((init_priority(101))) boost::asio::detail::winsock_init<>::manual 
 #include "input/AddressFilter.h"
 #include "web/LocalAddresses.h"
 #include "web/PeerGroup.h"
+#include "web/Clock.h"
 #include "web/ProgramBackend.h"
 #include "web/SecureRandom.h"
 #include "web/StateJson.h"
 #include "web/WebApi.h"
 #include "web/WebDevicesFile.h"
 #include "web/WebServer.h"
+#include "win/util/CallbackGuard.h"
 #include "win/util/TextCodec.h"
 #include "win/winsock/Socket.h"
 
@@ -54,16 +56,6 @@ const int kPingSeconds = 15;
 // Requests per address: a page's start takes about ten at once.
 const double kBurst = 120;
 const double kPerSecond = 30;
-
-std::int64_t steadyMs() {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
-std::int64_t wallSeconds() {
-    return std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch())
-        .count();
-}
 
 // An IPv4 peer seen through a dual-stack socket is written as IPv4.
 asio::ip::address plain(const asio::ip::address& address) {
@@ -256,12 +248,10 @@ private:
             });
         };
         std::lock_guard<std::mutex> guard(core_.storeLock);
-        try {
-            core_.api->handle(request, steadyMs(), wallSeconds(), respond);
-        } catch (...) {
-            // Out of memory, most likely: the peer hears of it instead of waiting.
-            respond(WebApi::error(500, "internal error", false));
-        }
+        // Out of memory, most likely: the peer hears of it instead of waiting.
+        tavel::win::util::guarded(
+            "web request", [&] { core_.api->handle(request, steadyMs(), wallSeconds(), respond); },
+            [&] { respond(WebApi::error(500, "internal error", false)); });
         if (core_.store.takeChanged()) core_.saveDevices();
     }
 
@@ -382,7 +372,7 @@ std::weak_ptr<WebServer::Core> liveCore;
 
 WebServer::Core::Core(const Options& options, const WebDevicesFile& devicesFile)
     : options(options),
-      backend(options.allowAllActions),
+      backend(ProgramBackend::Program::running(), options.allowAllActions),
       store(&SecureRandom::fill),
       devicesFile(devicesFile),
       io(std::make_unique<asio::io_context>(1)) {
@@ -568,13 +558,11 @@ WebServer::WebServer(const Options& options) {
     if (!listening) core.retryListen(steadyMs() + kRebindMs);
 
     thread_ = std::thread([&core] {
-        for (;;) {
-            try {
-                core.io->run();
-                return;
-            } catch (...) {
-                // One failed handler must not end the server.
-            }
+        // One failed handler must not end the server.
+        while (!tavel::win::util::guardedOr("web server", false, [&] {
+            core.io->run();
+            return true;
+        })) {
         }
     });
     std::lock_guard<std::mutex> guard(liveLock);

@@ -48,7 +48,7 @@ std::string track(long id, const std::string& name) {
 TEST(LibraryXml, ReadsTheFixtureLibrary) {
     const Library library = parseLibraryXml(fixtureBytes());
     ASSERT_EQ(library.tracks.size(), 41u);
-    ASSERT_EQ(library.playlists.size(), 6u);
+    ASSERT_EQ(library.playlists.size(), 7u);
 
     const PlaylistData& all = library.playlists[0];
     EXPECT_EQ(all.name, L"Library");
@@ -109,9 +109,12 @@ TEST(LibraryXml, ReadsTheFixtureLibrary) {
     std::vector<std::wstring> names;
     for (const PlaylistData& p : library.playlists)
         names.push_back(p.name);
-    EXPECT_EQ(names, (std::vector<std::wstring>{L"Library", L"Seaside", L"Drive Mix", L"お気に入り", L"Lullaby",
-                                                L"Night Jazz"}));
-    EXPECT_EQ(library.playlists[4].trackIds, std::vector<long>{243});
+    EXPECT_EQ(names, (std::vector<std::wstring>{L"Library", L"Seaside", L"Drive Mix", L"お気に入り", L"Jazz Picks",
+                                                L"Lullaby", L"Night Jazz"}));
+    // Only the playlist with rules is smart.
+    for (const PlaylistData& p : library.playlists)
+        EXPECT_EQ(p.smart, p.name == L"Jazz Picks") << p.name;
+    EXPECT_EQ(library.playlists[5].trackIds, std::vector<long>{243});
     EXPECT_EQ(library.playlists[1].trackIds, (std::vector<long>{203, 205, 207, 209, 211, 213}));
     EXPECT_EQ(library.playlists[2].trackIds.front(), 255);
 }
@@ -133,7 +136,7 @@ TEST(LibraryXml, FixtureKeepsThePlayersLayout) {
         if (line == "\t\t</dict>") ++closings;
     }
     EXPECT_EQ(locations, 41);
-    EXPECT_EQ(closings, 41 + 6);  // tracks and playlists
+    EXPECT_EQ(closings, 41 + 7);  // tracks and playlists
 }
 
 TEST(LibraryXml, DecodesEntitiesAndCdata) {

@@ -675,7 +675,7 @@ TEST(PlayerModelFixture, PlaysTheFixtureLibrary) {
     const auto model = PlayerModel::create(library);
     const auto app = model->app();
     ASSERT_EQ(app->libraryPlaylist()->tracks()->count(), 41);
-    ASSERT_EQ(app->librarySource()->playlists()->count(), 6);
+    ASSERT_EQ(app->librarySource()->playlists()->count(), 7);
 
     const TrackCollectionPtr found = app->libraryPlaylist()->search(L"遥 青い");
     ASSERT_NE(found, nullptr);
@@ -697,7 +697,7 @@ TEST(PlayerModelFixture, PlaysTheFixtureLibrary) {
     EXPECT_EQ(contentOf(out.path() / "back.bmp"), expected);
 
     // A one-track playlist repeating all plays its track again.
-    const PlaylistPtr lullaby = app->librarySource()->playlists()->item(5);
+    const PlaylistPtr lullaby = app->librarySource()->playlists()->item(6);
     ASSERT_EQ(lullaby->name(), L"Lullaby");
     lullaby->setSongRepeat(RepeatAll);
     lullaby->playFirstTrack();

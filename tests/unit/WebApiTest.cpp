@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "web/PairingStore.h"
@@ -28,7 +29,7 @@ public:
         done(outcome);
     }
     nlohmann::json actions(const std::string&) override { return {{"groups", nlohmann::json::array()}}; }
-    bool artwork(std::string&, std::string&) override { return false; }
+    void artwork(ArtworkDone done) override { done(nullptr, ""); }
     nlohmann::json texts(const std::string& language) override { return {{"lang", language}}; }
     void askToPair(const std::string& address) override { asked.push_back(address); }
     void pairingClosed(bool wrongGuesses) override { closed.push_back(wrongGuesses); }
@@ -304,8 +305,43 @@ TEST(WebApi, ActionsAndTheirAnswers) {
     EXPECT_EQ(std::vector<std::wstring>{L"=40"}, h.backend.ranParams);
     h.send("POST", "/api/action", "{\"action\":\"Rating\\t=60\\tx\"}", "192.168.1.20", token);
     EXPECT_EQ((std::vector<std::wstring>{L"=60", L"x"}), h.backend.ranParams);
-    for (const char* bad : {"", "[]", "{\"action\":3}", "{\"action\":\"\"}", "{\"action\":\"A\",\"params\":[1]}"})
-        EXPECT_EQ(400, h.send("POST", "/api/action", bad, "192.168.1.20", token).status) << bad;
+    // A bad body is answered 400, naming its field where it has one.
+    const auto tabs = [](int n) {
+        std::string out;
+        for (int i = 0; i < n; ++i)
+            out += "\\tp";
+        return out;
+    };
+    const struct {
+        std::string body;
+        int status;
+        const char* field;
+    } bodies[] = {
+        {"", 400, ""},
+        {"[]", 400, ""},
+        {"{\"action\":3}", 400, "action"},
+        {"{\"action\":\"\"}", 400, "action"},
+        {"{\"action\":\"\\tx\"}", 400, "action"},
+        {"{\"action\":\"A\",\"params\":[1]}", 400, "params"},
+        {"{\"action\":\"A\\tx\",\"params\":[\"y\"]}", 400, "params"},
+        {"{\"action\":\"A\",\"params\":" + nlohmann::json(std::vector<std::string>(16, "p")).dump() + "}", 202, ""},
+        {"{\"action\":\"A\",\"params\":" + nlohmann::json(std::vector<std::string>(17, "p")).dump() + "}", 400,
+         "params"},
+        {"{\"action\":\"A" + tabs(16) + "\"}", 202, ""},
+        {"{\"action\":\"A" + tabs(17) + "\"}", 400, "action"},
+    };
+    for (const auto& c : bodies) {
+        const WebResponse answer = h.send("POST", "/api/action", c.body, "192.168.1.20", token);
+        EXPECT_EQ(c.status, answer.status) << c.body;
+        EXPECT_EQ(c.field, nlohmann::json::parse(answer.body).value("field", "")) << c.body;
+    }
+    // One place answers paths and methods no route has, before pairing is asked for.
+    const WebResponse post = h.send("POST", "/api/state");
+    EXPECT_EQ(405, post.status);
+    EXPECT_NE(post.headers.end(), std::find(post.headers.begin(), post.headers.end(),
+                                            std::pair<std::string, std::string>("Allow", "GET, HEAD")));
+    EXPECT_EQ(404, h.send("GET", "/api/state/", "", "192.168.1.20", token).status);
+    EXPECT_EQ(404, h.send("GET", "/api/stateX").status);
     const std::pair<WebBackend::ActionOutcome, int> outcomes[] = {{WebBackend::ActionOutcome::Unknown, 400},
                                                                   {WebBackend::ActionOutcome::Forbidden, 403},
                                                                   {WebBackend::ActionOutcome::Busy, 429},

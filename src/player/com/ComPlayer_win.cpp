@@ -15,6 +15,14 @@ bool succeeded(HRESULT hr) {
     return SUCCEEDED(hr);
 }
 
+// The two halves of a persistent id, as the player takes and gives them.
+struct IdHalves {
+    explicit IdHalves(unsigned long long id)
+        : high(static_cast<long>(static_cast<unsigned long>(id >> 32))),
+          low(static_cast<long>(static_cast<unsigned long>(id & 0xFFFFFFFFULL))) {}
+    Variant high, low;
+};
+
 template <typename T, typename... Extra>
 std::shared_ptr<T> wrap(ComPtr<IDispatch> object, Extra&&... extra) {
     if (!object) return nullptr;
@@ -28,6 +36,8 @@ public:
     std::wstring name() override { return d_.getString(L"Name"); }
     long playlistId() override { return d_.getLong(L"PlaylistID"); }
     long trackId() override { return d_.getLong(L"TrackID"); }
+
+    IDispatch* dispatch() const { return d_.get(); }
 
 protected:
     void method(const wchar_t* member) const { Dispatch::check(d_.call(member)); }
@@ -103,6 +113,10 @@ public:
         Variant i(index);
         return wrap<ComTrack>(d_.getObject(L"ItemByPlayOrder", {&i}));
     }
+    TrackPtr itemByPersistentId(unsigned long long id) override {
+        IdHalves halves(id);
+        return wrap<ComTrack>(d_.getObject(L"ItemByPersistentID", {&halves.high, &halves.low}));
+    }
 
 private:
     Dispatch d_;
@@ -113,18 +127,21 @@ public:
     explicit ComPlaylist(ComPtr<IDispatch> object) : ComObject(std::move(object), Dispatch::KindPlaylist) {}
     void playFirstTrack() override { method(L"PlayFirstTrack"); }
     TrackCollectionPtr tracks() override { return wrap<ComTrackCollection>(d_.getObject(L"Tracks")); }
-    TrackCollectionPtr search(const std::wstring& text) override {
+    TrackCollectionPtr search(const std::wstring& text, long fields) override {
         Variant what(text);
-        Variant fields(0L);  // all fields
+        Variant where(fields);
         Variant result;
-        if (!succeeded(d_.call(L"Search", {&what, &fields}, &result))) return nullptr;
+        if (!succeeded(d_.call(L"Search", {&what, &where}, &result))) return nullptr;
         return wrap<ComTrackCollection>(result.toDispatch());
     }
+    long kind() override { return d_.getLong(L"Kind"); }
+    // Members of user playlists only: elsewhere the call fails and reads as none.
+    bool smart() override { return d_.getBool(L"Smart"); }
+    long specialKind() override { return d_.getLong(L"SpecialKind"); }
     bool shuffle() override { return d_.getBool(L"Shuffle"); }
     void setShuffle(bool on) override { Dispatch::check(d_.putBool(L"Shuffle", on)); }
     long songRepeat() override { return d_.getLong(L"SongRepeat"); }
     void setSongRepeat(long repeat) override { Dispatch::check(d_.putLong(L"SongRepeat", repeat)); }
-    IDispatch* dispatch() const { return d_.get(); }
 };
 
 class ComPlaylistCollection : public PlaylistCollection {
@@ -135,6 +152,10 @@ public:
     PlaylistPtr item(long index) override {
         Variant i(index);
         return wrap<ComPlaylist>(d_.getObject(L"Item", {&i}));
+    }
+    PlaylistPtr itemByPersistentId(unsigned long long id) override {
+        IdHalves halves(id);
+        return wrap<ComPlaylist>(d_.getObject(L"ItemByPersistentID", {&halves.high, &halves.low}));
     }
 
 private:
@@ -193,6 +214,17 @@ public:
     SourcePtr librarySource() override { return wrap<ComSource>(d_.getObject(L"LibrarySource")); }
     PlaylistPtr libraryPlaylist() override { return wrap<ComPlaylist>(d_.getObject(L"LibraryPlaylist")); }
     BrowserWindowPtr browserWindow() override { return wrap<ComBrowserWindow>(d_.getObject(L"BrowserWindow")); }
+    unsigned long long persistentId(Object& object) override {
+        auto* com = dynamic_cast<ComObject*>(&object);
+        if (com == nullptr || com->dispatch() == nullptr) return 0;
+        Variant which(com->dispatch());
+        Variant high, low;
+        if (!succeeded(d_.get(L"ITObjectPersistentIDHigh", high, {&which})) ||
+            !succeeded(d_.get(L"ITObjectPersistentIDLow", low, {&which})))
+            return 0;
+        return (static_cast<unsigned long long>(static_cast<unsigned long>(high.toLong())) << 32) |
+               static_cast<unsigned long>(low.toLong());
+    }
 
 private:
     Dispatch d_;
@@ -203,7 +235,7 @@ private:
 std::shared_ptr<App> makeComApp(ComPtr<IDispatch> application) { return wrap<ComApp>(std::move(application)); }
 
 IDispatch* dispatchOf(const Playlist& playlist) {
-    const auto* com = dynamic_cast<const ComPlaylist*>(&playlist);
+    const auto* com = dynamic_cast<const ComObject*>(&playlist);
     return com != nullptr ? com->dispatch() : nullptr;
 }
 

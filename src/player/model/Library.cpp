@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <set>
 
+#include "player/PlayerInterface.h"
 #include "win/util/TextCodec.h"
 
 namespace tavelapp {
@@ -428,6 +429,9 @@ Library parseLibraryXml(const std::string& bytes) {
                         if (trackIds.count(id)) data.trackIds.push_back(id);
                     }
                 }
+                data.smart = p.find("Smart Info") != nullptr || p.find("Smart Criteria") != nullptr;
+                const Value* folder = p.find("Folder");
+                if (folder && folder->kind == Value::True) data.specialKind = SpecialKindFolder;
                 const Value* master = p.find("Master");
                 const bool isMaster = !haveMaster && master && master->kind == Value::True;
                 // Missing or repeated ids get fresh ones below.

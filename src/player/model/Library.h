@@ -33,6 +33,8 @@ struct PlaylistData {
     bool shuffle = false;
     long songRepeat = 0;
     unsigned long long persistentId = 0;  // the file's "Playlist Persistent ID"; 0 = none
+    bool smart = false;                   // the file has its rules ("Smart Info")
+    long specialKind = 0;                 // PlaylistSpecialKind: folders only
 };
 
 // The library: all tracks, and the playlists in display order. The first

@@ -254,6 +254,16 @@ public:
         });
     }
 
+    TrackPtr itemByPersistentId(unsigned long long id) override {
+        return impl_.call([&](Events&) -> TrackPtr {
+            const Impl::PlaylistEntry* p = impl_.playlist(playlistId_);
+            if (!p) return nullptr;
+            const std::vector<long>& list = ids(*p);
+            const long at = impl_.findPersistentLocked(list, id);
+            return at >= 0 ? makeTrack(model_, list[static_cast<std::size_t>(at)], playlistId_) : nullptr;
+        });
+    }
+
 private:
     const std::vector<long>& ids(const Impl::PlaylistEntry& p) const { return fixed_ ? found_ : p.data.trackIds; }
 
@@ -304,11 +314,31 @@ public:
         });
     }
 
-    TrackCollectionPtr search(const std::wstring& text) override {
+    TrackCollectionPtr search(const std::wstring& text, long fields) override {
         return impl_.call([&](Events&) -> TrackCollectionPtr {
-            std::vector<long> found = impl_.searchLocked(playlistId_, text);
+            std::vector<long> found = impl_.searchLocked(playlistId_, text, fields);
             if (found.empty()) return nullptr;
             return std::make_shared<ModelTrackCollection>(model_, playlistId_, std::move(found));
+        });
+    }
+
+    long kind() override {
+        return impl_.call([&](Events&) {
+            const Impl::PlaylistEntry* p = impl_.playlist(playlistId_);
+            if (!p) return static_cast<long>(PlaylistKindUnknown);
+            return static_cast<long>(p == &impl_.playlists.front() ? PlaylistKindLibrary : PlaylistKindUser);
+        });
+    }
+    bool smart() override {
+        return impl_.call([&](Events&) {
+            const Impl::PlaylistEntry* p = impl_.playlist(playlistId_);
+            return p && p != &impl_.playlists.front() && p->data.smart;
+        });
+    }
+    long specialKind() override {
+        return impl_.call([&](Events&) {
+            const Impl::PlaylistEntry* p = impl_.playlist(playlistId_);
+            return p && p != &impl_.playlists.front() ? p->data.specialKind : static_cast<long>(SpecialKindNone);
         });
     }
 
@@ -355,6 +385,15 @@ public:
         return impl_.call([&](Events&) -> PlaylistPtr {
             if (index < 1 || index > static_cast<long>(impl_.playlists.size())) return nullptr;
             return makePlaylist(model_, impl_.playlists[static_cast<std::size_t>(index - 1)].data.playlistId);
+        });
+    }
+
+    PlaylistPtr itemByPersistentId(unsigned long long id) override {
+        return impl_.call([&](Events&) -> PlaylistPtr {
+            for (const Impl::PlaylistEntry& p : impl_.playlists) {
+                if (id != 0 && p.data.persistentId == id) return makePlaylist(model_, p.data.playlistId);
+            }
+            return nullptr;
         });
     }
 };
@@ -492,6 +531,10 @@ public:
     }
     BrowserWindowPtr browserWindow() override {
         return impl_.call([&](Events&) -> BrowserWindowPtr { return std::make_shared<ModelBrowserWindow>(model_); });
+    }
+    unsigned long long persistentId(Object& object) override {
+        auto* item = dynamic_cast<PersistentItem*>(&object);
+        return item != nullptr ? item->persistentId() : 0;
     }
 
 private:

@@ -376,7 +376,7 @@ void PlayerModel::Impl::quitLocked(Events& events) {
     events.push_back(DispQuitting);
 }
 
-std::vector<long> PlayerModel::Impl::searchLocked(long playlistId, const std::wstring& text) {
+std::vector<long> PlayerModel::Impl::searchLocked(long playlistId, const std::wstring& text, long fields) {
     std::vector<long> found;
     const PlaylistEntry* p = playlist(playlistId);
     if (!p) return found;
@@ -384,9 +384,39 @@ std::vector<long> PlayerModel::Impl::searchLocked(long playlistId, const std::ws
         const TrackEntry* t = track(id);
         if (!t) continue;
         const TrackData& d = t->data;
-        if (matchesAllWords(text, {&d.name, &d.album, &d.artist, &d.composer, &d.genre})) found.push_back(id);
+        std::vector<const std::wstring*> where;
+        switch (fields) {
+            case SearchArtists:
+                where = {&d.artist};
+                break;
+            case SearchAlbums:
+                where = {&d.album};
+                break;
+            case SearchComposers:
+                where = {&d.composer};
+                break;
+            case SearchSongNames:
+                where = {&d.name};
+                break;
+            case SearchVisible:  // the columns the player shows by default
+                where = {&d.name, &d.album, &d.artist, &d.genre};
+                break;
+            default:
+                where = {&d.name, &d.album, &d.artist, &d.composer, &d.genre};
+                break;
+        }
+        if (matchesAllWords(text, where)) found.push_back(id);
     }
     return found;
+}
+
+long PlayerModel::Impl::findPersistentLocked(const std::vector<long>& trackIds, unsigned long long id) {
+    if (id == 0) return -1;
+    for (std::size_t i = 0; i < trackIds.size(); ++i) {
+        const TrackEntry* t = track(trackIds[i]);
+        if (t && t->data.persistentId == id) return static_cast<long>(i);
+    }
+    return -1;
 }
 
 unsigned long long PlayerModel::Impl::newPersistentIdLocked() {

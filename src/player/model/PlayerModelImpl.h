@@ -68,7 +68,10 @@ struct PlayerModel::Impl {
     void setVolumeLocked(long volume, Events& events);
     void setMuteLocked(bool on, Events& events);
     void quitLocked(Events& events);
-    std::vector<long> searchLocked(long playlistId, const std::wstring& text);
+    // The playlist's tracks whose chosen fields (SearchField) hold every word.
+    std::vector<long> searchLocked(long playlistId, const std::wstring& text, long fields);
+    // The place of the track or playlist with that persistent id in `ids`, or -1.
+    long findPersistentLocked(const std::vector<long>& trackIds, unsigned long long id);
     // Editing as scripts do: a new, empty playlist after the others (its id), and
     // a track added to a playlist other than the library's (false when refused).
     unsigned long long newPersistentIdLocked();
