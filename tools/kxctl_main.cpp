@@ -11,7 +11,8 @@
 //                                     "answered <ms>", "silent" (no answer within
 //                                     ms) or "none" (no such window)
 //   kxctl player                      prints the running player's state as one line
-//                                     "state=<n> volume=<n> track=<id> name=<name>"
+//                                     "state=<n> volume=<n> track=<id> position=<s>
+//                                     playlist=<name> name=<name>"
 //                                     or "not-running"; never starts the player
 //   kxctl tracks [playlist]           prints the tracks of the running player's
 //                                     playlist of that name (default: the library),
@@ -111,7 +112,11 @@ int printPlayer() {
             track = current->trackId();
             name = current->name();
         }
-        std::printf("state=%ld volume=%ld track=%ld name=%s\n", state, volume, track, utf8(name).c_str());
+        const long position = app->playerPosition();
+        std::wstring playlist;
+        if (auto current = app->currentPlaylist()) playlist = current->name();
+        std::printf("state=%ld volume=%ld track=%ld position=%ld playlist=%s name=%s\n", state, volume, track, position,
+                    utf8(playlist).c_str(), utf8(name).c_str());
     });
     if (!read) std::printf("unreachable\n");
     return read ? 0 : 1;

@@ -5,7 +5,18 @@
 
 (() => {
   const $ = (id) => document.getElementById(id);
-  const lang = /^ja\b/i.test(navigator.language || '') ? 'ja' : 'en';
+  // The address's ?lang= first, then the browser's languages in its order.
+  function pickLanguage() {
+    const asked = new URLSearchParams(location.search).get('lang');
+    if (asked === 'ja' || asked === 'en') return asked;
+    const tags = navigator.languages && navigator.languages.length ? navigator.languages : [navigator.language || ''];
+    for (const tag of tags) {
+      if (/^ja\b/i.test(tag)) return 'ja';
+      if (/^en\b/i.test(tag)) return 'en';
+    }
+    return 'en';
+  }
+  const lang = pickLanguage();
 
   // English for the texts set from code, used when the language file lacks a
   // key (an older copy in the settings folder) or could not be read.
@@ -20,7 +31,23 @@
     PageRepeatOff: 'Repeat: off',
     PageRepeatOne: 'Repeat: one',
     PageRepeatAll: 'Repeat: all',
-    PageStars: '%1% stars',
+    PageShuffleOn: 'Shuffle: on',
+    PageShuffleOff: 'Shuffle: off',
+    PageRateOne: 'Rate 1 star',
+    PageRateMany: 'Rate %1% stars',
+    PageStartPlayer: 'Start the player',
+    PageFastForward: 'Fast forward',
+    PageRewind: 'Rewind',
+    PageResume: 'Resume playing',
+    PageMutedVolume: 'Muted (%1%)',
+    PageSent: 'Sent: %1%',
+    PageConfirmQuit: 'Quit the player on the PC?',
+    PageQuitPlayer: 'Quit the player',
+    PageCancel: 'Cancel',
+    PagePairExpiry: 'The code on the PC is valid for %1%.',
+    PagePairExpired: 'The code on the PC has expired.',
+    PagePairRenew: 'Show a new code',
+    PagePairCodeHint: '6 digits',
     PageNoActions: 'No actions.',
     PagePairRequestFailed: 'Could not ask the PC for a code (%1%).',
     PagePairCodeFormat: 'Enter the 6 digits shown on the PC.',
@@ -61,9 +88,11 @@
     for (const el of document.querySelectorAll('[data-t]')) {
       if (texts[el.dataset.t] != null) el.textContent = texts[el.dataset.t];
     }
+    for (const el of document.querySelectorAll('[data-ph]')) el.placeholder = t(el.dataset.ph);
     for (const el of document.querySelectorAll('[data-label]')) label(el, el.dataset.label);
     for (const star of document.querySelectorAll('.star')) {
-      star.setAttribute('aria-label', t('PageStars', star.dataset.stars));
+      const n = Number(star.dataset.stars);
+      star.setAttribute('aria-label', n === 1 ? t('PageRateOne') : t('PageRateMany', n));
       star.title = star.getAttribute('aria-label');
     }
     if (texts.PageTitle) document.title = texts.PageTitle;
@@ -79,14 +108,42 @@
   // Messages -------------------------------------------------------------
 
   let toastTimer = 0;
-  function toast(message) {
+  function toast(message, ms = 3500) {
     const el = $('toast');
     el.textContent = message;
     el.hidden = false;
     clearTimeout(toastTimer);
     toastTimer = setTimeout(() => {
       el.hidden = true;
-    }, 3500);
+    }, ms);
+  }
+
+  // Kolibrix out of reach: the bar stays at the top, the controls rest and the clock stops.
+  let offline = false;
+  function setOffline(value) {
+    // The clock stops where it stood, not at the last event's figure.
+    if (value && ticker && current && current.track) {
+      const position = (current.track.position || 0) + (performance.now() - positionAt) / 1000;
+      current = { ...current, track: { ...current.track, position } };
+    }
+    offline = value;
+    document.body.classList.toggle('offline', value);
+    setStatus(value ? t('PageOffline') : '');
+    if (current) render(current);
+  }
+
+  // Resolves true when the user confirms; a page without <dialog> asks the browser.
+  function confirmAction(text, yes) {
+    const dialog = $('confirm');
+    if (typeof dialog.showModal !== 'function') return Promise.resolve(window.confirm(text));
+    $('confirm-text').textContent = text;
+    $('confirm-yes').textContent = yes;
+    return new Promise((resolve) => {
+      dialog.addEventListener('close', () => resolve(dialog.returnValue === 'yes'), { once: true });
+      dialog.returnValue = '';
+      dialog.showModal();
+      $('confirm-no').focus();
+    });
   }
 
   function setStatus(message) {
@@ -140,12 +197,45 @@
   function pairError(message) {
     $('pair-error').textContent = message;
     $('pair-error').hidden = !message;
+    if (message) $('pair-code').setAttribute('aria-invalid', 'true');
+    else $('pair-code').removeAttribute('aria-invalid');
+  }
+
+  // The PC shows a device's ask for a while; past that a new ask shows a new code.
+  let expiryTimer = 0;
+  function showExpiry(seconds) {
+    clearInterval(expiryTimer);
+    const ends = performance.now() + seconds * 1000;
+    const tick = () => {
+      const left = Math.ceil((ends - performance.now()) / 1000);
+      const over = left <= 0;
+      $('pair-expiry').textContent = over ? t('PagePairExpired') : t('PagePairExpiry', clock(left));
+      $('pair-expiry').hidden = false;
+      $('pair-requested').hidden = over;
+      $('pair-renew').hidden = !over;
+      $('pair-request').hidden = true;
+      if (over) stopExpiry(false);
+    };
+    tick();
+    expiryTimer = setInterval(tick, 1000);
+  }
+  function stopExpiry(hide) {
+    clearInterval(expiryTimer);
+    expiryTimer = 0;
+    if (hide) {
+      $('pair-expiry').hidden = true;
+      $('pair-renew').hidden = true;
+      $('pair-request').hidden = false;
+    }
   }
 
   let actionsLoaded = false;
   function showRemote(initial) {
+    stopExpiry(true);
     $('pairing').hidden = true;
     $('remote').hidden = false;
+    offline = false;
+    document.body.classList.remove('offline');
     setStatus('');
     if (initial) render(initial);
     if (!actionsLoaded) loadActions();
@@ -155,14 +245,19 @@
   // Opens the remote when this browser is paired, the pairing screen when not.
   let retryMs = 1000;
   let retryTimer = 0;
-  async function resume() {
-    clearTimeout(retryTimer);
-    let response;
+  async function fetchState() {
     try {
-      response = await fetch('/api/state', { credentials: 'same-origin' });
+      return await fetch('/api/state', { credentials: 'same-origin' });
     } catch (e) {
-      return retryLater();
+      return null;
     }
+  }
+
+  // early: a request for the state already on its way (made with the texts').
+  async function resume(early) {
+    clearTimeout(retryTimer);
+    const response = await (early || fetchState());
+    if (!response) return retryLater();
     // Unpaired while the remote was open (removed on the PC): say why.
     if (response.status === 401) return showPairing($('remote').hidden ? '' : t('PageUnpaired'));
     if (!response.ok) return retryLater();
@@ -171,7 +266,7 @@
   }
 
   function retryLater() {
-    setStatus(t('PageOffline'));
+    setOffline(true);
     clearTimeout(retryTimer);
     retryTimer = setTimeout(resume, retryMs);
     retryMs = Math.min(retryMs * 2, 30000);
@@ -179,7 +274,7 @@
 
   // Pairing ----------------------------------------------------------------
 
-  $('pair-request').addEventListener('click', async () => {
+  async function askForCode() {
     pairError('');
     $('pair-requested').hidden = true;
     let response;
@@ -191,9 +286,18 @@
     if (response.status === 429) return pairError(t('PagePairLocked'));
     if (response.status === 403) return pairError(t('PagePairClosed'));
     if (!response.ok) return pairError(t('PagePairRequestFailed', await errorText(response)));
+    let answer = {};
+    try {
+      answer = await response.json();
+    } catch (e) {
+      // The countdown's default stays.
+    }
     $('pair-requested').hidden = false;
+    showExpiry(Number(answer.expires) > 0 ? Math.min(Number(answer.expires), 600) : 120);
     $('pair-code').focus();
-  });
+  }
+  $('pair-request').addEventListener('click', askForCode);
+  $('pair-renew').addEventListener('click', askForCode);
 
   $('pair-code').addEventListener('input', (e) => {
     const digits = e.target.value.replace(/\D/g, '').slice(0, 6);
@@ -235,7 +339,7 @@
     closeEvents();
     events = new EventSource('/api/events');
     events.addEventListener('state', (e) => {
-      setStatus('');
+      if (offline) setOffline(false);
       let state;
       try {
         state = JSON.parse(e.data);
@@ -246,10 +350,10 @@
     });
     events.addEventListener('open', () => {
       retryMs = 1000;
-      setStatus('');
+      if (offline) setOffline(false);
     });
     events.addEventListener('error', () => {
-      setStatus(t('PageOffline'));
+      setOffline(true);
       // Closed for good (refused, or not an event stream): find out whether
       // the pairing is gone; otherwise the browser reconnects by itself.
       if (events && events.readyState === EventSource.CLOSED) {
@@ -280,30 +384,35 @@
     current = state;
     const running = !!state.player;
     const track = running ? state.track : null;
-    $('banner').textContent = running ? '' : t('PagePlayerNotRunning');
     $('banner').hidden = running;
 
     $('track-name').textContent = track ? track.name : t('PageNothingPlaying');
+    $('track-name').title = track ? track.name : '';
     $('track-artist').textContent = track ? track.artist : '';
     $('track-album').textContent = track ? track.album : '';
     document.title = track && track.name ? `${track.name} - Kolibrix` : texts.PageTitle || 'Kolibrix';
     showArtwork(track && track.artwork ? String(track.id) : null);
 
     const playing = running && state.state === 'playing';
+    // Fast-forward and rewind: said so, with the time held; the big button resumes playing.
+    const seeking = running && (state.state === 'fastforward' || state.state === 'rewind');
+    $('play-mode').hidden = !seeking;
+    $('play-mode').textContent = seeking ? t(state.state === 'rewind' ? 'PageRewind' : 'PageFastForward') : '';
     $('playpause-icon').setAttribute('href', playing ? '#i-pause' : '#i-play');
-    label($('playpause'), playing ? 'PagePause' : 'PagePlay');
+    label($('playpause'), playing ? 'PagePause' : seeking ? 'PageResume' : 'PagePlay');
     $('playpause').dataset.playing = playing ? '1' : '0';
 
     positionAt = performance.now();
     showPosition();
-    if (playing && track) startTicking();
+    if (playing && track && !offline) startTicking();
     else stopTicking();
 
-    if (!volumeHeld()) showVolume(Number(state.volume) || 0);
+    if (!volumeHeld()) showVolume(running ? Number(state.volume) || 0 : null, running && !!state.mute);
     $('mute').setAttribute('aria-pressed', String(!!state.mute));
     $('mute-icon').setAttribute('href', state.mute ? '#i-muted' : '#i-vol');
     label($('mute'), state.mute ? 'PageUnmute' : 'PageMute');
     $('shuffle').setAttribute('aria-pressed', String(!!state.shuffle));
+    $('shuffle-text').textContent = t(state.shuffle ? 'PageShuffleOn' : 'PageShuffleOff');
     const repeat = { one: 'One', all: 'All' }[state.repeat] || 'Off';
     $('repeat').setAttribute('aria-pressed', String(repeat !== 'Off'));
     $('repeat-text').textContent = t(`PageRepeat${repeat}`);
@@ -313,11 +422,14 @@
       const n = Number(star.dataset.stars);
       star.classList.toggle('on', n <= stars);
       star.setAttribute('aria-pressed', String(n === stars));
-      star.disabled = !track;
+      star.disabled = !track || offline;
     }
-    for (const id of ['prev', 'playpause', 'next', 'mute', 'vol-down', 'vol-up', 'volume', 'shuffle', 'repeat']) {
-      $(id).disabled = !running;
+    // Not running: Play still starts the player (the server refuses where that is not allowed).
+    for (const id of ['prev', 'next', 'mute', 'vol-down', 'vol-up', 'volume', 'shuffle', 'repeat']) {
+      $(id).disabled = !running || offline;
     }
+    $('playpause').disabled = offline;
+    $('banner-start').disabled = offline;
   }
 
   // An SVG element has no hidden property: the attribute itself.
@@ -378,7 +490,8 @@
 
   // Controls ---------------------------------------------------------------
 
-  async function act(action, params) {
+  // sent: the name to confirm with once the program took the action.
+  async function act(action, params, sent) {
     const body = params ? { action, params } : { action };
     let response;
     try {
@@ -386,7 +499,10 @@
     } catch (e) {
       return toast(t('PageOffline'));
     }
-    if (response.ok) return;
+    if (response.ok) {
+      if (sent) toast(t('PageSent', sent), 1500);
+      return;
+    }
     if (response.status === 401) return showPairing(t('PageUnpaired'));
     const message = {
       400: 'PageActionUnknown',
@@ -398,7 +514,11 @@
   }
 
   $('prev').addEventListener('click', () => act('PreviousTrack'));
-  $('playpause').addEventListener('click', () => act('PlayPause'));
+  $('playpause').addEventListener('click', () => {
+    const mode = current && current.player ? current.state : '';
+    act(mode === 'fastforward' || mode === 'rewind' ? 'Resume' : 'PlayPause');
+  });
+  $('banner-start').addEventListener('click', () => act('Boot', null, t('PageStartPlayer')));
   $('next').addEventListener('click', () => act('NextTrack'));
   $('mute').addEventListener('click', () => act('Mute'));
   $('shuffle').addEventListener('click', () => act('Shuffle'));
@@ -426,9 +546,15 @@
     return dragging || performance.now() < holdUntil;
   }
 
-  function showVolume(volume) {
-    $('volume').value = String(volume);
-    $('volume-value').textContent = String(volume);
+  // null: not known (no player); muted: the figure is kept but shown as silent.
+  function showVolume(volume, muted) {
+    const slider = $('volume');
+    slider.value = String(volume ?? 0);
+    $('volume-value').textContent = volume == null ? '\u2013' : String(volume);
+    slider.closest('.volume').classList.toggle('muted', !!muted);
+    if (volume == null) slider.setAttribute('aria-valuetext', '\u2013');
+    else if (muted) slider.setAttribute('aria-valuetext', t('PageMutedVolume', volume));
+    else slider.removeAttribute('aria-valuetext');
   }
 
   function sendVolume(volume, now) {
@@ -469,7 +595,7 @@
 
   function stepVolume(delta) {
     const volume = Math.max(0, Math.min(100, Number(slider.value) + delta));
-    showVolume(volume);
+    showVolume(volume, current && current.mute);
     sendVolume(volume, true);
   }
   $('vol-down').addEventListener('click', () => stepVolume(-5));
@@ -500,7 +626,12 @@
         button.textContent = item.name || item.id;
         if (item.desc) button.title = item.desc;
         button.dataset.action = item.id;
-        button.addEventListener('click', () => act(item.id));
+        const name = item.name || item.id;
+        // Quitting the player ends what plays on the PC: asked first.
+        button.addEventListener('click', async () => {
+          if (/^(Boot)?Quit$/i.test(item.id) && !(await confirmAction(t('PageConfirmQuit'), t('PageQuitPlayer')))) return;
+          act(item.id, null, name);
+        });
         items.append(button);
       }
       details.append(summary, items);
@@ -541,8 +672,10 @@
     if (/^#pair=/.test(location.hash) && !(await pairByTicket())) resume();
   });
 
+  // The state is asked for with the texts, unless a ticket is to pair first.
+  const early = /^#pair=/.test(location.hash) ? null : fetchState();
   loadTexts().then(async () => {
     document.body.classList.remove('loading');
-    if (!(await pairByTicket())) resume();
+    if (!(await pairByTicket())) resume(early);
   });
 })();

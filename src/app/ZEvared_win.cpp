@@ -490,11 +490,16 @@ void ZEvared::onActionPluginNotify(ActionPluginMgr&, const std::shared_ptr<Actio
             }
             return;
         case ActionPluginMgr::ObservationEnded:
-            restartObservationTimer();
-            // The player went: no detection follows, so the pages are told here.
-            WebServer::snapshotTaken(std::make_shared<const PlayerState>());
-            [[fallthrough]];
         case ActionPluginMgr::ObservationStarted:
+            if (code == ActionPluginMgr::ObservationEnded) {
+                restartObservationTimer();
+                // The player went: no detection follows, so its followers are told here.
+                ChangeDetector::publish(std::make_shared<const PlayerState>());
+            } else {
+                // The player is back, maybe idle with no event to come: a fresh
+                // snapshot replaces the empty one at once.
+                ChangeDetector::requestSoon();
+            }
             if (Ini::instance().detail.notifyObservationState) {
                 const wchar_t* key =
                     code == ActionPluginMgr::ObservationStarted ? L"StartObservation" : L"EndObservation";

@@ -93,6 +93,10 @@ void ChangeDetector::setLampsListener(LampsListener listener) { lampsListener = 
 
 void ChangeDetector::setSnapshotListener(SnapshotListener listener) { snapshotListener = listener; }
 
+void ChangeDetector::publish(const std::shared_ptr<const PlayerState>& state) {
+    if (const SnapshotListener follower = snapshotListener.load()) follower(state);
+}
+
 unsigned long ChangeDetector::dropped() { return droppedDetections.load(); }
 bool ChangeDetector::detectionWaiting() { return waitingToCapture.load() > 0; }
 

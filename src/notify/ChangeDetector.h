@@ -63,6 +63,9 @@ public:
     // remote's pages, a layer above). Handed in at start.
     using SnapshotListener = void (*)(const std::shared_ptr<const PlayerState>& state);
     static void setSnapshotListener(SnapshotListener listener);
+    // Hands a snapshot taken outside a detection (the empty one of a player
+    // that went) to the same follower, so it never keeps an older one.
+    static void publish(const std::shared_ptr<const PlayerState>& state);
 
     // How the end of an action and each player event ask for a detection:
     // the requests of a short moment (an action and the events its change

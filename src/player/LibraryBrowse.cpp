@@ -180,6 +180,12 @@ R LibraryBrowse::ask(std::function<void(App&, R&)> work) {
 }
 
 LibraryBrowse::Page LibraryBrowse::search(const std::wstring& text, Field field, long offset, long limit) {
+    // Nothing to look for finds nothing; the player is not asked.
+    if (text.find_first_not_of(L" \t\r\n\u3000") == std::wstring::npos) {
+        Page none;
+        none.outcome = Outcome::Done;
+        return none;
+    }
     const long fields = searchFieldOf(field);
     return ask<Page>([text, fields, offset, limit](App& app, Page& page) {
         PlaylistPtr library = app.libraryPlaylist();
@@ -259,6 +265,23 @@ LibraryBrowse::Outcome LibraryBrowse::play(const std::string& playlistId, const 
                }
            })
         .outcome;
+}
+
+LibraryBrowse::Outcome LibraryBrowse::setPosition(long seconds, long& position) {
+    struct Moved {
+        Outcome outcome = Outcome::Busy;
+        long position = 0;
+    };
+    const Moved moved = ask<Moved>([seconds](App& app, Moved& answer) {
+        if (!app.currentTrack()) {
+            answer.outcome = Outcome::NotFound;
+            return;
+        }
+        app.setPlayerPosition(seconds);
+        answer.position = app.playerPosition();
+    });
+    position = moved.position;
+    return moved.outcome;
 }
 
 }  // namespace itunes

@@ -68,6 +68,9 @@ public:
     // The playlist's first track (no track id), the track within that playlist,
     // or the track within the library playlist (no playlist id).
     Outcome play(const std::string& playlistId, const std::string& trackId);
+    // Within the current track (the player keeps it inside the track); the
+    // position it then reports. NotFound when no track is current.
+    Outcome setPosition(long seconds, long& position);
 
     static std::string idText(unsigned long long id);
     // False for anything but 16 hex digits naming a non-zero id.

@@ -1,5 +1,7 @@
 #include "web/ProgramBackend.h"
 
+#include <algorithm>
+
 #include "player/PlayerState.h"
 #include "web/Clock.h"
 #include "web/StateJson.h"
@@ -17,6 +19,7 @@
 #include "config/Ini.h"
 #include "config/Lang.h"
 #include "notify/PlayerStateFactory.h"
+#include "player/LibraryBrowse.h"
 #include "win/file/FileSystem.h"
 #include "win/file/IniDocument.h"
 #include "win/util/CallbackGuard.h"
@@ -67,6 +70,7 @@ ProgramBackend::Program ProgramBackend::Program::running() {
                    ActionRunner::instance(),
                    ActionQueue::actions(),
                    WorkerPool::instance(),
+                   itunes::LibraryBrowse::instance(),
                    Lang::instance(),
                    Ini::instance(),
                    [] {
@@ -247,6 +251,114 @@ json ProgramBackend::buildTexts(const std::wstring& languageFile) const {
     for (const std::wstring& key : file.keyNames(L"Web"))
         out[wideToUtf8(key)] = wideToUtf8(unescapeText(file.getString(L"Web", key, std::wstring())));
     return out;
+}
+
+namespace {
+
+using itunes::LibraryBrowse;
+
+WebBackend::BrowseOutcome outcomeOf(LibraryBrowse::Outcome outcome) {
+    switch (outcome) {
+        case LibraryBrowse::Outcome::Done:
+            return WebBackend::BrowseOutcome::Done;
+        case LibraryBrowse::Outcome::NotFound:
+            return WebBackend::BrowseOutcome::NotFound;
+        case LibraryBrowse::Outcome::NotRunning:
+            return WebBackend::BrowseOutcome::PlayerNotRunning;
+        case LibraryBrowse::Outcome::Busy:
+            break;
+    }
+    return WebBackend::BrowseOutcome::TimedOut;
+}
+
+json pageJson(const LibraryBrowse::Page& page, long offset) {
+    json items = json::array();
+    for (const LibraryBrowse::Track& track : page.tracks)
+        items.push_back({{"id", track.id},
+                         {"name", wideToUtf8(track.name)},
+                         {"artist", wideToUtf8(track.artist)},
+                         {"album", wideToUtf8(track.album)},
+                         {"duration", std::max(0L, track.duration)}});
+    return json{{"total", page.total}, {"offset", offset}, {"items", items}};
+}
+
+}  // namespace
+
+void ProgramBackend::browse(std::function<void()> work, const BrowseDone& done) {
+    std::shared_ptr<std::atomic<int>> browsing = browsing_;
+    if (browsing->fetch_add(1) >= kMaxBrowsing) {
+        browsing->fetch_sub(1);
+        done(BrowseOutcome::TimedOut, nullptr);
+        return;
+    }
+    const bool submitted = program_.workers.submit([work, done, browsing] {
+        tavel::win::util::guarded("web remote library", work, [&] { done(BrowseOutcome::TimedOut, nullptr); });
+        browsing->fetch_sub(1);
+    });
+    if (!submitted) {
+        browsing->fetch_sub(1);
+        done(BrowseOutcome::TimedOut, nullptr);
+    }
+}
+
+void ProgramBackend::search(const std::string& text, SearchField field, long offset, long limit, BrowseDone done) {
+    static const LibraryBrowse::Field kFields[] = {LibraryBrowse::Field::All, LibraryBrowse::Field::Artists,
+                                                   LibraryBrowse::Field::Albums, LibraryBrowse::Field::Songs};
+    LibraryBrowse& library = program_.library;
+    const std::wstring wide = tavel::win::util::utf8ToWide(text);
+    const LibraryBrowse::Field kind = kFields[static_cast<int>(field)];
+    browse(
+        [&library, wide, kind, offset, limit, done] {
+            const LibraryBrowse::Page page = library.search(wide, kind, offset, limit);
+            done(outcomeOf(page.outcome), pageJson(page, offset));
+        },
+        done);
+}
+
+void ProgramBackend::playlists(BrowseDone done) {
+    LibraryBrowse& library = program_.library;
+    browse(
+        [&library, done] {
+            const LibraryBrowse::Playlists found = library.playlists();
+            json items = json::array();
+            for (const LibraryBrowse::Playlist& playlist : found.playlists)
+                items.push_back({{"id", playlist.id},
+                                 {"name", wideToUtf8(playlist.name)},
+                                 {"kind", playlist.kind},
+                                 {"count", std::max(0L, playlist.trackCount)}});
+            done(outcomeOf(found.outcome), json{{"items", items}});
+        },
+        done);
+}
+
+void ProgramBackend::playlistTracks(const std::string& id, long offset, long limit, BrowseDone done) {
+    LibraryBrowse& library = program_.library;
+    browse(
+        [&library, id, offset, limit, done] {
+            const LibraryBrowse::Page page = library.tracks(id, offset, limit);
+            done(outcomeOf(page.outcome), pageJson(page, offset));
+        },
+        done);
+}
+
+void ProgramBackend::play(const std::string& playlist, const std::string& track, BrowseDone done) {
+    LibraryBrowse& library = program_.library;
+    browse(
+        [&library, playlist, track, done] {
+            done(outcomeOf(library.play(playlist, track)), json{{"playing", true}});
+        },
+        done);
+}
+
+void ProgramBackend::setPosition(long seconds, BrowseDone done) {
+    LibraryBrowse& library = program_.library;
+    browse(
+        [&library, seconds, done] {
+            long position = 0;
+            const LibraryBrowse::Outcome outcome = library.setPosition(seconds, position);
+            done(outcomeOf(outcome), json{{"position", std::max(0L, position)}});
+        },
+        done);
 }
 
 void ProgramBackend::askToPair(const std::string& address) {

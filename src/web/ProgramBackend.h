@@ -19,6 +19,9 @@ class Ini;
 class Lang;
 class PlayerState;
 class WorkerPool;
+namespace itunes {
+class LibraryBrowse;
+}
 
 // The web remote's view of the program: the latest player snapshot, the
 // action lists and the language files; actions go to the main thread as
@@ -32,6 +35,7 @@ public:
         ActionRunner& runner;
         ActionQueue& queue;
         WorkerPool& workers;
+        itunes::LibraryBrowse& library;
         Lang& lang;
         const Ini& settings;  // read on the main thread only
         // The player's latest snapshot; null before the first.
@@ -49,6 +53,13 @@ public:
     void runAction(const std::wstring& name, const std::vector<std::wstring>& params, ActionDone done) override;
     nlohmann::json actions(const std::string& language) override;
     void artwork(ArtworkDone done) override;
+    void search(const std::string& text, SearchField field, long offset, long limit, BrowseDone done) override;
+    void playlists(BrowseDone done) override;
+    void playlistTracks(const std::string& id, long offset, long limit, BrowseDone done) override;
+    void play(const std::string& playlist, const std::string& track, BrowseDone done) override;
+    void setPosition(long seconds, BrowseDone done) override;
+    // Library requests waiting on the player at once; more are answered busy.
+    static const int kMaxBrowsing = 4;
     nlohmann::json texts(const std::string& language) override;
     void askToPair(const std::string& address) override;
     void pairingClosed(bool wrongGuesses) override;
@@ -66,6 +77,8 @@ public:
 private:
     nlohmann::json buildActions(const std::wstring& languageFile) const;
     nlohmann::json buildTexts(const std::wstring& languageFile) const;
+    // Runs a library request on a worker: the server's thread never waits on the player.
+    void browse(std::function<void()> work, const BrowseDone& done);
     std::wstring languageFile(const std::string& language) const;
 
     Program program_;
@@ -78,6 +91,7 @@ private:
     std::shared_ptr<const PlayerState> snapshot_;
     std::int64_t snapshotMs_ = 0;
     std::shared_ptr<std::atomic<int>> pending_;
+    std::shared_ptr<std::atomic<int>> browsing_ = std::make_shared<std::atomic<int>>(0);
 
     // The current track's picture, read once per track (on a worker as the
     // track changes), shared with the job that reads it.

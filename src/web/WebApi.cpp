@@ -151,10 +151,18 @@ const WebApi::Route WebApi::kRoutes[] = {
     {Method::Get, "/api/actions", Access::Paired, &WebApi::actions},
     {Method::Get, "/api/artwork", Access::Paired, &WebApi::artwork},
     {Method::GetOnly, "/api/events", Access::Paired, &WebApi::events},
+    {Method::Get, "/api/search", Access::Paired, &WebApi::search},
+    {Method::Get, "/api/playlists", Access::Paired, &WebApi::playlists},
+    {Method::Get, "/api/playlists/{id}/tracks", Access::Paired, &WebApi::playlistTracks},
+    {Method::Post, "/api/play", Access::Paired, &WebApi::play},
+    {Method::Post, "/api/position", Access::Paired, &WebApi::position},
+    {Method::Get, "/api/openapi.json", Access::Public, &WebApi::description},
     {Method::Get, "/texts.json", Access::Public, &WebApi::texts},
     {Method::Get, "/", Access::Public, &WebApi::page},
     {Method::Get, "/{file}", Access::Public, &WebApi::page},
 };
+
+std::vector<WebApi::Route> WebApi::routes() { return {std::begin(kRoutes), std::end(kRoutes)}; }
 
 void WebApi::handle(const WebRequest& request, std::int64_t nowMs, std::int64_t nowSeconds, const Respond& respond) {
     const std::size_t question = request.target.find('?');
@@ -228,8 +236,7 @@ void WebApi::page(Call& call) {
         return;
     }
     WebResponse response;
-    response.contentType = asset->contentType;
-    response.body.assign(reinterpret_cast<const char*>(asset->data), asset->size);
+    WebAssets::answer(*asset, call.request.ifNoneMatch, call.request.acceptEncoding, response);
     addCommonHeaders(response, false);
     // The page changes with the program only; a new one must be fetched after an update.
     response.headers.emplace_back("Cache-Control", "no-cache");
@@ -379,6 +386,100 @@ void WebApi::events(Call& call) {
     response.contentType = "text/event-stream";
     addCommonHeaders(response, true);
     call.respond(std::move(response));
+}
+
+void WebApi::description(Call& call) {
+    const WebAsset* asset = WebAssets::find("openapi.json");
+    if (asset == nullptr) {
+        call.respond(error(404, "not found", true));
+        return;
+    }
+    WebResponse response;
+    response.contentType = kJson;
+    response.body.assign(reinterpret_cast<const char*>(asset->data), asset->size);
+    addCommonHeaders(response, true);
+    call.respond(std::move(response));
+}
+
+namespace {
+
+// The answer of a library request, by how it went.
+WebBackend::BrowseDone browseAnswer(WebApi::Respond respond) {
+    return [respond](WebBackend::BrowseOutcome outcome, json answer) {
+        switch (outcome) {
+            case WebBackend::BrowseOutcome::Done:
+                respond(jsonResponse(200, answer));
+                return;
+            case WebBackend::BrowseOutcome::NotFound:
+                respond(WebApi::error(404, "not found", true));
+                return;
+            case WebBackend::BrowseOutcome::PlayerNotRunning:
+                respond(WebApi::error(503, "the player is not running", true));
+                return;
+            case WebBackend::BrowseOutcome::TimedOut:
+                respond(WebApi::error(504, "the player is busy or did not answer in time", true));
+                return;
+        }
+    };
+}
+
+const std::int64_t kMaxOffset = 1000000000;
+
+}  // namespace
+
+void WebApi::search(Call& call) {
+    WebFields fields = WebFields::ofQuery(call.query);
+    const std::optional<std::string> text = fields.text("q", true, 256);
+    const std::optional<std::string> field = fields.choice("field", {"all", "artists", "albums", "songs"});
+    const std::optional<std::int64_t> offset = fields.number("offset", 0, kMaxOffset, 0);
+    const std::optional<std::int64_t> limit = fields.number("limit", 1, kMaxPage, 20);
+    if (!fields.ok()) {
+        call.respond(badField(fields));
+        return;
+    }
+    const WebBackend::SearchField kind = *field == "artists"  ? WebBackend::SearchField::Artists
+                                         : *field == "albums" ? WebBackend::SearchField::Albums
+                                         : *field == "songs"  ? WebBackend::SearchField::Songs
+                                                              : WebBackend::SearchField::All;
+    backend_.search(*text, kind, static_cast<long>(*offset), static_cast<long>(*limit), browseAnswer(call.respond));
+}
+
+void WebApi::playlists(Call& call) { backend_.playlists(browseAnswer(call.respond)); }
+
+void WebApi::playlistTracks(Call& call) {
+    WebFields fields = WebFields::ofQuery(call.query);
+    const std::optional<std::int64_t> offset = fields.number("offset", 0, kMaxOffset, 0);
+    const std::optional<std::int64_t> limit = fields.number("limit", 1, kMaxPage, 20);
+    if (!fields.ok()) {
+        call.respond(badField(fields));
+        return;
+    }
+    backend_.playlistTracks(call.captures.at(0), static_cast<long>(*offset), static_cast<long>(*limit),
+                            browseAnswer(call.respond));
+}
+
+void WebApi::play(Call& call) {
+    WebFields fields = WebFields::ofBody(call.request.body);
+    const std::optional<std::string> playlist = fields.text("playlist", false, 64);
+    const std::optional<std::string> track = fields.text("track", false, 64);
+    if (fields.ok() && playlist->empty() && track->empty())
+        fields.reject("playlist", "send a playlist, a track or both");
+    if (!fields.ok()) {
+        call.respond(badField(fields));
+        return;
+    }
+    backend_.play(*playlist, *track, browseAnswer(call.respond));
+}
+
+void WebApi::position(Call& call) {
+    WebFields fields = WebFields::ofBody(call.request.body);
+    if (fields.ok() && !fields.has("seconds")) fields.reject("seconds", "missing");
+    const std::optional<std::int64_t> seconds = fields.number("seconds", 0, 86400, 0);
+    if (!fields.ok()) {
+        call.respond(badField(fields));
+        return;
+    }
+    backend_.setPosition(static_cast<long>(*seconds), browseAnswer(call.respond));
 }
 
 }  // namespace tavelapp

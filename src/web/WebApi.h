@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "web/HostCheck.h"
 #include "web/PairingStore.h"
@@ -23,6 +24,8 @@ public:
     using Respond = std::function<void(WebResponse)>;
     static const std::size_t kMaxBody = 4096;
     static const std::size_t kMaxActionParams = 16;
+    // Items in one page of a search or a playlist.
+    static const long kMaxPage = 50;
 
     WebApi(WebBackend& backend, HostCheck hosts, PairingStore& store, RateLimiter limiter);
 
@@ -52,6 +55,9 @@ public:
         void (WebApi::*handler)(Call& call);
     };
 
+    // The route table, for the check against the API's description.
+    static std::vector<Route> routes();
+
 private:
     static const Route kRoutes[];
 
@@ -65,6 +71,12 @@ private:
     void actions(Call& call);
     void artwork(Call& call);
     void events(Call& call);
+    void description(Call& call);
+    void search(Call& call);
+    void playlists(Call& call);
+    void playlistTracks(Call& call);
+    void play(Call& call);
+    void position(Call& call);
 
     void tellClosure();
 

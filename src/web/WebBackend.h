@@ -30,6 +30,18 @@ public:
     // off the server's thread.
     using ArtworkDone = std::function<void(std::shared_ptr<const std::string> bytes, std::string contentType)>;
     virtual void artwork(ArtworkDone done) = 0;
+    // The library as the phone browses it: the answer's JSON body (as
+    // docs/openapi.json describes it) once done, on any thread.
+    enum class BrowseOutcome { Done, NotFound, PlayerNotRunning, TimedOut };
+    using BrowseDone = std::function<void(BrowseOutcome outcome, nlohmann::json answer)>;
+    enum class SearchField { All, Artists, Albums, Songs };
+    virtual void search(const std::string& text, SearchField field, long offset, long limit, BrowseDone done) = 0;
+    virtual void playlists(BrowseDone done) = 0;
+    virtual void playlistTracks(const std::string& id, long offset, long limit, BrowseDone done) = 0;
+    // The playlist's first track, the track within the playlist, or the track
+    // within the library (either id may be empty, not both).
+    virtual void play(const std::string& playlist, const std::string& track, BrowseDone done) = 0;
+    virtual void setPosition(long seconds, BrowseDone done) = 0;
     // The [Web] texts of the language ("ja", "en").
     virtual nlohmann::json texts(const std::string& language) = 0;
     // Tells the PC's user that the device at `address` asks to pair; a

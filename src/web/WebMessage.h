@@ -16,6 +16,8 @@ struct WebRequest {
     std::string cookie;
     std::string authorization;
     std::string acceptLanguage;
+    std::string acceptEncoding;
+    std::string ifNoneMatch;
     std::string body;
     std::string peer;          // the peer's address, numeric
     std::string localAddress;  // the address the connection came in at

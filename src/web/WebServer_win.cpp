@@ -224,6 +224,8 @@ private:
         request.cookie = std::string(message[http::field::cookie]);
         request.authorization = std::string(message[http::field::authorization]);
         request.acceptLanguage = std::string(message[http::field::accept_language]);
+        request.acceptEncoding = std::string(message[http::field::accept_encoding]);
+        request.ifNoneMatch = std::string(message[http::field::if_none_match]);
         request.body = message.body();
         request.peer = peer_;
         request.localAddress = local_;

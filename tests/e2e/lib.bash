@@ -145,12 +145,14 @@ stop_player() {
   timeout 60 wine "$WORK/player/simplayer.exe" /unregserver >/dev/null 2>&1 || true
 }
 
-# Sets P_STATE, P_VOLUME, P_TRACK and P_NAME from the running player.
+# Sets P_STATE, P_VOLUME, P_TRACK, P_POSITION, P_PLAYLIST and P_NAME from the running player.
 read_player() {
   PLAYER_LINE=$(ctl player)
   P_STATE=$(sed -n 's/^state=\([0-9]*\) .*/\1/p' <<<"$PLAYER_LINE")
   P_VOLUME=$(sed -n 's/.* volume=\([0-9]*\) .*/\1/p' <<<"$PLAYER_LINE")
   P_TRACK=$(sed -n 's/.* track=\([0-9]*\) .*/\1/p' <<<"$PLAYER_LINE")
+  P_POSITION=$(sed -n 's/.* position=\([0-9]*\) .*/\1/p' <<<"$PLAYER_LINE")
+  P_PLAYLIST=$(sed -n 's/.* playlist=\(.*\) name=.*/\1/p' <<<"$PLAYER_LINE")
   P_NAME=$(sed -n 's/.* name=//p' <<<"$PLAYER_LINE")
 }
 

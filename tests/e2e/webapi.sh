@@ -25,13 +25,26 @@ printf '\xef\xbb\xbf[Lang]\r\nId=en\r\n[WebRemote]\r\nPort=%s\r\nAddress=127.0.0
   >"$SETTINGS/Option.ini"
 
 listening() { [ "$(ss -Hltn "sport = :$port" 2>/dev/null | grep -c .)" -ge 1 ]; }
-# The status of one request; curl's own arguments follow the path.
+# The status of one request; curl's own arguments follow the path. Each
+# answer is kept for the check against the API's description at the end.
+mkdir -p "$WORK/answers"
+touch "$WORK/answers/list"
 status() {
-  local path=$1
+  local path=$1 method=GET code n
   shift
-  curl -s -o "$WORK/body" -D "$WORK/headers" -w '%{http_code}' --max-time 10 "$@" "$base$path"
+  [[ " $* " == *" -d "* || " $* " == *" --data-binary "* ]] && method=POST
+  [[ " $* " =~ \ -X\ ([A-Z]+)\  ]] && method=${BASH_REMATCH[1]}
+  [[ " $* " == *" -I "* || " $* " == *" --head "* ]] && method=HEAD
+  code=$(curl -s -o "$WORK/body" -D "$WORK/headers" -w '%{http_code}' --max-time 10 "$@" "$base$path")
+  n=$(($(wc -l <"$WORK/answers/list") + 1))
+  cp "$WORK/body" "$WORK/answers/$n.body" 2>/dev/null || : >"$WORK/answers/$n.body"
+  printf '%s\t%s\t%s\t%s\n' "$method" "$path" "$code" "$(sed -n 's/^[Cc]ontent-[Tt]ype: *\([^;\r]*\).*/\1/p' "$WORK/headers")" \
+    >>"$WORK/answers/list"
+  echo "$code"
 }
 json() { python3 -c "import json,sys; print(json.load(open('$WORK/body'))$1)"; }
+# The id of the item named $1 in the body's list.
+item_id() { python3 -c "import json,sys; print(next(i['id'] for i in json.load(open('$WORK/body'))['items'] if i['name'] == sys.argv[1]))" "$1"; }
 
 check "nothing else holds port $port" '! listening'
 check "the player comes up" 'start_player "$build"'
@@ -123,6 +136,30 @@ check "the action lists come in the phone's language" \
   '[ "$(status "/api/actions?lang=en" -H "$auth")" = 200 ] && en=$(json "[\"groups\"][0][\"name\"]") &&
    [ "$(status /api/actions -H "$auth" -H "Accept-Language: ja-JP")" = 200 ] && ja=$(json "[\"groups\"][0][\"name\"]") &&
    [ -n "$en" ] && [ "$en" != "$ja" ]'
+
+# Choosing what plays: a search, a playlist's page, a track within it, the position.
+check "a search by album finds the album Night Ferry's tracks, by song name the one song" \
+  '[ "$(status "/api/search?q=Night%20Fer&field=albums" -H "$auth")" = 200 ] && [ "$(json "[\"total\"]")" -ge 2 ] &&
+   [ "$(status "/api/search?q=Night%20Fer&field=songs" -H "$auth")" = 200 ] && [ "$(json "[\"total\"]")" = 1 ] &&
+   found=$(json "[\"items\"][0][\"id\"]") && [ "$(json "[\"items\"][0][\"name\"]")" = "Night Ferry" ]'
+check "playing it from the search plays it" \
+  '[ "$(status /api/play -X POST -H "$auth" -d "{\"track\":\"$found\"}")" = 200 ] &&
+   wait_player "[ \"\$P_NAME\" = \"Night Ferry\" ] && [ \"\$P_STATE\" = 1 ]"'
+check "a page past the limit is refused by name" \
+  '[ "$(status "/api/search?q=a&limit=51" -H "$auth")" = 400 ] && [ "$(json "[\"field\"]")" = limit ]'
+check "the playlists: the library first, a smart one told apart" \
+  '[ "$(status /api/playlists -H "$auth")" = 200 ] && [ "$(json "[\"items\"][0][\"kind\"]")" = library ] &&
+   json "[\"items\"]" | grep -q "smart" && list=$(item_id Seaside)'
+check "a page of Seaside's tracks, and its third played within it" \
+  '[ "$(status "/api/playlists/$list/tracks?offset=2&limit=1" -H "$auth")" = 200 ] &&
+   third=$(json "[\"items\"][0][\"id\"]") && name=$(json "[\"items\"][0][\"name\"]") &&
+   [ "$(status /api/play -X POST -H "$auth" -d "{\"playlist\":\"$list\",\"track\":\"$third\"}")" = 200 ] &&
+   wait_player "[ \"\$P_NAME\" = \"$name\" ] && [ \"\$P_PLAYLIST\" = Seaside ]"'
+check "an unknown playlist: 404" '[ "$(status /api/playlists/00000000000000AB/tracks -H "$auth")" = 404 ]'
+check "the position set to 1:00 (55-65 s)" \
+  '[ "$(status /api/position -X POST -H "$auth" -d "{\"seconds\":60}")" = 200 ] &&
+   wait_player "[ \"\${P_POSITION:-0}\" -ge 55 ] && [ \"\$P_POSITION\" -le 65 ]"'
+check "the description is served" '[ "$(status /api/openapi.json)" = 200 ] && [ "$(json "[\"openapi\"]")" = 3.1.0 ]'
 
 # The used ticket was one wrong guess of loopback's; four wrong codes from
 # 127.0.0.2 make five, which lock all of loopback out, 127.0.0.1 too.
@@ -252,5 +289,8 @@ wait "$idle"
 read -r closed after <"$WORK/idle"
 check "a peer that went quiet mid-request is let go after 10 s (${after:-?} s)" \
   '[ "$closed" = True ] && [ "$after" -ge 8 ] && [ "$after" -le 20 ]'
+
+check "every answer fits docs/openapi.json ($(wc -l <"$WORK/answers/list") answers)" \
+  'web_check_answers "$here/../../docs/openapi.json" "$WORK/answers"'
 
 e2e_finish

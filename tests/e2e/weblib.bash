@@ -6,10 +6,11 @@ web_free_port() {
   /usr/bin/python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'
 }
 
-# Settings for a run in English with the web remote on 127.0.0.1:$1.
+# Settings for a run in English with the web remote on 127.0.0.1:$1; $2, when
+# given, is one more line of [Detail].
 web_settings() {
-  printf '[Lang]\r\nId=en\r\n[Detail]\r\nNotifyObservationState=0\r\n[WebRemote]\r\nPort=%s\r\nAddress=127.0.0.1\r\n' "$1" \
-    >"$SETTINGS/Option.ini"
+  printf '[Lang]\r\nId=en\r\n[Detail]\r\nNotifyObservationState=0\r\n%s[WebRemote]\r\nPort=%s\r\nAddress=127.0.0.1\r\n' \
+    "${2:+$2$'\r\n'}" "$1" >"$SETTINGS/Option.ini"
 }
 
 # Waits until something listens on 127.0.0.1:$1 (20 s at most).
@@ -47,4 +48,52 @@ web_read_qr() {
   sleep 0.5
   import -window root "$1" || return 1
   zbarimg -q --raw "$1" 2>/dev/null | grep -m1 '^http://'
+}
+# Checks every answer the API gave (folder $2: a "list" of method, path,
+# status and content type, and N.body) against the description $1: the path
+# and method must be described, the status listed for them, and a JSON body
+# valid against the status's schema.
+web_check_answers() {
+  /usr/bin/python3 - "$1" "$2" <<'PY'
+import json, re, sys, warnings
+warnings.simplefilter("ignore", DeprecationWarning)
+from jsonschema import Draft202012Validator
+from jsonschema.validators import RefResolver
+spec = json.load(open(sys.argv[1]))
+resolver = RefResolver.from_schema(spec)
+routes = sorted([(re.compile("^" + re.sub(r"\{[^}]+\}", "[^/]+", p) + "$"), p) for p in spec["paths"]], key=lambda r: r[1].count("{"))
+bad = 0
+# Refusals made before any route (foreign Host, cross-site, size, rate) may
+# come on every path, and 404 and 405 where no route or method fits.
+before_routes = {"403", "413", "429"}
+for n, line in enumerate(open(sys.argv[2] + "/list"), 1):
+    method, target, status, ctype = (line.rstrip("\n").split("\t") + [""])[:4]
+    if status == "000":
+        continue
+    path = target.split("?")[0]
+    found = [p for rx, p in routes if rx.match(path)]
+    op = spec["paths"][found[0]].get("get" if method == "HEAD" else method.lower()) if found else None
+    if op is None:
+        if status in before_routes | {"404", "405"}:
+            continue
+        print(f"{method} {path}: not described"); bad += 1; continue
+    answer = op["responses"].get(status)
+    if answer is None:
+        if status in before_routes:
+            continue
+        print(f"{method} {path}: status {status} not described"); bad += 1; continue
+    if "$ref" in answer:
+        answer = resolver.resolve(answer["$ref"])[1]
+    content = answer.get("content", {})
+    if ctype == "application/json" and method != "HEAD":
+        schema = content.get("application/json", {}).get("schema")
+        if schema is None:
+            print(f"{method} {path} {status}: a JSON body where none is described"); bad += 1; continue
+        body = json.load(open(f"{sys.argv[2]}/{n}.body"))
+        errors = list(Draft202012Validator(schema, resolver=resolver).iter_errors(body))
+        for e in errors[:3]:
+            print(f"{method} {path} {status}: {e.message} at {list(e.absolute_path)}")
+        bad += bool(errors)
+sys.exit(1 if bad else 0)
+PY
 }

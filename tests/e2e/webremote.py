@@ -9,6 +9,12 @@ answer a line on stdout (the shell script keeps the scenario and its checks).
   click <css>                taps the element; "ok"
   type <css> <text>          replaces the field's text; "ok"
   wait-visible <css> <ms>    "ok" once shown, else "timeout"
+  wait-hidden <css> <ms>     "ok" once not shown, else "timeout"
+  enabled <css>              "1" when the control can be used, else "0"
+  box <css>                  "<left> <top> <width> <height> <viewport height>"
+  view <light|dark> <W>x<H>  shows the page in that scheme at that size; "ok"
+  axe                        runs axe-core (a local copy, $KX_AXE) on the
+                             page: "<violations> <rule:nodes>..." or "missing"
   wait-text <css> <ms> <text>  "ok" once the element shows that text, else
                              "timeout <what it shows>"
   watch <css>                notes the next change of the element's text and
@@ -24,6 +30,7 @@ answer a line on stdout (the shell script keeps the scenario and its checks).
   quit
 Run by Debian's /usr/bin/python3, which has the selenium module.
 """
+import os
 import sys
 import time
 
@@ -33,6 +40,7 @@ from selenium.webdriver.chrome.service import Service
 from selenium.webdriver.common.by import By
 
 WIDTH, HEIGHT = 390, 844
+AXE = os.environ.get("KX_AXE", "/usr/local/share/kolibrix-npm/node_modules/axe-core/axe.min.js")
 
 
 def browser(lang):
@@ -88,6 +96,24 @@ def relaunch(driver, lang):
     return driver
 
 
+def view(driver, scheme, size):
+    width, height = (int(n) for n in size.split("x"))
+    driver.execute_cdp_cmd("Emulation.setEmulatedMedia", {
+        "features": [{"name": "prefers-color-scheme", "value": scheme}]})
+    driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride", {
+        "width": width, "height": height, "deviceScaleFactor": 2, "mobile": True,
+        "screenOrientation": {"type": "landscapePrimary" if width > height else "portraitPrimary",
+                              "angle": 90 if width > height else 0}})
+
+
+AXE_RUN = """
+const done = arguments[arguments.length - 1];
+axe.run(document, {resultTypes: ['violations']})
+  .then((r) => done(r.violations.map((v) => `${v.id}:${v.nodes.length}`)))
+  .catch((e) => done([`error:${e}`]));
+"""
+
+
 def run(driver, words, rest):
     command = words[0]
     find = lambda css: driver.find_element(By.CSS_SELECTOR, css)
@@ -111,6 +137,28 @@ def run(driver, words, rest):
     if command == "wait-visible":
         shown = until(int(words[2]), lambda: driver.find_elements(By.CSS_SELECTOR, words[1]) and find(words[1]).is_displayed())
         return "ok" if shown else "timeout"
+    if command == "wait-hidden":
+        gone = until(int(words[2]), lambda: not (driver.find_elements(By.CSS_SELECTOR, words[1]) and find(words[1]).is_displayed()))
+        return "ok" if gone else "timeout"
+    if command == "enabled":
+        return "1" if find(words[1]).is_enabled() else "0"
+    if command == "box":
+        box = driver.execute_script(
+            "const r = arguments[0].getBoundingClientRect(); return [r.left, r.top, r.width, r.height, innerHeight]"
+            ".map(Math.round)", find(words[1]))
+        return " ".join(str(n) for n in box)
+    if command == "view":
+        view(driver, words[1], words[2])
+        driver.execute_script("window.scrollTo(0, 0)")
+        return "ok"
+    if command == "axe":
+        if not os.path.exists(AXE):
+            return "missing " + AXE
+        with open(AXE, encoding="utf-8") as f:
+            driver.execute_script(f.read())
+        driver.set_script_timeout(60)
+        found = driver.execute_async_script(AXE_RUN)
+        return f"{len(found)} {' '.join(found)}".strip()
     if command == "wait-text":
         want = one_line(rest(3))
         matched = until(int(words[2]), lambda: one_line(find(words[1]).text) == want)

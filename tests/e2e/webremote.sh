@@ -5,9 +5,11 @@
 # link and is paired with nothing typed (a second use of the link is not). Then
 # taps on Play, Next and Volume down drive the simulated player (read over
 # COM); a hot key pressed on the PC changes the title on the page within a
-# second, without a reload. A phone without a ticket asks the PC; a click on
-# the notice opens a code for it, which OCR reads and the phone types.
-# Pictures of the page and the pairing window are kept in the artefacts.
+# second, without a reload. The player quits and starts again on the PC, and
+# the page follows both. The page is looked at in the dark, on its side and on
+# narrow phones, and axe-core checks it. A phone without a ticket asks the PC;
+# a click on the notice opens a code for it, which OCR reads and the phone
+# types. Pictures of the page and the pairing window are kept in the artefacts.
 # Loopback only.
 set -uo pipefail
 build=$1
@@ -25,7 +27,8 @@ have_ocr || { echo "FAIL tesseract with its Japanese and English data is not ins
 
 port=$(web_free_port)
 url="http://127.0.0.1:$port/"
-web_settings "$port"
+# Observation is retried every 3 s, so the player's return is seen in time.
+web_settings "$port" SynchroTime=3
 
 # The browser answers one line per command (see webremote.py); bounded, so a
 # hung browser fails its checks instead of holding the script.
@@ -88,6 +91,42 @@ check "the track's artwork replaces the placeholder" \
   'browser wait-visible "#artwork" 5000 && browser visible "#art-placeholder"; [ "$REPLY" = 0 ]'
 browser shot "$ART/web-remote.png"
 
+# The same page in the dark, on its side and on narrow phones.
+browser view dark 390x844 && browser shot "$ART/web-remote-dark.png"
+browser axe
+dark=$REPLY
+browser view light 390x844 && browser axe
+check "axe-core finds no violation on the remote, light ($REPLY) and dark ($dark)" '[ "$REPLY" = 0 ] && [ "$dark" = 0 ]'
+browser view light 844x390 && browser shot "$ART/web-remote-landscape.png"
+check "on its side (844x390) the transport is on the first screen" \
+  'browser box "#playpause"; read -r _ top _ height view <<<"$REPLY"; [ $((top + height)) -le "$view" ]'
+# Below 360 px the slider has a row of its own; "Repeat: off" stays on one line.
+for width in 360 359 280; do
+  browser view light "${width}x700"
+  browser box "#volume"
+  read -r _ _ slider _ <<<"$REPLY"
+  browser box "#repeat"
+  read -r _ _ _ repeat _ <<<"$REPLY"
+  [ "$width" -lt 360 ] && want=$((width - 40)) || want=100
+  check "at $width px the slider is $slider px wide (at least $want), Repeat one line ($repeat px high)" \
+    '[ "$slider" -ge "$want" ] && [ "$repeat" -le 52 ]'
+done
+browser view light 390x844
+
+# The player quits on the PC and comes back: the page follows both.
+check "the page says so when the player quits on the PC" \
+  'ctl player-quit 10000 >/dev/null; browser wait-visible "#banner" 10000'
+check "without the player, Play and \"Start the player\" can be tapped and the volume reads –" \
+  '{ browser enabled "#playpause"; [ "$REPLY" = 1 ]; } && { browser enabled "#banner-start"; [ "$REPLY" = 1 ]; } &&
+   { browser text "#volume-value"; [ "$REPLY" = "–" ]; }'
+wine "$WORK/player/simplayer.exe" >/dev/null 2>&1 &
+PLAYER_WIN=$(timeout 30 xdotool search --sync --onlyvisible --name '^simplayer$' 2>/dev/null | head -1)
+check "started again on the PC, within 5 s the page leaves \"not running\"" \
+  '[ -n "$PLAYER_WIN" ] && browser wait-hidden "#banner" 5000'
+check "a tap on Play, then on Next, drives the player that came back" \
+  'browser click "#playpause" && wait_player "[ \"\$P_STATE\" = 1 ]" && track=$P_TRACK &&
+   browser click "#next" && wait_player "[ \"\$P_TRACK\" != $track ]"'
+
 # The browser's language picks the texts.
 ja=$(sed -n 's/^PageActions=//p' "$SETTINGS/Langs/ja.lng" | tr -d '\r')
 check "a Japanese browser gets the Japanese page" 'browser relaunch ja && browser wait-text "#actions-title" 10000 "$ja"'
@@ -103,8 +142,12 @@ check "a second use of the same link does not pair" \
 # there opens the pairing window with a code for that device, which OCR reads.
 windows() { xdotool search --onlyvisible --classname '^kolibrix\.exe$' 2>/dev/null | sort; }
 before=$(windows)
+browser axe
+check "axe-core finds no violation on the pairing screen ($REPLY)" '[ "$REPLY" = 0 ]'
 check "asking the PC for a code makes no code but a notice on the PC" \
   'browser click "#pair-request" && browser wait-visible "#pair-requested" 5000'
+check "the page counts down how long the code on the PC is valid" \
+  'browser text "#pair-expiry"; [[ "$REPLY" =~ \ (2:00|1:5[0-9])\  ]]'
 for i in $(seq 20); do
   notice=$(comm -13 <(echo "$before") <(windows) | head -1)
   [ -n "$notice" ] && break
@@ -124,5 +167,5 @@ check "the code it shows for this device ($code) pairs it" \
   'browser type "#pair-code" "$code" && browser click "#pair-submit" && browser wait-visible "#remote" 10000'
 
 echo quit >&"${BROWSER[1]}"
-echo "     pictures: $ART/web-remote.png $ART/web-remote-ja.png"
+echo "     pictures: $ART/web-remote.png $ART/web-remote-dark.png $ART/web-remote-landscape.png $ART/web-remote-ja.png"
 e2e_finish

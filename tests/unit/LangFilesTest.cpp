@@ -189,7 +189,10 @@ const std::map<SectionKey, int>& formattedTexts() {
         {{"CommandLine", "Usage"}, 0},                  // escapes only: several lines
         {{"CommandLine", "ExitCodes"}, 0},              // escapes only: several lines
         // Formatted by the web remote's page.
-        {{"Web", "PageStars"}, 1},              // number of stars
+        {{"Web", "PageRateMany"}, 1},           // number of stars
+        {{"Web", "PageMutedVolume"}, 1},        // the volume kept under mute
+        {{"Web", "PageSent"}, 1},               // the action's name
+        {{"Web", "PagePairExpiry"}, 1},         // minutes and seconds left
         {{"Web", "PagePairRequestFailed"}, 1},  // the server's error
         {{"Web", "PagePairFailed"}, 1},         // the server's error
         {{"Web", "PageActionFailed"}, 1},       // the server's error

@@ -44,6 +44,7 @@ TEST_F(LibraryBrowseTest, SearchLooksOnlyInTheChosenFields) {
         {L"paper boats", Browse::Field::Songs, 1, L"Paper Boats"},
         {L"paper boatz", Browse::Field::All, 0, nullptr},
         {L"", Browse::Field::All, 0, nullptr},
+        {L" \u3000", Browse::Field::All, 0, nullptr},
     };
     for (const Case& c : cases) {
         const Browse::Page page = browse.search(c.text, c.field, 0, 50);

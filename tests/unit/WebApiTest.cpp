@@ -2,10 +2,13 @@
 
 #include <algorithm>
 #include <cstring>
+#include <fstream>
+#include <set>
 
 #include "web/PairingStore.h"
 #include "web/RateLimiter.h"
 #include "web/Sha256.h"
+#include "web/WebAssets.h"
 #include "web/WebApi.h"
 
 using namespace tavelapp;
@@ -30,11 +33,30 @@ public:
     }
     nlohmann::json actions(const std::string&) override { return {{"groups", nlohmann::json::array()}}; }
     void artwork(ArtworkDone done) override { done(nullptr, ""); }
+    void search(const std::string& text, SearchField field, long offset, long limit, BrowseDone done) override {
+        browsed = {{"q", text}, {"field", static_cast<int>(field)}, {"offset", offset}, {"limit", limit}};
+        done(browseOutcome, browsed);
+    }
+    void playlists(BrowseDone done) override { done(browseOutcome, {{"items", nlohmann::json::array()}}); }
+    void playlistTracks(const std::string& id, long offset, long limit, BrowseDone done) override {
+        browsed = {{"id", id}, {"offset", offset}, {"limit", limit}};
+        done(browseOutcome, browsed);
+    }
+    void play(const std::string& playlist, const std::string& track, BrowseDone done) override {
+        browsed = {{"playlist", playlist}, {"track", track}};
+        done(browseOutcome, {{"playing", true}});
+    }
+    void setPosition(long seconds, BrowseDone done) override {
+        browsed = {{"seconds", seconds}};
+        done(browseOutcome, {{"position", seconds}});
+    }
     nlohmann::json texts(const std::string& language) override { return {{"lang", language}}; }
     void askToPair(const std::string& address) override { asked.push_back(address); }
     void pairingClosed(bool wrongGuesses) override { closed.push_back(wrongGuesses); }
 
     ActionOutcome outcome = ActionOutcome::Queued;
+    BrowseOutcome browseOutcome = BrowseOutcome::Done;
+    nlohmann::json browsed;
     std::wstring ran;
     std::vector<std::wstring> ranParams;
     std::vector<std::string> asked;
@@ -361,6 +383,79 @@ TEST(WebApi, ActionsAndTheirAnswers) {
     EXPECT_EQ("ja", nlohmann::json::parse(h.send("GET", "/texts.json?lang=ja").body)["lang"]);
 }
 
+TEST(WebApi, LibraryRoutesReadTheirParametersByNameAndTellHowTheBrowseWent) {
+    Harness h;
+    const std::string token = h.pair();
+    const auto send = [&](const char* method, const std::string& target, const std::string& body = "") {
+        return h.send(method, target, body, "192.168.1.20", token);
+    };
+    const struct {
+        const char* method;
+        std::string target;
+        std::string body;
+        int status;
+        const char* field;       // named in a 400
+        const char* backendSaw;  // what the backend was asked, as JSON
+    } cases[] = {
+        {"GET", "/api/search?q=Jude", "", 200, "", R"({"field":0,"limit":20,"offset":0,"q":"Jude"})"},
+        {"GET", "/api/search?q=Hey+J%C3%BCde&field=songs&offset=3&limit=50", "", 200, "",
+         R"({"field":3,"limit":50,"offset":3,"q":"Hey Jüde"})"},
+        {"GET", "/api/search?q=a&limit=51", "", 400, "limit", nullptr},
+        {"GET", "/api/search?q=a&limit=0", "", 400, "limit", nullptr},
+        {"GET", "/api/search?q=a&offset=-1", "", 400, "offset", nullptr},
+        {"GET", "/api/search?q=a&offset=2x", "", 400, "offset", nullptr},
+        {"GET", "/api/search?q=a&field=song", "", 400, "field", nullptr},
+        {"GET", "/api/search?q=a&field=songsX", "", 400, "field", nullptr},
+        {"GET", "/api/search?q=", "", 400, "q", nullptr},
+        {"GET", "/api/search?q=" + std::string(257, 'a'), "", 400, "q", nullptr},
+        {"GET", "/api/playlists/0123456789ABCDEF/tracks?limit=50", "", 200, "",
+         R"({"id":"0123456789ABCDEF","limit":50,"offset":0})"},
+        {"GET", "/api/playlists//tracks", "", 404, "", nullptr},
+        {"GET", "/api/playlists/X/tracks/more", "", 404, "", nullptr},
+        {"POST", "/api/play", R"({"playlist":"A","track":"B"})", 200, "", R"({"playlist":"A","track":"B"})"},
+        {"POST", "/api/play", R"({"track":"B"})", 200, "", R"({"playlist":"","track":"B"})"},
+        {"POST", "/api/play", R"({})", 400, "playlist", nullptr},
+        {"POST", "/api/play", R"({"track":7})", 400, "track", nullptr},
+        {"POST", "/api/position", R"({"seconds":86400})", 200, "", R"({"seconds":86400})"},
+        {"POST", "/api/position", R"({"seconds":86401})", 400, "seconds", nullptr},
+        {"POST", "/api/position", R"({"seconds":1.5})", 400, "seconds", nullptr},
+        {"POST", "/api/position", R"({})", 400, "seconds", nullptr},
+        {"GET", "/api/position", "", 405, "", nullptr},
+    };
+    for (const auto& c : cases) {
+        h.backend.browsed = nullptr;
+        const WebResponse answer = send(c.method, c.target, c.body);
+        EXPECT_EQ(c.status, answer.status) << c.target << " " << c.body;
+        if (c.status == 400) EXPECT_EQ(c.field, nlohmann::json::parse(answer.body).value("field", "")) << c.target;
+        EXPECT_EQ(c.backendSaw ? nlohmann::json::parse(c.backendSaw) : nlohmann::json(), h.backend.browsed)
+            << c.target << " " << c.body;
+    }
+    const std::pair<WebBackend::BrowseOutcome, int> outcomes[] = {{WebBackend::BrowseOutcome::NotFound, 404},
+                                                                  {WebBackend::BrowseOutcome::PlayerNotRunning, 503},
+                                                                  {WebBackend::BrowseOutcome::TimedOut, 504}};
+    for (const auto& [outcome, status] : outcomes) {
+        h.backend.browseOutcome = outcome;
+        EXPECT_EQ(status, send("GET", "/api/playlists").status);
+    }
+    EXPECT_EQ(401, h.send("GET", "/api/playlists").status);
+}
+
+// Every route is in the API's description with its method, and the description
+// has no path the program does not answer.
+TEST(WebApi, TheDescriptionNamesEveryRoute) {
+    std::ifstream file(std::string(KOLIBRIX_SOURCE_DIR) + "/docs/openapi.json");
+    const nlohmann::json description = nlohmann::json::parse(file, nullptr, false);
+    ASSERT_TRUE(description.is_object());
+    std::set<std::string> described;
+    for (const auto& [path, operations] : description["paths"].items())
+        for (const auto& [method, operation] : operations.items())
+            described.insert(method + " " + path);
+    std::set<std::string> routed;
+    for (const WebApi::Route& route : WebApi::routes())
+        routed.insert((route.method == WebApi::Method::Post ? "post " : "get ") + std::string(route.pattern));
+    EXPECT_EQ(routed, described);
+}
+
 TEST(RateLimiter, ASpentBucketIsNeverForgottenAndForgedRequestsSpendNone) {
     RateLimiter limiter(3, 10, 2);
     for (int i = 0; i < 3; ++i)
@@ -395,4 +490,60 @@ TEST(RateLimiter, ASpentBucketIsNeverForgottenAndForgedRequestsSpendNone) {
     EXPECT_EQ(401, h.send("GET", "/api/state", "", "::1").status);
     EXPECT_EQ(429, h.send("GET", "/api/state", "", "127.0.0.1").status);
     EXPECT_EQ(401, h.send("GET", "/api/state", "", "2001:db8::1").status);
+}
+
+namespace {
+
+std::string headerOf(const WebResponse& response, const std::string& name) {
+    for (const auto& header : response.headers)
+        if (header.first == name) return header.second;
+    return "-";
+}
+
+}  // namespace
+
+TEST(WebAssets, ATagSparesTheBodyAndGzipGoesWhereTaken) {
+    for (const char* name : {"index.html", "app.js", "app.css"}) {
+        const WebAsset* asset = WebAssets::find(name);
+        ASSERT_NE(asset, nullptr) << name;
+        ASSERT_NE(asset->gzip, nullptr) << name;
+        const unsigned char* end = asset->gzip + asset->gzipSize;
+        ASSERT_EQ(std::memcmp(asset->gzip, "\x1f\x8b\x08", 3), 0) << name;
+        EXPECT_EQ(end[-4] | end[-3] << 8 | end[-2] << 16 | static_cast<std::uint32_t>(end[-1]) << 24, asset->size);
+    }
+    const WebAsset& page = *WebAssets::find("index.html");
+    const std::string plain = page.etag;
+    const std::string zipped = plain.substr(0, plain.size() - 1) + "-gz\"";
+    const struct {
+        const char* acceptEncoding;
+        std::string ifNoneMatch;
+        int status;
+        bool gzip;
+    } cases[] = {
+        {"gzip, deflate, br", "", 200, true},
+        {"", "", 200, false},
+        {"GZIP;q=0.5", "", 200, true},
+        {"gzip;q=0", "", 200, false},
+        {"gzip;q=0.001", "", 200, true},
+        {"br, *;q=0", "", 200, false},
+        {"xgzip, gzipx", "", 200, false},
+        {"gzip", zipped, 304, true},
+        {"gzip", "\"other\", W/" + zipped, 304, true},
+        {"gzip", "*", 304, true},
+        // The plain form's tag does not stand for the compressed one, nor back.
+        {"gzip", plain, 200, true},
+        {"", zipped, 200, false},
+        {"", plain, 304, false},
+        {"", plain.substr(0, plain.size() - 1), 200, false},
+    };
+    for (const auto& c : cases) {
+        WebResponse response;
+        WebAssets::answer(page, c.ifNoneMatch, c.acceptEncoding, response);
+        const std::string label = std::string(c.acceptEncoding) + " / " + c.ifNoneMatch;
+        EXPECT_EQ(response.status, c.status) << label;
+        EXPECT_EQ(headerOf(response, "ETag"), c.gzip ? zipped : plain) << label;
+        EXPECT_EQ(headerOf(response, "Content-Encoding"), c.gzip && c.status == 200 ? "gzip" : "-") << label;
+        EXPECT_EQ(headerOf(response, "Vary"), "Accept-Encoding") << label;
+        EXPECT_EQ(response.body.size(), c.status == 304 ? 0 : c.gzip ? page.gzipSize : page.size) << label;
+    }
 }
