@@ -34,6 +34,9 @@ SettingAction resolveSettingAction(const std::wstring& value, bool allowShowOpti
 // Display time of a queued notification: track notifications have their own.
 int displayTimeFor(const std::string& messageKey, const Settings& settings);
 
+// Held by the one running copy; a second start looks for it.
+const wchar_t kSingleInstanceMutex[] = L"tavelapp_Kolibrix";
+
 // The command line rule: only "-f" with blanks (U+0020) around it skips the single-copy check.
 bool skipsSingleInstanceCheck(const std::wstring& commandLine);
 
