@@ -82,6 +82,9 @@ CommandRequest::Parsed CommandRequest::parse(const std::vector<std::wstring>& ar
         return Parsed::Start;
     const std::wstring word = tavel::win::util::asciiLower(arguments[0].substr(1));
     const std::size_t rest = arguments.size() - 1;
+    // Any other switch ("-F", "--f", "-f x") is ignored as it always was: the program starts.
+    if (word != L"?" && word != L"help" && word != L"quit" && word != L"pair" && word != L"action")
+        return Parsed::Start;
     if (word == L"?" || word == L"help") return Parsed::Help;
     if (word == L"quit" || word == L"pair") {
         out.kind = word == L"quit" ? Kind::Quit : Kind::Pair;

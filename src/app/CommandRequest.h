@@ -37,7 +37,8 @@ public:
 
     enum class Parsed { Start, Help, Send, BadUsage };
     // The arguments after the program's name. Start: none, or a first one that
-    // is no switch (ignored, as always); switches start with '/' or '-'.
+    // is none of the commands (ignored, as always). The commands are /action,
+    // /quit, /pair, /? and /help, also with '-', in any case.
     static Parsed parse(const std::vector<std::wstring>& arguments, CommandRequest& out);
 
     // The payload; empty when the request breaks a limit.
