@@ -50,7 +50,11 @@ TEST(ControllerRules, SingleInstanceSwitch) {
 // UTF-16 units also where wchar_t is wider, and what it sends arrives the same.
 TEST(ControllerRules, CommandLineLimits) {
     using P = CommandRequest::Parsed;
-    const std::wstring pairs(CommandRequest::kMaxTextUnits / 2, L'\U0001F3B5');  // two units each
+    // Two UTF-16 units each; a string literal, as a wide character would not
+    // hold it where wchar_t has 16 bits.
+    std::wstring pairs;
+    for (std::size_t i = 0; i < CommandRequest::kMaxTextUnits / 2; ++i)
+        pairs += L"\U0001F3B5";
     std::vector<std::wstring> args(CommandRequest::kMaxParams + 2, pairs);
     args[0] = L"-ACTION";
     CommandRequest sent, back;
