@@ -114,7 +114,8 @@
           : { 429: 1, 503: 1, 504: 1 }[answer.status]
             ? failureKey(answer.status)
             : null;
-    setState(el, key ? t(key) : t('PageLoadFailed', answer.body.error || answer.status), retry);
+    // Without the player a retry cannot help: the list asks again once it is back.
+    setState(el, key ? t(key) : t('PageLoadFailed', answer.body.error || answer.status), answer.status !== 503 && retry);
   }
 
   async function play(body, name) {
