@@ -11,7 +11,7 @@
 
 namespace tavelapp {
 
-class Ini;
+struct Settings;
 
 namespace amazon {
 
@@ -80,8 +80,8 @@ private:
     void report(unsigned message, std::size_t first, std::size_t second) const;
     void addProduct(const std::string& page);
     // Fill the items and count the steps; Found when there are items to download.
-    int searchStore(const Ini& settings, const std::wstring& keywords, std::size_t& step, std::size_t& total);
-    int searchMusicBrainz(const Ini& settings, const std::wstring& keywords, const std::wstring& artist,
+    int searchStore(const Settings& settings, const std::wstring& keywords, std::size_t& step, std::size_t& total);
+    int searchMusicBrainz(const Settings& settings, const std::wstring& keywords, const std::wstring& artist,
                           const std::wstring& album, std::size_t& total);
     // Downloads every item's picture into a temporary file; true when any arrived.
     bool downloadPictures(std::int32_t key, std::size_t& step, std::size_t total);

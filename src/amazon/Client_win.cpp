@@ -178,14 +178,14 @@ int Client::search(const std::wstring& keywords, const std::wstring& artist, con
     deadline_ = std::chrono::steady_clock::now() + timeLimit_;
     std::size_t step = 0, total = 0;
     // One published snapshot for the whole search, which runs on a worker.
-    const std::shared_ptr<const Ini> settings = Ini::snapshot();
+    const std::shared_ptr<const Settings> settings = Ini::snapshot();
     const int found = provider_ == MusicBrainz ? searchMusicBrainz(*settings, keywords, artist, album, total)
                                                : searchStore(*settings, keywords, step, total);
     if (found != Found) return found;
     return downloadPictures(albumKey(artist, album), step, total) ? Found : NoPicture;
 }
 
-int Client::searchStore(const Ini& settings, const std::wstring& keywords, std::size_t& step, std::size_t& total) {
+int Client::searchStore(const Settings& settings, const std::wstring& keywords, std::size_t& step, std::size_t& total) {
     const std::string url = searchAddress_ + "/exec/obidos/search-handle-url?index=music-jp&rank=" +
                             sortOrder(settings.artwork.artworkListSort) + "&field-keywords=" + encodeKeywords(keywords);
     std::string page;
@@ -207,7 +207,7 @@ int Client::searchStore(const Ini& settings, const std::wstring& keywords, std::
     return Found;
 }
 
-int Client::searchMusicBrainz(const Ini& settings, const std::wstring& keywords, const std::wstring& artist,
+int Client::searchMusicBrainz(const Settings& settings, const std::wstring& keywords, const std::wstring& artist,
                               const std::wstring& album, std::size_t& total) {
     int limit = settings.artwork.numDownloadArtworks;
     if (limit < 1 || limit > 10) limit = 1;

@@ -2,6 +2,9 @@
 
 #include <cstdio>
 
+#include "action/ActionRequest.h"
+#include "win/util/MainThread.h"
+
 namespace tavelapp {
 
 const wchar_t AppWnd::kClassPrefix[] = L"tavelapp:AppWnd:";
@@ -43,7 +46,11 @@ LRESULT AppWnd::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             // the tray since start would be lost.
             if (wParam != FALSE && controller_ != nullptr) controller_->saveSettings();
             return 0;
+        case WM_COPYDATA:
+            // Answered at once: what takes long (the pairing window) runs after the answer.
+            return CommandChannel::receive(reinterpret_cast<const COPYDATASTRUCT*>(lParam), *this);
         case WM_DESTROY:
+            CommandChannel::unmarkTarget(hwnd());
             // A top-level frame ends the message loop when it goes. After the
             // loop the quit message would only close the boxes shown at exit.
             if (controller_ == nullptr || !controller_->exiting()) {
@@ -62,6 +69,40 @@ void AppWnd::beginExit() {
 
 void AppWnd::showNotifyWnd(ZEvared& controller, const NotifyWndInfo& info) {
     if (controller_ != nullptr) controller.showNotifyWndDirect(info);
+}
+
+int AppWnd::onCommandRequest(const CommandRequest& request) {
+    const bool exiting = controller_ != nullptr && controller_->exiting();
+    switch (request.kind) {
+        case CommandRequest::Kind::Quit:
+            // As the tray's Exit; once the exit began, a further quit would only close its boxes.
+            if (!exiting) ::PostQuitMessage(0);
+            return CommandRequest::kDone;
+        case CommandRequest::Kind::Pair: {
+            if (exiting) return CommandRequest::kNotRunning;
+            const bool posted = tavel::win::util::MainThread::post([] {
+                if (ZEvared* controller = ZEvared::live()) controller->showPairing(std::string());
+            });
+            return posted ? CommandRequest::kDone : CommandRequest::kBusy;
+        }
+        case CommandRequest::Kind::Action:
+            break;
+    }
+    if (exiting) return CommandRequest::kNotRunning;
+    // Still starting, or the inputs are off (the options sheet is open, or Kolibrix is turned off).
+    if (controller_ == nullptr || !controller_->enabled()) return CommandRequest::kBusy;
+    switch (action::runRequest(action::RequestTarget::running(), request.name, request.params, true, true)) {
+        case action::RequestOutcome::Queued:
+            return CommandRequest::kDone;
+        case action::RequestOutcome::Unknown:
+        case action::RequestOutcome::Forbidden:
+            return CommandRequest::kUnknownAction;
+        case action::RequestOutcome::PlayerNotRunning:
+            return CommandRequest::kPlayerOff;
+        case action::RequestOutcome::Busy:
+            break;
+    }
+    return CommandRequest::kBusy;
 }
 
 void AppWnd::onPluginChange0(ZEvared&) {}

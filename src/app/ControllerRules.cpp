@@ -29,7 +29,7 @@ SettingAction resolveSettingAction(const std::wstring& value, bool allowShowOpti
     return result;
 }
 
-int displayTimeFor(const std::string& messageKey, const Ini& settings) {
+int displayTimeFor(const std::string& messageKey, const Settings& settings) {
     // A device waits for the PC's user to open pairing: its ask stays as long as a pairing window would.
     if (messageKey.compare(0, 18, "WebRemote_PairAsk:") == 0) return 120;
     return messageKey == "track" ? settings.notify.notifyTime : settings.notify.notifyTimeOthers;

@@ -6,7 +6,7 @@
 namespace tavelapp {
 
 class EventAction;
-class Ini;
+struct Settings;
 class PlayerState;
 
 // Decisions of the controller that need no window, kept apart to be tested natively.
@@ -32,7 +32,10 @@ struct SettingAction {
 SettingAction resolveSettingAction(const std::wstring& value, bool allowShowOption);
 
 // Display time of a queued notification: track notifications have their own.
-int displayTimeFor(const std::string& messageKey, const Ini& settings);
+int displayTimeFor(const std::string& messageKey, const Settings& settings);
+
+// Held by the one running copy; a second start looks for it.
+const wchar_t kSingleInstanceMutex[] = L"tavelapp_Kolibrix";
 
 // The command line rule: only "-f" with blanks (U+0020) around it skips the single-copy check.
 bool skipsSingleInstanceCheck(const std::wstring& commandLine);

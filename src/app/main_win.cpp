@@ -10,6 +10,7 @@
 
 #include "base/AppPaths.h"
 #include "app/AppWnd.h"
+#include "app/CommandChannel.h"
 #include "app/ControllerRules.h"
 #include "app/NullModule.h"
 #include "action/ActionPluginMgr.h"
@@ -103,7 +104,14 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
 
     Handle mutex;
     if (!tavelapp::ControllerRules::skipsSingleInstanceCheck(commandLine != nullptr ? commandLine : L"")) {
-        mutex.reset(::CreateMutexW(nullptr, FALSE, L"tavelapp_Kolibrix"));
+        // A command for the running copy (or help): this process never becomes one.
+        tavelapp::CommandRequest request;
+        const auto parsed = tavelapp::CommandRequest::parse(tavelapp::CommandChannel::arguments(), request);
+        if (parsed != tavelapp::CommandRequest::Parsed::Start) {
+            tavelapp::AppPaths::setProgramPath(moduleFileName());
+            return tavelapp::CommandChannel::run(parsed, request);
+        }
+        mutex.reset(::CreateMutexW(nullptr, FALSE, tavelapp::ControllerRules::kSingleInstanceMutex));
         if (::GetLastError() == ERROR_ALREADY_EXISTS) return 0;
     }
 
@@ -119,6 +127,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
     if (window->create()) {
         ::ShowWindow(window->hwnd(), SW_HIDE);
         ::UpdateWindow(window->hwnd());
+        if (mutex) tavelapp::CommandChannel::markTarget(window->hwnd());
 
         MSG message{};
         BOOL got;

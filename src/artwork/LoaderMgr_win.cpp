@@ -43,7 +43,7 @@ tavel::win::util::Handle openForReading(const std::wstring& path) {
 
 PicturePtr LoaderMgr::load(const std::wstring& path, bool withPlaceholder) const {
     // Called on workers: one published snapshot for the whole load.
-    const std::shared_ptr<const Ini> settings = Ini::snapshot();
+    const std::shared_ptr<const Settings> settings = Ini::snapshot();
     if (!settings->notify.showArtwork) return nullptr;
     {
         tavel::win::util::Handle probe = openForReading(path);

@@ -20,7 +20,7 @@ std::wstring actionFromParam(const std::wstring& param) {
 
 struct Published {
     std::mutex lock;  // held for a pointer copy only
-    std::shared_ptr<const Ini> settings;
+    std::shared_ptr<const Settings> settings;
 };
 
 Published& published() {
@@ -31,7 +31,7 @@ Published& published() {
 // The process-wide instance once made: loading it publishes it.
 std::atomic<const Ini*> liveSettings{nullptr};
 
-void store(std::shared_ptr<const Ini> next) {
+void store(std::shared_ptr<const Settings> next) {
     Published& p = published();
     {
         std::lock_guard<std::mutex> guard(p.lock);
@@ -46,7 +46,7 @@ Ini& Ini::instance() {
     static Ini settings(AppPaths::settingsFolder() + L"\\Option.ini");
     // The defaults are published before anyone can change them.
     static const bool seeded = [] {
-        store(std::make_shared<const Ini>(settings));
+        store(std::make_shared<const Settings>(static_cast<const Settings&>(settings)));
         liveSettings = &settings;
         return true;
     }();
@@ -54,14 +54,14 @@ Ini& Ini::instance() {
     return settings;
 }
 
-std::shared_ptr<const Ini> Ini::snapshot() {
+std::shared_ptr<const Settings> Ini::snapshot() {
     instance();
     Published& p = published();
     std::lock_guard<std::mutex> guard(p.lock);
     return p.settings;
 }
 
-void Ini::publish() { store(std::make_shared<const Ini>(instance())); }
+void Ini::publish() { store(std::make_shared<const Settings>(static_cast<const Settings&>(instance()))); }
 
 Ini::Ini(std::wstring path) : tavel::win::file::Ini(std::move(path)) {}
 

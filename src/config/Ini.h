@@ -14,9 +14,10 @@ class Ini : public tavel::win::file::Ini, public Settings {
 public:
     // The process-wide settings, at <settings folder>\Option.ini. Main thread only.
     static Ini& instance();
-    // The settings as last published, for any thread: never changed, so a worker
-    // takes one per job and never sees half of a change. Never null.
-    static std::shared_ptr<const Ini> snapshot();
+    // The settings data as last published (no file, no path), for any thread:
+    // never changed, so a worker takes one per job and never sees half of a
+    // change. Never null.
+    static std::shared_ptr<const Settings> snapshot();
     // Publishes a copy of instance(); the main thread calls it after every change
     // of instance(). Loading instance() publishes by itself.
     static void publish();

@@ -35,7 +35,7 @@ void BackupThread::begin() { lowerThreadPriority(); }
 
 int BackupThread::run() {
     std::lock_guard<std::mutex> guard(backupLock());
-    const std::shared_ptr<const Ini> settings = Ini::snapshot();
+    const std::shared_ptr<const Settings> settings = Ini::snapshot();
     const Ini::Item::Detail& detail = settings->detail;
     const bool enabled = detail.backupEnabled;
     const std::int64_t last = detail.lastBackupedTime;

@@ -158,7 +158,7 @@ void JoyServer::onJoyEvent(JoyListenThread&, std::uint32_t code, bool pressed) {
     const std::optional<std::uint32_t> lookup = shift_.lookup(code, pressed);
     if (!lookup) return;
     // On the listening thread: the published settings.
-    const std::shared_ptr<const Ini> settings = Ini::snapshot();
+    const std::shared_ptr<const Settings> settings = Ini::snapshot();
     for (const std::wstring& action : JoyRules::actionsFor(*lookup, settings->joyKeys))
         ActionRunner::instance().runByName(action, true);
 }

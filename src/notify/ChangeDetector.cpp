@@ -122,7 +122,7 @@ void ChangeDetector::detectChanges(PlayerStateFactory& factory, ActionPluginMgr&
     const std::uint32_t now = tavel::win::util::tickCount();
     const bool recently = dispatchedRecently(lastDispatch, now);
 
-    const std::shared_ptr<const Ini> settings = Ini::snapshot();
+    const std::shared_ptr<const Settings> settings = Ini::snapshot();
     const Decision d =
         decide(*previous, *current, Switches::fromSettings(settings->notify), recently, targetName, targetRunning);
     for (const std::string& key : d.keys)

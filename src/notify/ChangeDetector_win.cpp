@@ -9,27 +9,37 @@
 namespace tavelapp {
 namespace {
 
-// Gathers detection requests on the main thread: the first arms the timer,
-// later ones until it fires ride along, and one detection serves them all.
-// The timer never moves, so holding a key down still shows changes as they come.
+// Gathers detection requests on the main thread. After a quiet moment the
+// first request captures at once and opens a window; requests within it ride
+// along into one more capture at its end, which opens the next window. So a
+// lone key or player event shows at once, and a held key still captures once
+// per window, as its changes come.
 class Gatherer : public tavel::win::timer::Timer::Listener {
 public:
     Gatherer() { timer_.setListener(this); }
     void request() {
-        if (armed_) return;
-        armed_ = true;
-        if (!timer_.start(ChangeDetector::kGatherMs)) armed_ = false;
+        if (open_) {
+            waiting_ = true;
+            return;
+        }
+        capture();
     }
 
 private:
+    void capture() {
+        waiting_ = false;
+        open_ = timer_.start(ChangeDetector::kGatherMs);
+        runningThreads().start(std::make_shared<NotifyChangesThread>());
+    }
     void onTimer(tavel::win::timer::Timer& timer) override {
         timer.stop();
-        armed_ = false;
-        runningThreads().start(std::make_shared<NotifyChangesThread>());
+        open_ = false;
+        if (waiting_) capture();
     }
 
     tavel::win::timer::Timer timer_;
-    bool armed_ = false;
+    bool open_ = false;
+    bool waiting_ = false;
 };
 
 }  // namespace

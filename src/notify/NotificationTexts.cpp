@@ -15,7 +15,7 @@ std::wstring percent(const PlayerState& snapshot, int field) { return snapshot.f
 
 std::wstring NotificationTexts::trackText(const PlayerState& snapshot) {
     // Held while the text is built: the main thread may publish new settings meanwhile.
-    const std::shared_ptr<const Ini> settings = Ini::snapshot();
+    const std::shared_ptr<const Settings> settings = Ini::snapshot();
     const std::wstring& stored = settings->notify.notifyTrackText;
     // The setting is used as a C string would be: up to its first NUL.
     return trackText(snapshot, stored.substr(0, stored.find(L'\0')));

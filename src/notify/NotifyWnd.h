@@ -34,7 +34,7 @@ public:
 
     // Draws with `settings`, or without them with the settings published now.
     NotifyWnd(NotifyWndSkinPtr skin, std::string key, std::wstring text, const PicturePtr& artwork, int kind,
-              int displayTime, std::shared_ptr<const Ini> settings = nullptr);
+              int displayTime, std::shared_ptr<const Settings> settings = nullptr);
     ~NotifyWnd() override;
 
     // Popup owned by `owner`, tool window, topmost, layered when available.
@@ -94,7 +94,7 @@ private:
     tavel::win::timer::Timer displayTimer_;
     tavel::win::timer::Timer disappearTimer_;
     NotifyWndSkinPtr skin_;
-    std::shared_ptr<const Ini> settings_;
+    std::shared_ptr<const Settings> settings_;
     std::string key_;
     std::wstring text_;
     GdiObject<HBITMAP> artwork_;

@@ -48,7 +48,7 @@ public:
     // From now on new windows draw with `settings` and the skin they name
     // instead of the published settings and the current skin (the options
     // preview): the live ones stay as they are.
-    void useOwnLook(std::shared_ptr<const Ini> settings);
+    void useOwnLook(std::shared_ptr<const Settings> settings);
 
     // Nothing is shown (and nothing kept for later) while the desktop is quiet:
     // a full-screen program, a presentation, a locked screen.
@@ -65,11 +65,11 @@ public:
 
 private:
     // What the next window draws with.
-    std::shared_ptr<const Ini> settings() const;
+    std::shared_ptr<const Settings> settings() const;
     NotifyWndSkinMgr& skins();
 
     std::shared_ptr<const NotifyDesktop> desktop_;
-    std::shared_ptr<const Ini> ownSettings_;
+    std::shared_ptr<const Settings> ownSettings_;
     std::unique_ptr<NotifyWndSkinMgr> ownSkins_;
     NotifyWndMgrListener* listener_ = nullptr;
     DummyParentWnd parent_;

@@ -46,7 +46,7 @@ NotifyPlacement::Place NotifyWndMgr::place() const {
     return chosen ? *chosen : primaryPlace();
 }
 
-void NotifyWndMgr::useOwnLook(std::shared_ptr<const Ini> settings) {
+void NotifyWndMgr::useOwnLook(std::shared_ptr<const Settings> settings) {
     if (!settings) return;
     if (!ownSkins_) ownSkins_ = std::make_unique<NotifyWndSkinMgr>();
     // Loaded again each time: the preview shows the skin's files as they are now.
@@ -54,7 +54,7 @@ void NotifyWndMgr::useOwnLook(std::shared_ptr<const Ini> settings) {
     ownSettings_ = std::move(settings);
 }
 
-std::shared_ptr<const Ini> NotifyWndMgr::settings() const { return ownSettings_ ? ownSettings_ : Ini::snapshot(); }
+std::shared_ptr<const Settings> NotifyWndMgr::settings() const { return ownSettings_ ? ownSettings_ : Ini::snapshot(); }
 
 NotifyWndSkinMgr& NotifyWndMgr::skins() { return ownSkins_ ? *ownSkins_ : NotifyWndSkinMgr::instance(); }
 
@@ -76,7 +76,7 @@ void NotifyWndMgr::show(const std::string& key, const std::wstring& text, const 
     if (desktop_ && NotifyPlacement::quiet(desktop_->notificationState())) return;
 
     const NotifyPlacement::Place where = place();
-    const std::shared_ptr<const Ini> look = settings();
+    const std::shared_ptr<const Settings> look = settings();
     auto window = std::make_shared<NotifyWnd>(skins().current(where.dpi), key, text, picture, kind, displayTime, look);
     window->setListener(this);
     if (!window->create(parent_.hwnd())) return;

@@ -47,7 +47,7 @@ UINT alignFlag(int align) {
 }  // namespace
 
 NotifyWnd::NotifyWnd(NotifyWndSkinPtr skin, std::string key, std::wstring text, const PicturePtr& artwork, int kind,
-                     int displayTime, std::shared_ptr<const Ini> settings)
+                     int displayTime, std::shared_ptr<const Settings> settings)
     : skin_(std::move(skin)),
       settings_(std::move(settings)),
       key_(std::move(key)),

@@ -8,6 +8,7 @@
 
 #include "action/ActionList.h"
 #include "action/NetworkRule.h"
+#include "action/ActionRequest.h"
 #include "action/ActionPluginMgr.h"
 #include "action/ActionRunner.h"
 #include "base/ActionQueue.h"
@@ -44,25 +45,21 @@ tavel::win::file::IniDocument readDocument(const std::wstring& path) {
 // Main thread: what the runner would do with the reference, or why not.
 WebBackend::ActionOutcome dispatch(const ProgramBackend::Program& program, const std::wstring& reference,
                                    const std::vector<std::wstring>& params, bool allowAll) {
-    const ActionListItemPtr entry = program.actionList.find(reference);
-    // The page's "previous" is the player's PrevTrack, under the name other players give it.
-    const std::wstring name =
-        !entry && tavel::win::util::asciiLower(reference) == L"previoustrack" ? L"PrevTrack" : reference;
-    const std::wstring actionName = tavel::win::util::asciiLower(entry ? entry->actionName : name);
-    bool exists = entry != nullptr;
-    for (const std::shared_ptr<ActionPlugin>& plugin : program.plugins.plugins()) {
-        if (!exists && plugin->ActionExists(actionName)) exists = true;
+    const action::RequestTarget target{program.actionList, program.plugins, program.runner, program.queue,
+                                       program.settings};
+    switch (action::runRequest(target, reference, params, allowAll)) {
+        case action::RequestOutcome::Queued:
+            return WebBackend::ActionOutcome::Queued;
+        case action::RequestOutcome::Unknown:
+            return WebBackend::ActionOutcome::Unknown;
+        case action::RequestOutcome::Forbidden:
+            return WebBackend::ActionOutcome::Forbidden;
+        case action::RequestOutcome::PlayerNotRunning:
+            return WebBackend::ActionOutcome::PlayerNotRunning;
+        case action::RequestOutcome::Busy:
+            break;
     }
-    if (!exists) return WebBackend::ActionOutcome::Unknown;
-    if (!action::allowedOverNetwork(name, allowAll)) return WebBackend::ActionOutcome::Forbidden;
-    if (program.queue.waiting() >= ActionQueue::kCapacity) return WebBackend::ActionOutcome::Busy;
-    const std::shared_ptr<ActionPlugin> target = program.plugins.getActionTarget();
-    // The player is started for an action only where the user lets it be.
-    if (target && target->IsPlayerAction(actionName) && !target->IsPlayerRunning() &&
-        program.settings.detail.disableBootITunes)
-        return WebBackend::ActionOutcome::PlayerNotRunning;
-    program.runner.dispatch(entry, actionName, entry ? entry->params : params, true);
-    return WebBackend::ActionOutcome::Queued;
+    return WebBackend::ActionOutcome::Busy;
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "app/CommandRequest.h"
 #include "app/ControllerRules.h"
 #include "config/Ini.h"
 
@@ -43,6 +44,27 @@ TEST(ControllerRules, SingleInstanceSwitch) {
     for (const wchar_t* other : {L"", L"   ", L"-F", L"/f", L"--f", L"-f x", L"\t-f", L"-f\t", L"\"-f\""}) {
         EXPECT_FALSE(ControllerRules::skipsSingleInstanceCheck(other)) << other;
     }
+}
+
+// The second start refuses what the receiver would, before sending: limits in
+// UTF-16 units also where wchar_t is wider, and what it sends arrives the same.
+TEST(ControllerRules, CommandLineLimits) {
+    using P = CommandRequest::Parsed;
+    const std::wstring pairs(CommandRequest::kMaxTextUnits / 2, L'\U0001F3B5');  // two units each
+    std::vector<std::wstring> args(CommandRequest::kMaxParams + 2, pairs);
+    args[0] = L"-ACTION";
+    CommandRequest sent, back;
+    ASSERT_EQ(P::Send, CommandRequest::parse(args, sent));
+    const std::vector<std::uint8_t> bytes = sent.encode();
+    ASSERT_TRUE(CommandRequest::decode(bytes.data(), bytes.size(), back));
+    EXPECT_EQ(sent.name, back.name);
+    EXPECT_EQ(sent.params, back.params);
+    args.back() += L"b";
+    EXPECT_EQ(P::BadUsage, CommandRequest::parse(args, sent));
+    args.back() = L"x";
+    args.push_back(L"x");
+    EXPECT_EQ(P::BadUsage, CommandRequest::parse(args, sent));
+    EXPECT_EQ(P::BadUsage, CommandRequest::parse({L"/action", L""}, sent));
 }
 
 TEST(ControllerRules, DisplayTimeByKey) {

@@ -186,6 +186,8 @@ const std::map<SectionKey, int>& formattedTexts() {
         {{"EditArtworkDlg", "FoundBy"}, 1},             // provider name
         {{"OptionJoyPage", "Shift"}, 1},                // shift button name
         {{"OptionWiimotePage", "Shift"}, 1},            // shift button name
+        {{"CommandLine", "Usage"}, 0},                  // escapes only: several lines
+        {{"CommandLine", "ExitCodes"}, 0},              // escapes only: several lines
         // Formatted by the web remote's page.
         {{"Web", "PageRateMany"}, 1},           // number of stars
         {{"Web", "PageMutedVolume"}, 1},        // the volume kept under mute
@@ -264,6 +266,7 @@ std::vector<SectionKey> requiredKeys() {
         {"Artwork", {"ApplyStart_Text", "ApplyEnd_Text", "ApplyFailed_Text"}},
         {"ExitSystemDlg", {"Caption", "Text", "Continue", "Abort"}},
         {"PairingDlg", {"Caption", "Intro", "Addresses", "Code", "CodeForAnyone", "PairedLabel", "Close"}},
+        {"CommandLine", {"Intro", "Usage", "ExitCodes", "Example"}},
     };
     std::vector<SectionKey> keys;
     for (const std::string& key : stateWordKeys())

@@ -139,6 +139,10 @@ std::shared_ptr<itunes::App>& ITunesCom::app() {
 
 bool isITunesRunning() { return ::FindWindowA("iTunes", nullptr) != nullptr; }
 
+namespace {
+const DWORD kBootWaitMs = 180000;
+}  // namespace
+
 bool bootITunes(bool wait) {
     if (isITunesRunning()) return true;
     tavel::win::util::RegKey key;
@@ -159,7 +163,9 @@ bool bootITunes(bool wait) {
     info.nShow = SW_SHOW;
     if (!::ShellExecuteExW(&info)) return false;
     if (info.hProcess != nullptr) {
-        if (wait) ::WaitForSingleObject(info.hProcess, INFINITE);
+        // No caller waits today; one that did would wait no longer than a
+        // start-up is given, not for as long as the player runs.
+        if (wait) ::WaitForSingleObject(info.hProcess, kBootWaitMs);
         ::CloseHandle(info.hProcess);
     }
     return true;
