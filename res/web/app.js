@@ -539,38 +539,40 @@
       // Not moved: the clock goes back to what the player says.
       seekHold = null;
       seekPending = null;
+      const key = response ? failureKey(response.status) : 'PageOffline';
       if (response && response.status === 401) showPairing(t('PageUnpaired'));
-      else toast(response ? t(failureKey(response.status)) : t('PageOffline'));
+      else toast(key ? t(key) : t('PageActionFailed', await errorText(response)));
       const state = response && response.status !== 401 ? await fetchState() : null;
       if (state && state.ok) render(await state.json());
     }
     seekSending = false;
   }
 
+  // The text for a refusal that says more than its status; null for the others.
   function failureKey(status) {
-    return { 429: 'PageBusy', 503: 'PagePlayerNotRunning', 504: 'PagePlayerBusy' }[status] || 'PageOffline';
+    return { 429: 'PageBusy', 503: 'PagePlayerNotRunning', 504: 'PagePlayerBusy' }[status] || null;
   }
 
-  const seek = $('seek');
-  seek.addEventListener('pointerdown', holdSeek);
-  seek.addEventListener('input', () => {
+  const seekBar = $('seek');
+  seekBar.addEventListener('pointerdown', holdSeek);
+  seekBar.addEventListener('input', () => {
     holdSeek();
     showPosition();
   });
   // A release that changed nothing lets the clock have the slider back.
   for (const type of ['pointerup', 'pointercancel', 'blur']) {
-    seek.addEventListener(type, () =>
+    seekBar.addEventListener(type, () =>
       setTimeout(() => {
         seekTrack = null;
         showPosition();
       }, 0),
     );
   }
-  seek.addEventListener('change', () => {
+  seekBar.addEventListener('change', () => {
     const id = seekTrack;
     seekTrack = null;
     // The track changed under the finger: the place meant the old one.
-    if (current && current.track && current.track.id === id) sendPosition(Number(seek.value));
+    if (current && current.track && current.track.id === id) sendPosition(Number(seekBar.value));
     else showPosition();
   });
 

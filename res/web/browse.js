@@ -106,14 +106,7 @@
   // What a failed list request tells the user, with a retry where it may help.
   function failure(el, answer, retry) {
     if (answer.status === 401) return showPairing(t('PageUnpaired'));
-    const key =
-      answer.status === 0
-        ? 'PageOffline'
-        : answer.status === 404
-          ? 'PageNotFound'
-          : { 429: 1, 503: 1, 504: 1 }[answer.status]
-            ? failureKey(answer.status)
-            : null;
+    const key = answer.status === 0 ? 'PageOffline' : answer.status === 404 ? 'PageNotFound' : failureKey(answer.status);
     // Without the player a retry cannot help: the list asks again once it is back.
     setState(el, key ? t(key) : t('PageLoadFailed', answer.body.error || answer.status), answer.status !== 503 && retry);
   }
@@ -127,9 +120,7 @@
     }
     if (response.ok) return toast(t('PagePlaying', name), 2000);
     if (response.status === 401) return showPairing(t('PageUnpaired'));
-    const key = { 404: 'PageNotFound', 429: 'PageBusy', 503: 'PagePlayerNotRunning', 504: 'PagePlayerBusy' }[
-      response.status
-    ];
+    const key = response.status === 404 ? 'PageNotFound' : failureKey(response.status);
     toast(key ? t(key) : t('PageActionFailed', await errorText(response)));
   }
 
