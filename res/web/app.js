@@ -62,6 +62,8 @@
     PageActionUnknown: 'Kolibrix does not know this action.',
     PageBusy: 'Kolibrix is busy. Try again in a moment.',
     PageActionFailed: 'The action could not be run (%1%).',
+    PagePlayerBusy: 'The player is busy or slow to answer. Try again.',
+    PagePositionOf: '%1% of %2%',
   };
   let texts = {};
 
@@ -381,6 +383,7 @@
   let positionAt = 0;
 
   function render(state) {
+    state = heldPosition(state);
     current = state;
     const running = !!state.player;
     const track = running ? state.track : null;
@@ -430,6 +433,8 @@
     }
     $('playpause').disabled = offline;
     $('banner-start').disabled = offline;
+    $('seek').disabled = !track || !track.duration || offline;
+    document.dispatchEvent(new CustomEvent('kx-state', { detail: { running } }));
   }
 
   // An SVG element has no hidden property: the attribute itself.
@@ -467,16 +472,21 @@
     return h ? `${h}:${String(m).padStart(2, '0')}:${ss}` : `${m}:${ss}`;
   }
 
-  // Between events the position advances here, from the last one's figure.
+  // Between events the position advances here, from the last one's figure;
+  // under the finger the slider and the time show where it would go.
   function showPosition() {
     const track = current && current.player ? current.track : null;
     const duration = track ? track.duration || 0 : 0;
     let position = track ? track.position || 0 : 0;
     if (ticker) position += (performance.now() - positionAt) / 1000;
     if (duration) position = Math.min(position, duration);
-    $('position').textContent = clock(position);
+    const seek = $('seek');
+    if (seek.max !== String(duration)) seek.max = String(duration);
+    if (seekTrack == null) seek.value = String(Math.floor(position));
+    const shown = seekTrack == null ? position : Number(seek.value);
+    $('position').textContent = clock(shown);
     $('duration').textContent = clock(duration);
-    $('progress').style.width = duration ? `${(100 * position) / duration}%` : '0';
+    seek.setAttribute('aria-valuetext', t('PagePositionOf', clock(shown), clock(duration)));
   }
 
   let ticker = 0;
@@ -487,6 +497,84 @@
     clearInterval(ticker);
     ticker = 0;
   }
+
+  // Position: the slider sends where it was let go, once; the stream's echoes
+  // of the old position are passed over for a moment after that.
+  let seekTrack = null;
+  let seekHold = null;
+  let seekPending = null;
+  let seekSending = false;
+
+  function heldPosition(state) {
+    const track = state.player ? state.track : null;
+    if (!seekHold || !track || track.id !== seekHold.id || performance.now() > seekHold.until) {
+      seekHold = null;
+      return state;
+    }
+    const moving = state.state === 'playing' ? (performance.now() - seekHold.at) / 1000 : 0;
+    return { ...state, track: { ...track, position: seekHold.seconds + moving } };
+  }
+
+  function holdSeek() {
+    if (seekTrack == null && current && current.track) seekTrack = current.track.id;
+  }
+
+  async function sendPosition(seconds) {
+    const now = performance.now();
+    seekHold = { id: current.track.id, seconds, at: now, until: now + 2000 };
+    render(current);
+    seekPending = seconds;
+    if (seekSending) return;
+    seekSending = true;
+    while (seekPending != null) {
+      const body = { seconds: seekPending };
+      seekPending = null;
+      let response;
+      try {
+        response = await post('/api/position', body);
+      } catch (e) {
+        response = null;
+      }
+      if (response && response.ok) continue;
+      // Not moved: the clock goes back to what the player says.
+      seekHold = null;
+      seekPending = null;
+      const key = response ? failureKey(response.status) : 'PageOffline';
+      if (response && response.status === 401) showPairing(t('PageUnpaired'));
+      else toast(key ? t(key) : t('PageActionFailed', await errorText(response)));
+      const state = response && response.status !== 401 ? await fetchState() : null;
+      if (state && state.ok) render(await state.json());
+    }
+    seekSending = false;
+  }
+
+  // The text for a refusal that says more than its status; null for the others.
+  function failureKey(status) {
+    return { 429: 'PageBusy', 503: 'PagePlayerNotRunning', 504: 'PagePlayerBusy' }[status] || null;
+  }
+
+  const seekBar = $('seek');
+  seekBar.addEventListener('pointerdown', holdSeek);
+  seekBar.addEventListener('input', () => {
+    holdSeek();
+    showPosition();
+  });
+  // A release that changed nothing lets the clock have the slider back.
+  for (const type of ['pointerup', 'pointercancel', 'blur']) {
+    seekBar.addEventListener(type, () =>
+      setTimeout(() => {
+        seekTrack = null;
+        showPosition();
+      }, 0),
+    );
+  }
+  seekBar.addEventListener('change', () => {
+    const id = seekTrack;
+    seekTrack = null;
+    // The track changed under the finger: the place meant the old one.
+    if (current && current.track && current.track.id === id) sendPosition(Number(seekBar.value));
+    else showPosition();
+  });
 
   // Controls ---------------------------------------------------------------
 
@@ -670,6 +758,18 @@
   // A link opened while the page is open changes only the fragment.
   window.addEventListener('hashchange', async () => {
     if (/^#pair=/.test(location.hash) && !(await pairByTicket())) resume();
+  });
+
+  // What the search and playlists (browse.js) share with this page.
+  window.kx = Object.freeze({
+    t,
+    post,
+    toast,
+    clock,
+    errorText,
+    failureKey,
+    showPairing,
+    addFallback: (more) => Object.assign(fallback, more),
   });
 
   // The state is asked for with the texts, unless a ticket is to pair first.

@@ -7,6 +7,14 @@ answer a line on stdout (the shell script keeps the scenario and its checks).
   visible <css>              "1" when the element is shown, else "0"
   text <css>                 the element's text on one line
   click <css>                taps the element; "ok"
+  click-text <css> <text>    taps the first such element whose text starts
+                             with <text>; "ok", else "none"
+  select <css> <value>       chooses that value of a <select>; "ok"
+  drag <css> <value>         drags a slider's thumb with the pointer towards
+                             <value>, holds it still for 1.5 s and lets go:
+                             "<value when let go> <value 1.5 s before>"
+  manifest                   Chromium's reading of the page's manifest:
+                             "<errors> <icon sizes,...> <name>"
   type <css> <text>          replaces the field's text; "ok"
   wait-visible <css> <ms>    "ok" once shown, else "timeout"
   wait-hidden <css> <ms>     "ok" once not shown, else "timeout"
@@ -30,6 +38,7 @@ answer a line on stdout (the shell script keeps the scenario and its checks).
   quit
 Run by Debian's /usr/bin/python3, which has the selenium module.
 """
+import json
 import os
 import sys
 import time
@@ -37,7 +46,10 @@ import time
 from selenium import webdriver
 from selenium.common.exceptions import WebDriverException
 from selenium.webdriver.chrome.service import Service
+from selenium.webdriver.common.actions.action_builder import ActionBuilder
+from selenium.webdriver.common.actions.pointer_input import PointerInput
 from selenium.webdriver.common.by import By
+from selenium.webdriver.support.ui import Select
 
 WIDTH, HEIGHT = 390, 844
 AXE = os.environ.get("KX_AXE", "/usr/local/share/kolibrix-npm/node_modules/axe-core/axe.min.js")
@@ -106,6 +118,58 @@ def view(driver, scheme, size):
                               "angle": 90 if width > height else 0}})
 
 
+# Where the thumb of a range input sits for a value, in the viewport: the
+# thumb's centre runs from half its width to the track's end minus that.
+THUMB_AT = """
+const [el, value] = arguments;
+el.scrollIntoView({block: 'center'});
+const r = el.getBoundingClientRect(), min = +el.min, max = +el.max, thumb = 16;
+const f = max > min ? (value - min) / (max - min) : 0;
+return [r.left + thumb / 2 + f * (r.width - thumb), r.top + r.height / 2];
+"""
+
+
+def drag(driver, element, target):
+    value = lambda: float(element.get_attribute("value"))
+    at = lambda v: [round(n) for n in driver.execute_script(THUMB_AT, element, v)]
+    # The phone's emulation turns the pointer into a touch, as it does for taps.
+    finger = PointerInput("mouse", "finger")
+    actions = ActionBuilder(driver, mouse=finger)
+    x, y = at(value())
+    actions.pointer_action.move_to_location(x, y).pointer_down()
+    # In steps, as a finger moves; then small corrections where rounding missed.
+    tx, _ = at(target)
+    for i in range(1, 6):
+        actions.pointer_action.move_to_location(x + (tx - x) * i // 5, y)
+    actions.perform()
+    for _ in range(5):
+        miss = target - value()
+        if abs(miss) < 1.5:
+            break
+        per_px = (float(element.get_attribute("max")) - float(element.get_attribute("min"))) / element.size["width"]
+        tx += round(miss / per_px) or (1 if miss > 0 else -1)
+        actions = ActionBuilder(driver, mouse=finger)
+        actions.pointer_action.move_to_location(tx, y)
+        actions.perform()
+    held = value()
+    time.sleep(1.5)
+    let_go = value()
+    actions = ActionBuilder(driver, mouse=finger)
+    actions.pointer_action.pointer_up()
+    actions.perform()
+    return f"{let_go:g} {held:g}"
+
+
+def manifest(driver):
+    answer = driver.execute_cdp_cmd("Page.getAppManifest", {})
+    try:
+        data = json.loads(answer.get("data") or "{}")
+    except ValueError:
+        data = {}
+    sizes = ",".join(icon.get("sizes", "?") for icon in data.get("icons", []))
+    return f"{len(answer.get('errors', []))} {sizes or '-'} {data.get('name', '')}"
+
+
 AXE_RUN = """
 const done = arguments[arguments.length - 1];
 axe.run(document, {resultTypes: ['violations']})
@@ -129,6 +193,21 @@ def run(driver, words, rest):
         driver.execute_script("arguments[0].scrollIntoView({block: 'center'})", element)
         element.click()
         return "ok"
+    if command == "click-text":
+        want = rest(2)
+        for element in driver.find_elements(By.CSS_SELECTOR, words[1]):
+            if one_line(element.text).startswith(want):
+                driver.execute_script("arguments[0].scrollIntoView({block: 'center'})", element)
+                element.click()
+                return "ok"
+        return "none"
+    if command == "select":
+        Select(find(words[1])).select_by_value(words[2])
+        return "ok"
+    if command == "drag":
+        return drag(driver, find(words[1]), float(words[2]))
+    if command == "manifest":
+        return manifest(driver)
     if command == "type":
         element = find(words[1])
         element.clear()
@@ -161,8 +240,9 @@ def run(driver, words, rest):
         return f"{len(found)} {' '.join(found)}".strip()
     if command == "wait-text":
         want = one_line(rest(3))
-        matched = until(int(words[2]), lambda: one_line(find(words[1]).text) == want)
-        return "ok" if matched else "timeout " + one_line(find(words[1]).text)
+        shows = lambda: " ".join(one_line(e.text) for e in driver.find_elements(By.CSS_SELECTOR, words[1])[:1])
+        matched = until(int(words[2]), lambda: shows() == want)
+        return "ok" if matched else "timeout " + shows()
     if command == "watch":
         driver.execute_script(WATCH, words[1])
         return "ok"

@@ -10,6 +10,8 @@
 # narrow phones, and axe-core checks it. A phone without a ticket asks the PC;
 # a click on the notice opens a code for it, which OCR reads and the phone
 # types. Pictures of the page and the pairing window are kept in the artefacts.
+# Between these, the phone chooses what plays: a search, a playlist's track,
+# the position slider; Chromium reads the page's manifest.
 # Loopback only.
 set -uo pipefail
 build=$1
@@ -91,6 +93,54 @@ check "the track's artwork replaces the placeholder" \
   'browser wait-visible "#artwork" 5000 && browser visible "#art-placeholder"; [ "$REPLY" = 0 ]'
 browser shot "$ART/web-remote.png"
 
+# Pictures of a view, light and dark and on its side, and axe-core's findings
+# on it in both schemes: "light <n>, dark <n>" in REPLY.
+look_at() {
+  local scheme found=''
+  for scheme in light dark; do
+    browser view $scheme 390x844 && browser shot "$ART/web-remote-$1-$scheme.png" && browser axe
+    found+="$scheme $REPLY, "
+  done
+  browser view light 844x390 && browser shot "$ART/web-remote-$1-landscape.png"
+  browser view light 390x844
+  REPLY=${found%, }
+}
+
+# Choosing what plays, as a thumb does: the search while the name is typed (an
+# older answer that comes late must not replace it), a playlist's third
+# track, and the position slider dragged and held still before it is let go.
+check "typing \"Night Fer\" in Search (songs) lists the song Night Ferry alone, after an earlier search" \
+  'browser click "#tab-search" && browser select "#search-field" songs && browser type "#search-q" Lullaby &&
+   sleep 0.3 && browser type "#search-q" "Night Fer" &&
+   browser wait-text "#search-results>li>button>.name" 5000 "Night Ferry" && sleep 1.5 &&
+   browser text "#search-results"; [[ "$REPLY" =~ ^Night\ Ferry\ [^0-9]*\ [0-9]+:[0-9]{2}$ ]]'
+check "a tap on it plays it" \
+  'browser click "#search-results>li>button" && wait_player "[ \"\$P_NAME\" = \"Night Ferry\" ] && [ \"\$P_STATE\" = 1 ]"'
+look_at search
+axe_search=$REPLY
+check "Playlists lists Seaside; opened, its third track plays within it" \
+  'browser click "#tab-lists" && browser wait-visible "#lists>li" 5000 && browser click-text "#lists>li>button" Seaside &&
+   browser wait-visible "#list-tracks>li:nth-child(3)" 5000 &&
+   { browser text "#list-tracks>li:nth-child(3)>button>.name"; third=$REPLY; } &&
+   browser click "#list-tracks>li:nth-child(3)>button" &&
+   wait_player "[ \"\$P_NAME\" = \"$third\" ] && [ \"\$P_PLAYLIST\" = Seaside ]"'
+look_at playlist
+check "axe-core finds no violation on Search ($axe_search) and a playlist ($REPLY)" \
+  '[ "$axe_search; $REPLY" = "light 0, dark 0; light 0, dark 0" ]'
+browser click "#tab-now"
+browser drag "#seek" 60
+read -r let_go held <<<"$REPLY"
+check "the slider dragged to 1:00 stays still under the finger ($held, then $let_go)" \
+  '[ "${held%.*}" -ge 55 ] && [ "${held%.*}" -le 65 ] && [ "$held" = "$let_go" ]'
+check "let go, the player plays from there (55-65 s) and the page's clock goes on from it" \
+  'wait_player "[ \"\${P_POSITION:-0}\" -ge 55 ] && [ \"\$P_POSITION\" -le 65 ]" &&
+   sleep 1.2 && { browser text "#position"; [[ "$REPLY" =~ ^(0:5[5-9]|1:0[0-9])$ ]]; } && s=$REPLY && sleep 1.5 &&
+   { browser text "#position"; [ "$REPLY" != "$s" ]; }'
+browser manifest
+read -r errors icons name <<<"$REPLY"
+check "Chromium reads the manifest: $errors errors, \"$name\", icons $icons" \
+  '[ "$errors" = 0 ] && [ "$name" = "Kolibrix remote" ] && [[ ",$icons," == *,192x192,* && ",$icons," == *,512x512,* ]]'
+
 # The same page in the dark, on its side and on narrow phones.
 browser view dark 390x844 && browser shot "$ART/web-remote-dark.png"
 browser axe
@@ -167,5 +217,5 @@ check "the code it shows for this device ($code) pairs it" \
   'browser type "#pair-code" "$code" && browser click "#pair-submit" && browser wait-visible "#remote" 10000'
 
 echo quit >&"${BROWSER[1]}"
-echo "     pictures: $ART/web-remote.png $ART/web-remote-dark.png $ART/web-remote-landscape.png $ART/web-remote-ja.png"
+echo "     pictures: $ART/web-remote{,-dark,-landscape,-ja}.png $ART/web-remote-{search,playlist}-{light,dark,landscape}.png"
 e2e_finish

@@ -196,6 +196,12 @@ const std::map<SectionKey, int>& formattedTexts() {
         {{"Web", "PagePairRequestFailed"}, 1},  // the server's error
         {{"Web", "PagePairFailed"}, 1},         // the server's error
         {{"Web", "PageActionFailed"}, 1},       // the server's error
+        {{"Web", "PageFoundMany"}, 1},          // tracks found
+        {{"Web", "PageTracksMany"}, 1},         // tracks in a playlist
+        {{"Web", "PageMore"}, 1},               // tracks the next page adds
+        {{"Web", "PageLoadFailed"}, 1},         // the server's error
+        {{"Web", "PagePlaying"}, 1},            // the track's or playlist's name
+        {{"Web", "PagePositionOf"}, 2},         // position and duration
     };
     return texts;
 }
