@@ -12,6 +12,7 @@
 // window (for the peer named in the target, when there is one).
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -38,10 +39,20 @@ public:
         done(name.size() % 5 == 0 ? ActionOutcome::Queued : static_cast<ActionOutcome>(name.size() % 5));
     }
     nlohmann::json actions(const std::string&) override { return {{"groups", nlohmann::json::array()}}; }
-    bool artwork(std::string& bytes, std::string& type) override {
-        bytes = "GIF89a";
-        type = "image/gif";
-        return true;
+    void artwork(ArtworkDone done) override { done(std::make_shared<const std::string>("GIF89a"), "image/gif"); }
+    // The library answers by the request's size, so each outcome is reached.
+    void search(const std::string& text, SearchField, long offset, long, BrowseDone done) override {
+        done(static_cast<BrowseOutcome>(text.size() % 4), {{"total", 0}, {"offset", offset}, {"items", {}}});
+    }
+    void playlists(BrowseDone done) override { done(BrowseOutcome::Done, {{"items", nlohmann::json::array()}}); }
+    void playlistTracks(const std::string& id, long offset, long, BrowseDone done) override {
+        done(static_cast<BrowseOutcome>(id.size() % 4), {{"total", 0}, {"offset", offset}, {"items", {}}});
+    }
+    void play(const std::string& playlist, const std::string& track, BrowseDone done) override {
+        done(static_cast<BrowseOutcome>((playlist.size() + track.size()) % 4), {{"playing", true}});
+    }
+    void setPosition(long seconds, BrowseDone done) override {
+        done(static_cast<BrowseOutcome>(seconds % 4), {{"position", seconds}});
     }
     nlohmann::json texts(const std::string& language) override { return {{"lang", language}}; }
     void askToPair(const std::string&) override {}
