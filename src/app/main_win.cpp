@@ -63,8 +63,7 @@ DWORD WINAPI watchdogMain(LPVOID parameter) {
     return 0;
 }
 
-// Ends the process at the deadline unless the orderly path ends it first
-// (ExitProcess takes this thread with it). Without a thread of its own, the
+// Ends the process at the deadline unless the orderly path ends it first. Without a thread of its own, the
 // settings being saved, the process ends now: nothing else bounds the rest.
 void startWatchdog(DWORD deadline, UINT exitCode) {
     auto* watchdog = new Watchdog{deadline, exitCode};
@@ -164,13 +163,17 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
                        tavelapp::runningThreads().waitAllFor(clock.left());
     // The workers let go of their player connections while COM still runs.
     if (!ended || !tavelapp::WorkerPool::instance().shutdown(std::chrono::milliseconds(clock.left()))) {
-        // A thread stuck in a call may hold a lock that ExitProcess's library
-        // notifications need, and the watchdog goes with ExitProcess.
+        // A thread stuck in a call may still be inside a plug-in library:
+        // the libraries are not ended under it.
         ::TerminateProcess(::GetCurrentProcess(), static_cast<UINT>(exitCode));
     }
     tavelapp::ActionPluginMgr::instance().endLibraries();
     tavel::win::util::MainThread::detach();
-    // No static destructors: what still runs (a worker stuck in a call) must
-    // not find its objects destroyed under it, and nothing is left to save.
-    ::ExitProcess(static_cast<UINT>(exitCode));
+    // Nothing is left to save and every library was ended, so the process
+    // ends here without static destructors or the system libraries' detach
+    // notifications: COM's would release proxies to the player after
+    // ExitProcess had already ended the threads that carry those calls (a
+    // crash at exit, seldom, under Wine).
+    ::TerminateProcess(::GetCurrentProcess(), static_cast<UINT>(exitCode));
+    return static_cast<int>(exitCode);
 }
