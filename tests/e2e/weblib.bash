@@ -59,9 +59,9 @@ import json, re, sys, warnings
 warnings.simplefilter("ignore", DeprecationWarning)
 from jsonschema import Draft202012Validator
 from jsonschema.validators import RefResolver
-spec = json.load(open(sys.argv[1]))
-resolver = RefResolver.from_schema(spec)
-routes = sorted([(re.compile("^" + re.sub(r"\{[^}]+\}", "[^/]+", p) + "$"), p) for p in spec["paths"]], key=lambda r: r[1].count("{"))
+api = json.load(open(sys.argv[1]))
+resolver = RefResolver.from_schema(api)
+routes = sorted([(re.compile("^" + re.sub(r"\{[^}]+\}", "[^/]+", p) + "$"), p) for p in api["paths"]], key=lambda r: r[1].count("{"))
 bad = 0
 # Refusals made before any route (foreign Host, cross-site, size, rate) may
 # come on every path, and 404 and 405 where no route or method fits.
@@ -72,7 +72,7 @@ for n, line in enumerate(open(sys.argv[2] + "/list"), 1):
         continue
     path = target.split("?")[0]
     found = [p for rx, p in routes if rx.match(path)]
-    op = spec["paths"][found[0]].get("get" if method == "HEAD" else method.lower()) if found else None
+    op = api["paths"][found[0]].get("get" if method == "HEAD" else method.lower()) if found else None
     if op is None:
         if status in before_routes | {"404", "405"}:
             continue
